@@ -1,0 +1,23 @@
+find_package(Threads REQUIRED)
+find_package(nlohmann_json 3.11 REQUIRED)
+find_package(CLI11 REQUIRED)
+
+# Debian ships standalone Asio without a CMake package.
+find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)
+add_library(asio INTERFACE)
+target_include_directories(asio SYSTEM INTERFACE ${ASIO_INCLUDE_DIR})
+target_compile_definitions(asio INTERFACE ASIO_STANDALONE ASIO_NO_DEPRECATED)
+target_link_libraries(asio INTERFACE Threads::Threads)
+
+if(VENTORIA_BUILD_APP)
+    set(CMAKE_AUTOMOC ON)
+    find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test)
+    find_package(QCoro6 0.8 REQUIRED COMPONENTS Core Network)
+endif()
+
+if(VENTORIA_BUILD_TESTS)
+    find_package(GTest 1.12 REQUIRED)
+endif()
+if(VENTORIA_BUILD_BENCH)
+    find_package(benchmark REQUIRED)
+endif()

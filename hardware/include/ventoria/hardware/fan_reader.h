@@ -1,0 +1,46 @@
+#pragma once
+// Reading the fans: how many there are, and each fan's speeds and mode.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ventoria/hardware/smc_reader.h"
+
+namespace ventoria::hardware {
+
+struct FanReading {
+    int id = 0;         // counting from 0; the number in the fan's key names
+    double actual = 0;  // rpm
+    double min = 0;     // rpm; 0 when unreadable
+    double max = 0;     // rpm; 0 when unreadable
+    bool manual = false;
+
+    bool operator==(const FanReading&) const = default;
+};
+
+// "F", the fan's id, then the two-letter suffix: fanKey(0, "Ac") is "F0Ac".
+std::string fanKey(int id, const char* suffix);
+
+class FanReader {
+public:
+    explicit FanReader(std::shared_ptr<SMCReader> smc);
+
+    // The number of fans; 0 when "FNum" cannot be read. Never throws.
+    int fanCount();
+    // A reading per fan in ascending id; a fan whose speed cannot be read is left out.
+    std::vector<FanReading> readings();
+    std::optional<FanReading> reading(int id);
+    // Forced by its own mode key, or else by its bit in the "FS! " mask. Never throws.
+    bool isManual(int id);
+
+protected:
+    // The decoded value of `key`, or nothing when it cannot be read.
+    std::optional<double> value(const std::string& key);
+
+private:
+    std::shared_ptr<SMCReader> smc_;
+};
+
+}  // namespace ventoria::hardware

@@ -1,0 +1,57 @@
+#pragma once
+// The chip and chassis temperatures and the machine's thermal pressure level. The sensors are
+// found once, by name, when the object is built.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ventoria/hardware/smc_reader.h"
+#include "ventoria/platform/machine_clock.h"
+
+namespace ventoria::hardware {
+
+struct ThermalReading {
+    std::optional<double> chip;     // °C, smoothed
+    std::optional<double> chassis;  // °C
+
+    bool operator==(const ThermalReading&) const = default;
+};
+
+// A single reading counts when it lies strictly between 10 and 130 °C and is not exactly 40.0,
+// the value a sensor that never started reports.
+bool plausibleTemperature(double celsius);
+
+class Thermals {
+public:
+    using Clock = std::function<platform::MachineClock::time_point()>;
+
+    // Enumerates every SMC key and registers for the thermal pressure notification.
+    // Never fails: without keys there are simply no sensors.
+    explicit Thermals(std::shared_ptr<SMCReader> smc, Clock clock = &platform::MachineClock::now);
+
+    // Reads every listed sensor afresh. The chip value is the hottest plausible chip reading
+    // smoothed with a 3-second time constant; while no chip sensor reads, the last smoothed
+    // value stands. The chassis value is the hottest plausible chassis reading as it is.
+    ThermalReading sample();
+    // The highest plausible reading among `keys`, or nothing. Never throws.
+    std::optional<double> hottest(const std::vector<std::string>& keys);
+    // The system's thermal pressure level; 0 when it cannot be read.
+    int pressureLevel();
+
+    const std::vector<std::string>& chipKeys() const { return chipKeys_; }
+    const std::vector<std::string>& chassisKeys() const { return chassisKeys_; }
+
+private:
+    std::shared_ptr<SMCReader> smc_;
+    Clock clock_;
+    std::vector<std::string> chipKeys_;
+    std::vector<std::string> chassisKeys_;
+    std::optional<double> chip_;
+    std::optional<platform::MachineClock::time_point> sampled_;
+    int pressureToken_ = -1;
+};
+
+}  // namespace ventoria::hardware

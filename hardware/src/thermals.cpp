@@ -1,0 +1,87 @@
+#include "ventoria/hardware/thermals.h"
+
+#include <notify.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <string_view>
+
+#include "ventoria/hardware/smc_codec.h"
+
+namespace ventoria::hardware {
+namespace {
+
+constexpr std::array<std::string_view, 3> kChipPrefixes = {"Tp0", "Te0", "Tg"};
+constexpr std::array<std::string_view, 7> kNamedChipKeys = {"TC0D", "TC0E", "TC0F", "TC0P",
+                                                            "TCXC", "TG0D", "TG0P"};
+constexpr std::array<std::string_view, 3> kChassisKeys = {"TaLP", "TaRF", "TA0P"};
+constexpr double kSmoothingSeconds = 3.0;
+constexpr const char* kPressureNotification = "com.apple.system.thermalpressurelevel";
+
+bool contains(const std::vector<std::string>& keys, std::string_view key) {
+    return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
+}  // namespace
+
+bool plausibleTemperature(double celsius) {
+    return celsius > 10.0 && celsius < 130.0 && celsius != 40.0;
+}
+
+Thermals::Thermals(std::shared_ptr<SMCReader> smc, Clock clock)
+    : smc_(std::move(smc)), clock_(std::move(clock)) {
+    auto all = smc_->allKeys();
+    for (const auto& key : all) {
+        bool chip = std::any_of(kChipPrefixes.begin(), kChipPrefixes.end(),
+                                [&](std::string_view prefix) { return key.starts_with(prefix); });
+        if (chip) chipKeys_.push_back(key);
+    }
+    for (auto key : kNamedChipKeys) {
+        if (contains(all, key)) chipKeys_.emplace_back(key);
+    }
+    for (auto key : kChassisKeys) {
+        if (contains(all, key)) chassisKeys_.emplace_back(key);
+    }
+    notify_register_check(kPressureNotification, &pressureToken_);
+}
+
+std::optional<double> Thermals::hottest(const std::vector<std::string>& keys) {
+    std::optional<double> highest;
+    for (const auto& key : keys) {
+        double celsius = 0;
+        try {
+            auto read = smc_->read(key);
+            celsius = decode(read.bytes, read.info.type);
+        } catch (const SMCError&) {
+            continue;
+        }
+        if (plausibleTemperature(celsius)) highest = std::max(highest.value_or(celsius), celsius);
+    }
+    return highest;
+}
+
+ThermalReading Thermals::sample() {
+    auto now = clock_();
+    if (auto raw = hottest(chipKeys_)) {
+        if (!chip_ || !sampled_) {
+            chip_ = raw;
+        } else {
+            double elapsed = std::chrono::duration<double>(now - *sampled_).count();
+            double alpha = 1.0 - std::exp(-elapsed / kSmoothingSeconds);
+            chip_ = *chip_ + (*raw - *chip_) * alpha;
+        }
+        sampled_ = now;
+    }
+    return {chip_, hottest(chassisKeys_)};
+}
+
+int Thermals::pressureLevel() {
+    if (pressureToken_ < 0) return 0;
+    std::uint64_t state = 0;
+    if (notify_get_state(pressureToken_, &state) != NOTIFY_STATUS_OK) return 0;
+    return static_cast<int>(std::min<std::uint64_t>(state, std::numeric_limits<int>::max()));
+}
+
+}  // namespace ventoria::hardware

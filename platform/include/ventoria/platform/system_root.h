@@ -1,0 +1,17 @@
+#pragma once
+// Every absolute system location (installed helper, launchd jobs, the helper's socket, the
+// virtual Mac) lives under one system root: "/" on a Mac, a directory of the user's on Linux,
+// so that tests and demos can run side by side without touching the machine.
+
+#include <filesystem>
+#include <string_view>
+
+namespace ventoria::platform {
+
+// "/" on macOS. On Linux the directory named by VENTORIA_SYSROOT, else a per-user default.
+std::filesystem::path systemRoot();
+
+// `absolute` ("/Library/…") placed under the system root.
+std::filesystem::path systemPath(std::string_view absolute);
+
+}  // namespace ventoria::platform

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <memory>
+
+#include "ventoria/sim/virtual_mac.h"
+
+namespace ventoria::platform {
+
+// The virtual Mac under the current system root, mapped once per root and process. Booted
+// with the default profile when the root has none yet.
+std::shared_ptr<sim::VirtualMac> currentMachine();
+
+}  // namespace ventoria::platform

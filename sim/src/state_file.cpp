@@ -1,0 +1,119 @@
+#include "state_file.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <random>
+#include <string>
+
+#include "profiles.h"
+
+namespace ventoria::sim {
+namespace {
+
+[[noreturn]] void fail(const std::string& what, const std::filesystem::path& path) {
+    throw SimError(what + " " + path.string() + ": " + std::strerror(errno));
+}
+
+void initMutex(pthread_mutex_t& mutex) {
+    pthread_mutexattr_t attributes;
+    pthread_mutexattr_init(&attributes);
+    pthread_mutexattr_setpshared(&attributes, PTHREAD_PROCESS_SHARED);
+    pthread_mutexattr_setrobust(&attributes, PTHREAD_MUTEX_ROBUST);
+    pthread_mutex_init(&mutex, &attributes);
+    pthread_mutexattr_destroy(&attributes);
+}
+
+MachineState* mapFd(int fd, const std::filesystem::path& path) {
+    void* memory = mmap(nullptr, sizeof(MachineState), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (memory == MAP_FAILED) fail("cannot map", path);
+    return static_cast<MachineState*>(memory);
+}
+
+bool usable(const MachineState* state) {
+    return state->magic == kStateMagic && state->layoutVersion == kStateLayoutVersion &&
+           state->layoutSize == sizeof(MachineState);
+}
+
+// Writes a whole machine to a private file, then moves it into place in one step. With
+// `replace` false a file that appeared meanwhile wins: another process booted the machine.
+void publish(const std::filesystem::path& path, const CreateOptions& options, bool replace) {
+    auto temporary = path;
+    temporary += ".new." + std::to_string(getpid()) + "." + std::to_string(std::random_device{}());
+    int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) fail("cannot create", temporary);
+    // The helper runs as root and the application as the user: both must open the machine.
+    fchmod(fd, 0666);
+    if (ftruncate(fd, sizeof(MachineState)) != 0) {
+        ::close(fd);
+        fail("cannot size", temporary);
+    }
+    auto* state = new (mapFd(fd, temporary)) MachineState{};
+    initMutex(state->mutex);
+    rebuildState(*state, options);
+    state->magic = kStateMagic;
+    state->layoutVersion = kStateLayoutVersion;
+    state->layoutSize = sizeof(MachineState);
+    munmap(state, sizeof(MachineState));
+    ::close(fd);
+
+    int rc = replace ? ::rename(temporary.c_str(), path.c_str())
+                     : ::link(temporary.c_str(), path.c_str());
+    int error = errno;
+    if (!replace) ::unlink(temporary.c_str());
+    if (rc != 0 && !(error == EEXIST && !replace)) {
+        errno = error;
+        fail("cannot publish", path);
+    }
+}
+
+}  // namespace
+
+std::int64_t monotonicNanos() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+std::int64_t machineNanos(const MachineState& state) {
+    return state.clockMode == ClockMode::real ? monotonicNanos() - state.clockOffsetNanos
+                                              : state.manualNanos;
+}
+
+void rebuildState(MachineState& state, const CreateOptions& options) {
+    buildMachine(state, options);
+    state.clockOffsetNanos = monotonicNanos();  // machine time starts at 0 at boot
+}
+
+Mapping mapState(const std::filesystem::path& path, const CreateOptions& options) {
+    std::filesystem::create_directories(path.parent_path());
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd < 0) {
+            if (errno != ENOENT) fail("cannot open", path);
+            publish(path, options, false);
+            continue;
+        }
+        struct stat info {};
+        if (fstat(fd, &info) == 0 && static_cast<std::size_t>(info.st_size) == sizeof(MachineState)) {
+            auto* state = mapFd(fd, path);
+            if (usable(state)) return Mapping{fd, state};
+            munmap(state, sizeof(MachineState));
+        }
+        ::close(fd);
+        publish(path, options, true);  // left by a build with another layout
+    }
+    throw SimError("the virtual Mac at " + path.string() + " keeps changing under us");
+}
+
+void unmapState(Mapping mapping) {
+    if (mapping.state) munmap(mapping.state, sizeof(MachineState));
+    if (mapping.fd >= 0) ::close(mapping.fd);
+}
+
+}  // namespace ventoria::sim

@@ -1,0 +1,27 @@
+#pragma once
+// Mapping the machine's state file: creation that never exposes a half-written machine to a
+// racing process, and validation of what an older build may have left behind.
+
+#include <filesystem>
+
+#include "ventoria/sim/machine_state.h"
+#include "ventoria/sim/virtual_mac.h"
+
+namespace ventoria::sim {
+
+struct Mapping {
+    int fd = -1;
+    MachineState* state = nullptr;
+};
+
+std::int64_t monotonicNanos();
+std::int64_t machineNanos(const MachineState& state);
+
+// Maps the state file at `path`. When it is missing (or unusable) a machine made from
+// `options` is published first.
+Mapping mapState(const std::filesystem::path& path, const CreateOptions& options);
+void unmapState(Mapping mapping);
+// Rebuilds a mapped machine in place; the caller holds its lock.
+void rebuildState(MachineState& state, const CreateOptions& options);
+
+}  // namespace ventoria::sim

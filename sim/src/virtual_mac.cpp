@@ -1,0 +1,394 @@
+#include "ventoria/sim/virtual_mac.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "key_table.h"
+#include "physics.h"
+#include "state_file.h"
+#include "ventoria/sim/value_codec.h"
+
+namespace ventoria::sim {
+
+// Holds the machine's lock and brings the physics up to the present, so every caller sees
+// the machine as it is now.
+class VirtualMac::Locked {
+public:
+    explicit Locked(VirtualMac& mac) : state_(*mac.state_) {
+        int rc = pthread_mutex_lock(&state_.mutex);
+        if (rc == EOWNERDEAD) {
+            pthread_mutex_consistent(&state_.mutex);  // the holder died; its state is whole
+        } else if (rc != 0) {
+            throw SimError(std::string("cannot lock the virtual Mac: ") + std::strerror(rc));
+        }
+        nanos = machineNanos(state_);
+        runPhysics(state_, nanos);
+    }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+    ~Locked() { pthread_mutex_unlock(&state_.mutex); }
+
+    MachineState& operator*() { return state_; }
+    MachineState* operator->() { return &state_; }
+    std::int64_t nanos;
+
+private:
+    MachineState& state_;
+};
+
+namespace {
+
+// Offsets of the fields of the 80-byte user-client record.
+constexpr std::size_t kKeyOffset = 0;
+constexpr std::size_t kInfoSizeOffset = 28;
+constexpr std::size_t kInfoTypeOffset = 32;
+constexpr std::size_t kResultOffset = 40;
+constexpr std::size_t kCommandOffset = 42;
+constexpr std::size_t kIndexOffset = 44;
+constexpr std::size_t kBytesOffset = 48;
+
+std::uint32_t field32(const std::uint8_t* record, std::size_t offset) {
+    std::uint32_t value = 0;
+    std::memcpy(&value, record + offset, sizeof value);  // host byte order, as the kernel has it
+    return value;
+}
+
+void setField32(std::uint8_t* record, std::size_t offset, std::uint32_t value) {
+    std::memcpy(record + offset, &value, sizeof value);
+}
+
+struct Outcome {
+    std::int32_t kernel = 0;
+    std::uint8_t result = 0;
+};
+
+Outcome faultOutcome(const Fault& fault) {
+    switch (fault.kind) {
+        case FaultKind::none:
+            return {};
+        case FaultKind::missing:
+            return {0, kResultKeyNotFound};
+        case FaultKind::result:
+            return {0, fault.result};
+        case FaultKind::kernel:
+            return {fault.kernel, 0};
+    }
+    return {};
+}
+
+bool failed(const Outcome& outcome) { return outcome.kernel != 0 || outcome.result != 0; }
+
+Outcome writeKey(MachineState& state, KeyRecord& key, std::uint32_t infoSize,
+                 const std::uint8_t* data) {
+    if (!key.writable) return {0, kResultNotWritable};
+    if (infoSize != key.size) return {0, kResultSizeMismatch};
+    KeyRecord incoming = key;
+    std::copy_n(data, std::min<std::size_t>(key.size, kKeyDataSize), incoming.bytes);
+    if (key.role == KeyRole::fanMode && keyValue(incoming) == 1.0) {
+        // Forcing a fan is refused until forced control is switched on machine-wide.
+        if (auto* test = findKey(state, "Ftst"); test && keyValue(*test) != 1.0) {
+            return {0, kResultNotWritable};
+        }
+    }
+    std::copy_n(incoming.bytes, kKeyDataSize, key.bytes);
+    ++key.writes;
+    return {};
+}
+
+Outcome serve(MachineState& state, std::int64_t nanos, const std::uint8_t* in,
+              std::uint8_t* out) {
+    auto command = static_cast<Command>(in[kCommandOffset]);
+    auto code = field32(in, kKeyOffset);
+    switch (command) {
+        case Command::keyAtIndex: {
+            ++state.calls.keyAtIndex;
+            auto index = field32(in, kIndexOffset);
+            if (state.indexFault.index >= 0 &&
+                static_cast<std::uint32_t>(state.indexFault.index) == index) {
+                if (auto outcome = faultOutcome(state.indexFault.fault); failed(outcome)) {
+                    return outcome;
+                }
+            }
+            if (index >= state.keyCount) return {0, kResultIndexRange};
+            setField32(out, kKeyOffset, state.keys[index].code);
+            return {};
+        }
+        case Command::readKeyInfo:
+            ++state.calls.readKeyInfo;
+            break;
+        case Command::readBytes:
+            ++state.calls.readBytes;
+            break;
+        case Command::writeBytes:
+            ++state.calls.writeBytes;
+            break;
+        default:
+            return {0, kResultBadCommand};
+    }
+
+    auto* key = findKey(state, code);
+    if (!key) return {0, kResultKeyNotFound};
+    if (auto outcome = faultOutcome(key->fault); failed(outcome)) return outcome;
+    auto infoSize = field32(in, kInfoSizeOffset);
+    switch (command) {
+        case Command::readKeyInfo:
+            setField32(out, kInfoSizeOffset, key->size);
+            setField32(out, kInfoTypeOffset, key->type);
+            return {};
+        case Command::readBytes:
+            if (infoSize != key->size) return {0, kResultSizeMismatch};
+            refreshKey(state, *key, nanos);
+            std::copy_n(key->bytes, std::min<std::size_t>(key->size, kKeyDataSize),
+                        out + kBytesOffset);
+            return {};
+        default:
+            return writeKey(state, *key, infoSize, in + kBytesOffset);
+    }
+}
+
+KeyRecord& existingKey(MachineState& state, const std::string& name) {
+    auto* key = findKey(state, name);
+    if (!key) throw SimError("the virtual SMC has no key \"" + name + "\"");
+    return *key;
+}
+
+// A value set by hand replaces what the machine would produce; fan controls stay controls.
+void pin(KeyRecord& key) {
+    if (key.role != KeyRole::fanTarget && key.role != KeyRole::fanMode) key.role = KeyRole::plain;
+}
+
+}  // namespace
+
+std::string profileName(Profile profile) {
+    switch (profile) {
+        case Profile::appleSilicon:
+            return "apple-silicon";
+        case Profile::intel:
+            return "intel";
+        case Profile::fanless:
+            return "fanless";
+        case Profile::noSMC:
+            return "no-smc";
+    }
+    return "unknown";
+}
+
+std::optional<Profile> profileFromName(std::string_view name) {
+    for (auto profile : {Profile::appleSilicon, Profile::intel, Profile::fanless, Profile::noSMC}) {
+        if (profileName(profile) == name) return profile;
+    }
+    return std::nullopt;
+}
+
+std::filesystem::path VirtualMac::statePath(const std::filesystem::path& systemRoot) {
+    return systemRoot / "VirtualMac" / "smc.state";
+}
+
+std::shared_ptr<VirtualMac> VirtualMac::open(const std::filesystem::path& systemRoot) {
+    auto mapping = mapState(statePath(systemRoot), CreateOptions{});
+    return std::shared_ptr<VirtualMac>(new VirtualMac(mapping.fd, mapping.state));
+}
+
+std::shared_ptr<VirtualMac> VirtualMac::create(const std::filesystem::path& systemRoot,
+                                               const CreateOptions& options) {
+    auto mapping = mapState(statePath(systemRoot), options);
+    auto mac = std::shared_ptr<VirtualMac>(new VirtualMac(mapping.fd, mapping.state));
+    Locked machine(*mac);
+    rebuildState(*machine, options);
+    return mac;
+}
+
+VirtualMac::VirtualMac(int fd, MachineState* state) : fd_(fd), state_(state) {}
+
+VirtualMac::~VirtualMac() { unmapState(Mapping{fd_, state_}); }
+
+bool VirtualMac::hasSMCService() {
+    Locked machine(*this);
+    return machine->profile != Profile::noSMC;
+}
+
+std::int32_t VirtualMac::call(std::uint32_t selector, const void* input, std::size_t inputSize,
+                              void* output, std::size_t* outputSize) {
+    if (selector != kStructSelector) return kKernelUnsupported;
+    if (!input || inputSize != kParamSize || !output || !outputSize || *outputSize < kParamSize) {
+        return kKernelBadArgument;
+    }
+    std::uint8_t in[kParamSize];
+    std::uint8_t out[kParamSize] = {};
+    std::memcpy(in, input, kParamSize);
+    Outcome outcome;
+    {
+        Locked machine(*this);
+        outcome = serve(*machine, machine.nanos, in, out);
+    }
+    if (outcome.kernel != 0) return outcome.kernel;
+    out[kResultOffset] = outcome.result;
+    std::memcpy(output, out, kParamSize);
+    *outputSize = kParamSize;
+    return 0;
+}
+
+std::uint32_t VirtualMac::latencyMicros() {
+    Locked machine(*this);
+    return machine->latencyMicros;
+}
+
+std::chrono::nanoseconds VirtualMac::now() {
+    Locked machine(*this);
+    return std::chrono::nanoseconds(machine.nanos);
+}
+
+int VirtualMac::pressureLevel() {
+    Locked machine(*this);
+    return machine->pressure;
+}
+
+Display VirtualMac::display() {
+    Locked machine(*this);
+    return machine->display;
+}
+
+void VirtualMac::setLoad(double percent) {
+    if (!std::isfinite(percent) || percent < 0 || percent > 100) {
+        throw SimError("a load is a percentage from 0 to 100");
+    }
+    Locked machine(*this);
+    machine->loadPercent = percent;
+    machine->loadWave = false;
+}
+
+void VirtualMac::setLoadWave() {
+    Locked machine(*this);
+    machine->loadWave = true;
+}
+
+void VirtualMac::setPressure(std::optional<int> level) {
+    if (level && *level < 0) throw SimError("a pressure level is 0 or more");
+    Locked machine(*this);
+    machine->pressureOverride = level.value_or(-1);
+    if (level) machine->pressure = *level;
+}
+
+void VirtualMac::advance(std::chrono::nanoseconds by) {
+    if (by.count() < 0) throw SimError("the clock only moves forward");
+    Locked machine(*this);
+    if (machine->clockMode != ClockMode::manual) {
+        throw SimError("the virtual Mac runs on the real clock; create it with --clock manual");
+    }
+    machine->manualNanos += by.count();
+    runPhysics(*machine, machine->manualNanos);
+}
+
+void VirtualMac::setValue(const std::string& name, double value) {
+    Locked machine(*this);
+    auto& key = existingKey(*machine, name);
+    auto type = nameOf(key.type);
+    auto bytes = encodeValue(type, value, key.size);
+    if (!bytes) {
+        throw SimError("key \"" + name + "\" has type \"" + type +
+                       "\", which holds no number; use set-raw");
+    }
+    pin(key);
+    std::fill(std::begin(key.bytes), std::end(key.bytes), 0);
+    std::copy_n(bytes->begin(), std::min<std::size_t>(bytes->size(), kKeyDataSize), key.bytes);
+}
+
+void VirtualMac::setRaw(const std::string& name, const std::string& type,
+                        const std::vector<std::uint8_t>& bytes) {
+    if (name.empty() || name.size() > 4 || type.size() != 4) {
+        throw SimError("a key is up to four characters and a type exactly four");
+    }
+    if (bytes.size() > 255) throw SimError("a key holds at most 255 bytes");
+    Locked machine(*this);
+    KeyRecord record;
+    if (auto* existing = findKey(*machine, name)) {
+        record = *existing;
+        pin(record);
+    } else {
+        record.code = codeOf(name);
+        record.writable = true;
+    }
+    record.type = codeOf(type);
+    record.size = static_cast<std::uint32_t>(bytes.size());
+    std::fill(std::begin(record.bytes), std::end(record.bytes), 0);
+    std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), kKeyDataSize), record.bytes);
+    putKey(*machine, record);
+}
+
+void VirtualMac::setFault(const std::string& name, Fault fault) {
+    Locked machine(*this);
+    if (name.size() > 1 && name[0] == '#' && name != "#KEY") {
+        int index = -1;
+        auto digits = std::string_view(name).substr(1);
+        auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+        if (error != std::errc{} || end != digits.data() + digits.size() || index < 0) {
+            throw SimError("\"" + name + "\" names neither a key nor a key index");
+        }
+        machine->indexFault = IndexFault{index, fault};
+        return;
+    }
+    existingKey(*machine, name).fault = fault;
+}
+
+void VirtualMac::setLatency(std::uint32_t micros) {
+    Locked machine(*this);
+    machine->latencyMicros = micros;
+}
+
+void VirtualMac::resetCounters() {
+    Locked machine(*this);
+    machine->calls = CallCounters{};
+    for (std::uint32_t i = 0; i < machine->keyCount; ++i) machine->keys[i].writes = 0;
+}
+
+void VirtualMac::setDisplay(Display display) {
+    Locked machine(*this);
+    machine->display = display;
+}
+
+Snapshot VirtualMac::snapshot() {
+    Locked machine(*this);
+    Snapshot shot;
+    shot.profile = machine->profile;
+    shot.clock = machine->clockMode;
+    shot.seconds = static_cast<double>(machine.nanos) / 1e9;
+    for (std::uint32_t i = 0; i < machine->fanCount; ++i) {
+        const auto& fan = machine->fans[i];
+        auto id = static_cast<int>(i);
+        shot.fans.push_back({id, fan.actual, driveTarget(*machine, id), fan.min, fan.max,
+                             isForced(*machine, id)});
+    }
+    if (auto* test = findKey(*machine, "Ftst")) shot.ftst = keyValue(*test);
+    for (std::uint32_t i = 0; i < machine->keyCount; ++i) {
+        auto& key = machine->keys[i];
+        if (key.role == KeyRole::chipSensor || key.role == KeyRole::chassisSensor) {
+            double value = sensorValue(*machine, key, machine.nanos);
+            auto& hottest = key.role == KeyRole::chipSensor ? shot.chip : shot.chassis;
+            hottest = std::max(hottest.value_or(value), value);
+        }
+        if (key.writes > 0) shot.writes[nameOf(key.code)] = key.writes;
+    }
+    shot.pressure = machine->pressure;
+    shot.load = appliedLoad(*machine, machine.nanos);
+    shot.loadWave = machine->loadWave;
+    shot.latencyMicros = machine->latencyMicros;
+    shot.calls = machine->calls;
+    shot.keyCount = machine->keyCount;
+    shot.display = machine->display;
+    return shot;
+}
+
+std::optional<KeyDump> VirtualMac::dump(const std::string& name) {
+    Locked machine(*this);
+    auto* key = findKey(*machine, name);
+    if (!key) return std::nullopt;
+    refreshKey(*machine, *key, machine.nanos);
+    auto size = std::min<std::size_t>(key->size, kKeyDataSize);
+    return KeyDump{nameOf(key->code), nameOf(key->type), key->size,
+                   std::vector<std::uint8_t>(key->bytes, key->bytes + size)};
+}
+
+}  // namespace ventoria::sim

@@ -1,0 +1,93 @@
+#include "show.h"
+
+#include <cmath>
+#include <sstream>
+
+namespace ventoria::sim {
+namespace {
+
+nlohmann::json optionalNumber(const std::optional<double>& value) {
+    return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
+}
+
+}  // namespace
+
+nlohmann::json snapshotJson(const Snapshot& shot) {
+    nlohmann::json fans = nlohmann::json::array();
+    for (const auto& fan : shot.fans) {
+        fans.push_back({{"id", fan.id},
+                        {"actual", fan.actual},
+                        {"target", fan.target},
+                        {"min", fan.min},
+                        {"max", fan.max},
+                        {"forced", fan.forced}});
+    }
+    nlohmann::json writes = nlohmann::json::object();
+    for (const auto& [key, count] : shot.writes) writes[key] = count;
+    nlohmann::json notch = nullptr;
+    if (shot.display.notchWidth > 0) {
+        notch = {{"width", shot.display.notchWidth}, {"height", shot.display.notchHeight}};
+    }
+    return {{"profile", profileName(shot.profile)},
+            {"clock", shot.clock == ClockMode::real ? "real" : "manual"},
+            {"seconds", shot.seconds},
+            {"fans", fans},
+            {"ftst", optionalNumber(shot.ftst)},
+            {"chip", optionalNumber(shot.chip)},
+            {"chassis", optionalNumber(shot.chassis)},
+            {"pressure", shot.pressure},
+            {"load", shot.load},
+            {"loadWave", shot.loadWave},
+            {"latency", shot.latencyMicros},
+            {"calls",
+             {{"readKeyInfo", shot.calls.readKeyInfo},
+              {"readBytes", shot.calls.readBytes},
+              {"writeBytes", shot.calls.writeBytes},
+              {"keyAtIndex", shot.calls.keyAtIndex}}},
+            {"writes", writes},
+            {"keys", shot.keyCount},
+            {"display", {{"notch", notch}}}};
+}
+
+std::string snapshotText(const Snapshot& shot) {
+    std::ostringstream out;
+    out.setf(std::ios::fixed);
+    out.precision(1);
+    out << "Virtual Mac: " << profileName(shot.profile) << ", "
+        << (shot.clock == ClockMode::real ? "real" : "manual") << " clock at " << shot.seconds
+        << " s, " << shot.keyCount << " SMC keys\n";
+    out << "Load " << shot.load << " %" << (shot.loadWave ? " (wave)" : "") << ", thermal pressure "
+        << shot.pressure << "\n";
+    auto temperature = [](const std::optional<double>& t) {
+        std::ostringstream text;
+        text.setf(std::ios::fixed);
+        text.precision(1);
+        if (t) {
+            text << *t << " °C";
+        } else {
+            text << "—";
+        }
+        return text.str();
+    };
+    out << "Chip " << temperature(shot.chip) << ", chassis " << temperature(shot.chassis) << "\n";
+    out.precision(0);
+    for (const auto& fan : shot.fans) {
+        out << "Fan " << fan.id << ": " << fan.actual << " rpm toward " << fan.target << " ("
+            << fan.min << "–" << fan.max << "), " << (fan.forced ? "forced" : "automatic") << "\n";
+    }
+    if (shot.fans.empty()) out << "No fans\n";
+    if (shot.ftst) out << "Ftst " << *shot.ftst << "\n";
+    out << "Calls: readKeyInfo " << shot.calls.readKeyInfo << ", readBytes "
+        << shot.calls.readBytes << ", writeBytes " << shot.calls.writeBytes << ", keyAtIndex "
+        << shot.calls.keyAtIndex << "\n";
+    if (shot.latencyMicros) out << "Latency " << shot.latencyMicros << " µs per call\n";
+    if (shot.display.notchWidth > 0) {
+        out << "Display: notch " << shot.display.notchWidth << "×" << shot.display.notchHeight
+            << "\n";
+    } else {
+        out << "Display: no notch\n";
+    }
+    return out.str();
+}
+
+}  // namespace ventoria::sim

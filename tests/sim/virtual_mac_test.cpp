@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "temporary_root.h"
+#include "ventoria/sim/value_codec.h"
+#include "ventoria/sim/virtual_mac.h"
+#include "virtual_mac_test.h"
+
+namespace ventoria::sim {
+namespace {
+
+using testing::VirtualMacTest;
+
+// A raw user-client call, as the kernel would see it.
+struct Call {
+    std::uint8_t in[kParamSize] = {};
+    std::uint8_t out[kParamSize] = {};
+    std::size_t outSize = kParamSize;
+
+    Call(Command command, std::string_view key, std::uint32_t infoSize = 0) {
+        auto code = codeOf(key);
+        std::memcpy(in, &code, 4);
+        std::memcpy(in + 28, &infoSize, 4);
+        in[42] = static_cast<std::uint8_t>(command);
+    }
+    std::int32_t on(VirtualMac& mac) { return mac.call(kStructSelector, in, kParamSize, out, &outSize); }
+    std::uint8_t result() const { return out[40]; }
+};
+
+class MachineTest : public VirtualMacTest {};
+
+TEST_F(MachineTest, TheServiceAnswersTheRecordItIsGiven) {
+    Call info(Command::readKeyInfo, "F0Mx");
+    ASSERT_EQ(info.on(*mac), 0);
+    std::uint32_t size = 0;
+    std::memcpy(&size, info.out + 28, 4);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(std::memcmp(info.out + 32, "\x20tlf", 4), 0);  // "flt " in host order
+
+    Call read(Command::readBytes, "F0Mx", 4);
+    ASSERT_EQ(read.on(*mac), 0);
+    EXPECT_EQ(decodeValue("flt ", std::span(read.out + 48, 4)), 5700.0);
+}
+
+TEST_F(MachineTest, MalformedCallsFailInTheKernel) {
+    Call call(Command::readKeyInfo, "F0Mx");
+    EXPECT_EQ(mac->call(7, call.in, kParamSize, call.out, &call.outSize), kKernelUnsupported);
+    EXPECT_EQ(mac->call(kStructSelector, call.in, 79, call.out, &call.outSize), kKernelBadArgument);
+    std::size_t small = 40;
+    EXPECT_EQ(mac->call(kStructSelector, call.in, kParamSize, call.out, &small), kKernelBadArgument);
+}
+
+TEST_F(MachineTest, TheServiceRefusesWhatARealOneWould) {
+    Call missing(Command::readBytes, "Nope", 4);
+    missing.on(*mac);
+    EXPECT_EQ(missing.result(), kResultKeyNotFound);
+    Call wrongSize(Command::readBytes, "F0Mx", 2);
+    wrongSize.on(*mac);
+    EXPECT_EQ(wrongSize.result(), kResultSizeMismatch);
+    Call measured(Command::writeBytes, "F0Ac", 4);
+    measured.on(*mac);
+    EXPECT_EQ(measured.result(), kResultNotWritable);
+    Call unknown(static_cast<Command>(3), "F0Ac");
+    unknown.on(*mac);
+    EXPECT_EQ(unknown.result(), kResultBadCommand);
+}
+
+TEST_F(MachineTest, CountersCountEveryCallByCommand) {
+    Call(Command::readKeyInfo, "F0Mx").on(*mac);
+    Call(Command::readBytes, "F0Mx", 4).on(*mac);
+    Call(Command::readBytes, "Nope", 4).on(*mac);
+    auto calls = machine().calls;
+    EXPECT_EQ(calls.readKeyInfo, 1u);
+    EXPECT_EQ(calls.readBytes, 2u);
+    mac->resetCounters();
+    EXPECT_EQ(machine().calls.readBytes, 0u);
+}
+
+TEST_F(MachineTest, AWorkloadHeatsTheChipAndTheMachineSpinsUpItsFans) {
+    auto cool = machine();
+    mac->setLoad(100);
+    advance(120);
+    auto hot = machine();
+    EXPECT_GT(*hot.chip, *cool.chip + 25);
+    EXPECT_GT(*hot.chassis, *cool.chassis);
+    EXPECT_GT(hot.fans[0].actual, cool.fans[0].actual + 500);
+    EXPECT_FALSE(hot.fans[0].forced);
+}
+
+TEST_F(MachineTest, ForcedFansSlewTowardTheirTargetAndCoolTheChip) {
+    mac->setLoad(100);
+    setValue("Ftst", 1);
+    setValue("F0Md", 1);
+    setValue("F1Md", 1);
+    setValue("F0Tg", 5700);
+    setValue("F1Tg", 6200);
+    advance(1);
+    auto rising = machine();
+    EXPECT_GT(rising.fans[0].actual, 3000);
+    EXPECT_LT(rising.fans[0].actual, 5700);
+    advance(300);
+    auto maxed = machine();
+    EXPECT_NEAR(maxed.fans[0].actual, 5700, 1);
+    EXPECT_LT(*maxed.chip, 80);
+}
+
+TEST_F(MachineTest, AHotChipRaisesThermalPressure) {
+    mac->setLoad(100);
+    setValue("Ftst", 1);
+    setValue("F0Md", 1);
+    setValue("F1Md", 1);
+    setValue("F0Tg", 0);
+    setValue("F1Tg", 0);
+    advance(400);
+    EXPECT_GE(machine().pressure, 1);
+    mac->setPressure(0);
+    EXPECT_EQ(mac->pressureLevel(), 0);
+    mac->setPressure(std::nullopt);
+}
+
+TEST_F(MachineTest, TheSameSeedAndClockGiveTheSameMachine) {
+    testing::TemporaryRoot other;
+    auto twin = VirtualMac::create(other.path(), {Profile::appleSilicon, ClockMode::manual, 1});
+    for (auto* m : {mac.get(), twin.get()}) {
+        m->setLoadWave();
+        m->advance(std::chrono::seconds(97));
+    }
+    auto a = mac->snapshot();
+    auto b = twin->snapshot();
+    EXPECT_EQ(a.chip, b.chip);
+    EXPECT_EQ(a.fans[1].actual, b.fans[1].actual);
+    EXPECT_EQ(mac->dump("Tp05")->bytes, twin->dump("Tp05")->bytes);
+}
+
+TEST_F(MachineTest, EveryMappingSeesOneMachineAndAResetInPlace) {
+    auto second = VirtualMac::open(root.path());
+    second->setLoad(77);
+    EXPECT_EQ(machine().load, 77);
+    VirtualMac::create(root.path(), {Profile::intel, ClockMode::manual, 1});
+    EXPECT_EQ(machine().profile, Profile::intel);
+    EXPECT_EQ(mac->dump("F0Ac")->type, "fpe2");
+}
+
+TEST_F(MachineTest, ControlsRejectNonsense) {
+    EXPECT_THROW(mac->setLoad(101), SimError);
+    EXPECT_THROW(mac->setValue("Nope", 1), SimError);
+    mac->setRaw("Name", "ch8*", {'M', 'a', 'c'});
+    EXPECT_THROW(mac->setValue("Name", 1), SimError);  // text holds no number
+    EXPECT_THROW(mac->setFault("#x", {}), SimError);
+    EXPECT_THROW(mac->setRaw("TooLong", "ui8 ", {1}), SimError);
+}
+
+TEST(MachineClock, TheRealClockCannotBeAdvancedByHand) {
+    testing::TemporaryRoot root;
+    auto mac = VirtualMac::create(root.path(), {});
+    EXPECT_THROW(mac->advance(std::chrono::seconds(1)), SimError);
+}
+
+TEST(MachineBoot, AFreshRootBootsTheDefaultMachineOnFirstUse) {
+    testing::TemporaryRoot root;
+    auto mac = VirtualMac::open(root.path());
+    EXPECT_EQ(mac->snapshot().profile, Profile::appleSilicon);
+    EXPECT_GT(mac->snapshot().keyCount, 300u);
+    EXPECT_TRUE(std::filesystem::exists(VirtualMac::statePath(root.path())));
+}
+
+}  // namespace
+}  // namespace ventoria::sim

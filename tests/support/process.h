@@ -1,0 +1,21 @@
+#pragma once
+// Running the project's real programs from a test, as a user would from a shell.
+
+#include <string>
+#include <vector>
+
+namespace ventoria::testing {
+
+struct ProcessResult {
+    int status = -1;  // exit status, or -1 when the process did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// The path of one of the project's programs in the build's bin directory.
+std::string program(const std::string& name);
+
+// Runs `arguments` (the first names the program) to completion and collects its output.
+ProcessResult run(const std::vector<std::string>& arguments);
+
+}  // namespace ventoria::testing

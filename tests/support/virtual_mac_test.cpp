@@ -1,0 +1,32 @@
+#include "virtual_mac_test.h"
+
+#include <chrono>
+
+namespace ventoria::testing {
+
+VirtualMacTest::VirtualMacTest(sim::Profile profile)
+    : mac(sim::VirtualMac::create(root.path(), {profile, sim::ClockMode::manual, 1})) {}
+
+void VirtualMacTest::advance(double seconds) {
+    mac->advance(std::chrono::nanoseconds(static_cast<std::int64_t>(seconds * 1e9)));
+}
+
+void VirtualMacTest::fault(const std::string& key, sim::FaultKind kind, int code) {
+    sim::Fault fault{kind, 0, 0};
+    if (kind == sim::FaultKind::result) fault.result = static_cast<std::uint8_t>(code);
+    if (kind == sim::FaultKind::kernel) fault.kernel = code;
+    mac->setFault(key, fault);
+}
+
+std::uint64_t VirtualMacTest::writes(const std::string& key) {
+    auto shot = mac->snapshot();
+    auto it = shot.writes.find(key);
+    return it == shot.writes.end() ? 0 : it->second;
+}
+
+std::uint64_t VirtualMacTest::totalCalls() {
+    auto calls = mac->snapshot().calls;
+    return calls.readKeyInfo + calls.readBytes + calls.writeBytes + calls.keyAtIndex;
+}
+
+}  // namespace ventoria::testing

@@ -1,0 +1,30 @@
+#pragma once
+// A test on a fresh virtual Mac of its own, with a manual clock.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "temporary_root.h"
+#include "ventoria/sim/virtual_mac.h"
+
+namespace ventoria::testing {
+
+class VirtualMacTest : public ::testing::Test {
+protected:
+    explicit VirtualMacTest(sim::Profile profile = sim::Profile::appleSilicon);
+
+    void advance(double seconds);
+    sim::Snapshot machine() { return mac->snapshot(); }
+    void setValue(const std::string& key, double value) { mac->setValue(key, value); }
+    void fault(const std::string& key, sim::FaultKind kind, int code = 0);
+    std::uint64_t writes(const std::string& key);
+    // Every call the SMC has answered so far, of all commands.
+    std::uint64_t totalCalls();
+
+    TemporaryRoot root;
+    std::shared_ptr<sim::VirtualMac> mac;
+};
+
+}  // namespace ventoria::testing

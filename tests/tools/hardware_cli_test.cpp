@@ -1,0 +1,129 @@
+// ventoria-sim and ventoriactl as a user runs them, on a system root of the test's own.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "process.h"
+#include "temporary_root.h"
+
+namespace ventoria::testing {
+namespace {
+
+using nlohmann::json;
+
+class HardwareCLITest : public ::testing::Test {
+protected:
+    ProcessResult sim(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), program("ventoria-sim"));
+        return run(arguments);
+    }
+    ProcessResult ctl(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), program("ventoriactl"));
+        return run(arguments);
+    }
+    json ctlJson(std::vector<std::string> arguments) {
+        arguments.push_back("--json");
+        auto result = ctl(arguments);
+        EXPECT_EQ(result.status, 0) << result.err;
+        return json::parse(result.out);
+    }
+    json show() { return json::parse(sim({"show", "--json"}).out); }
+
+    TemporaryRoot root;
+};
+
+TEST_F(HardwareCLITest, AFreshRootHasAMacWithTwoFansAndTemperatures) {
+    auto fans = ctlJson({"fans"});
+    ASSERT_EQ(fans.size(), 2u);
+    EXPECT_EQ(fans[1]["id"], 1);
+    EXPECT_NEAR(fans[0]["actual"].get<double>(), 1200, 20);
+    EXPECT_EQ(fans[0]["manual"], false);
+    auto temps = ctlJson({"temps"});
+    EXPECT_GT(temps["chip"].get<double>(), 30);
+    EXPECT_GT(temps["chassis"].get<double>(), 20);
+}
+
+TEST_F(HardwareCLITest, EachProfileReadsAsItsMachine) {
+    ASSERT_EQ(sim({"new", "--profile", "intel"}).status, 0);
+    EXPECT_EQ(ctlJson({"fans"}).size(), 2u);
+    EXPECT_EQ(ctlJson({"smc", "read", "TC0P"})["type"], "sp78");
+    EXPECT_TRUE(ctlJson({"temps"})["chip"].is_number());
+
+    sim({"new", "--profile", "fanless"});
+    EXPECT_TRUE(ctlJson({"fans"}).empty());
+    EXPECT_TRUE(ctlJson({"temps"})["chip"].is_number());
+
+    sim({"new", "--profile", "no-smc"});
+    auto fans = ctl({"fans"});
+    EXPECT_NE(fans.status, 0);
+    EXPECT_EQ(fans.err, "AppleSMC service not found\n");
+}
+
+TEST_F(HardwareCLITest, PlantedValuesDecodeAsTheirTypesSay) {
+    const std::tuple<const char*, const char*, double> cases[] = {
+        {"fpe2", "0190", 100.0}, {"flt ", "00003642", 45.5}, {"sp78", "3c80", 60.5},
+        {"sp78", "ff00", -1.0},  {"ui32", "00010000", 65536}, {"ui32", "000100", 0.0},
+        {"ch8*", "0102", 0.0},
+    };
+    for (auto [type, hex, value] : cases) {
+        ASSERT_EQ(sim({"set-raw", "Plnt", type, hex}).status, 0);
+        auto read = ctlJson({"smc", "read", "Plnt"});
+        EXPECT_EQ(read["type"], type);
+        EXPECT_EQ(read["bytes"], hex);
+        EXPECT_EQ(read["value"].get<double>(), value) << type << " " << hex;
+    }
+}
+
+TEST_F(HardwareCLITest, AMissingKeyDropsJustThatFanOrSensor) {
+    sim({"new", "--profile", "intel"});
+    ASSERT_EQ(sim({"fault", "F1Ac", "missing"}).status, 0);
+    auto fans = ctlJson({"fans"});
+    ASSERT_EQ(fans.size(), 1u);
+    EXPECT_EQ(fans[0]["id"], 0);
+    sim({"fault", "TA0P", "missing"});
+    auto temps = ctlJson({"temps"});
+    EXPECT_TRUE(temps["chassis"].is_null());
+    EXPECT_TRUE(temps["chip"].is_number());
+    sim({"fault", "F1Ac", "clear"});
+    EXPECT_EQ(ctlJson({"fans"}).size(), 2u);
+}
+
+TEST_F(HardwareCLITest, EnumerationSeesTheWholeKeySet) {
+    auto keys = ctl({"smc", "keys"});
+    ASSERT_EQ(keys.status, 0);
+    auto lines = std::count(keys.out.begin(), keys.out.end(), '\n');
+    EXPECT_EQ(lines, show()["keys"].get<long>());
+    EXPECT_EQ(show()["calls"]["keyAtIndex"].get<long>(), lines);
+    EXPECT_NE(keys.out.find("\nFtst\n"), std::string::npos);
+}
+
+TEST_F(HardwareCLITest, ManualClockAndFaultsDriveTheMachine) {
+    sim({"new", "--clock", "manual"});
+    sim({"load", "100"});
+    sim({"advance", "120"});
+    auto hot = show();
+    EXPECT_GT(hot["chip"].get<double>(), 60);
+    EXPECT_GT(hot["fans"][0]["target"].get<double>(), 1200);
+    EXPECT_EQ(hot["load"], 100.0);
+
+    sim({"fault", "F0Mx", "result", "1"});
+    auto read = ctl({"smc", "read", "F0Mx"});
+    EXPECT_EQ(read.status, 1);
+    EXPECT_EQ(read.err, "SMC returned 1 for F0Mx\n");
+    sim({"fault", "F0Mx", "kernel", "0xE00002C2"});
+    EXPECT_EQ(ctl({"smc", "read", "F0Mx"}).err, "SMC call for F0Mx failed (-536870206)\n");
+}
+
+TEST_F(HardwareCLITest, BadRequestsAreRefusedClearly) {
+    EXPECT_NE(sim({"load", "lots"}).status, 0);
+    EXPECT_NE(sim({"advance", "5"}).status, 0);  // the default clock is real
+    auto unknown = sim({"set", "Nope", "1"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("no key \"Nope\""), std::string::npos);
+    EXPECT_NE(sim({"set-raw", "Odd!", "ui8 ", "123"}).status, 0);
+    EXPECT_NE(sim({"new", "--profile", "powerpc"}).status, 0);
+}
+
+}  // namespace
+}  // namespace ventoria::testing

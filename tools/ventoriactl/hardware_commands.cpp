@@ -1,0 +1,171 @@
+#include <chrono>
+#include <csignal>
+#include <ctime>
+#include <iostream>
+#include <thread>
+#include <unistd.h>
+
+#include "commands.h"
+#include "readings_text.h"
+#include "ventoria/hardware/fan_reader.h"
+#include "ventoria/hardware/smc_codec.h"
+#include "ventoria/hardware/thermals.h"
+
+namespace ventoria::ctl {
+namespace {
+
+using hardware::SMCError;
+using hardware::SMCReader;
+
+// Keys are four characters; "FS!" stands for "FS! ".
+std::string fourChars(std::string key) {
+    if (key.size() < 4) key.resize(4, ' ');
+    return key;
+}
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void printSMCFailure(const SMCError& error) { std::cerr << error.description() << "\n"; }
+
+int listKeys() {
+    try {
+        SMCReader smc;
+        for (const auto& key : smc.allKeys()) std::cout << key << "\n";
+        return 0;
+    } catch (const SMCError& error) {
+        printSMCFailure(error);
+        return 1;
+    }
+}
+
+int readKey(const std::string& key, bool json) {
+    try {
+        SMCReader smc;
+        auto read = smc.read(fourChars(key));
+        double value = hardware::decode(read.bytes, read.info.type);
+        if (json) {
+            std::cout << nlohmann::json{{"key", fourChars(key)},
+                                        {"type", read.info.type},
+                                        {"size", read.info.size},
+                                        {"bytes", hex(read.bytes)},
+                                        {"value", value}}
+                             .dump()
+                      << "\n";
+        } else {
+            std::cout << fourChars(key) << "  [" << read.info.type << "] size " << read.info.size
+                      << "  " << hex(read.bytes) << "  " << value << "\n";
+        }
+        return 0;
+    } catch (const SMCError& error) {
+        printSMCFailure(error);
+        return 1;
+    }
+}
+
+int showFans(bool json) {
+    try {
+        hardware::FanReader fans(std::make_shared<SMCReader>());
+        auto readings = fans.readings();
+        if (json) {
+            std::cout << fansJson(readings).dump() << "\n";
+        } else if (readings.empty()) {
+            std::cout << "No fans detected\n";
+        } else {
+            for (const auto& fan : readings) std::cout << fanLine(fan) << "\n";
+        }
+        return 0;
+    } catch (const SMCError& error) {
+        printSMCFailure(error);
+        return 1;
+    }
+}
+
+int showTemperatures(bool json) {
+    try {
+        hardware::Thermals thermals(std::make_shared<SMCReader>());
+        auto reading = thermals.sample();
+        if (json) {
+            std::cout << temperaturesJson(reading).dump() << "\n";
+        } else {
+            std::cout << "Chip " << temperatureText(reading.chip) << ", case "
+                      << temperatureText(reading.chassis) << "\n";
+        }
+        return 0;
+    } catch (const SMCError& error) {
+        printSMCFailure(error);
+        return 1;
+    }
+}
+
+// Live readings, refreshed in place on a terminal and appended otherwise.
+int watch(double interval, int count) {
+    std::shared_ptr<SMCReader> smc;
+    try {
+        smc = std::make_shared<SMCReader>();
+    } catch (const SMCError& error) {
+        printSMCFailure(error);
+        return 1;
+    }
+    hardware::FanReader fans(smc);
+    hardware::Thermals thermals(smc);
+    std::signal(SIGINT, [](int) { interrupted = 1; });
+    bool terminal = isatty(STDOUT_FILENO);
+    auto next = std::chrono::steady_clock::now();
+    for (int shown = 0; !interrupted;) {
+        auto readings = fans.readings();
+        auto temperatures = thermals.sample();
+        std::time_t now = std::time(nullptr);
+        char clock[16];
+        std::strftime(clock, sizeof clock, "%H:%M:%S", std::localtime(&now));
+        if (terminal) std::cout << "\033[H\033[J";
+        std::cout << "Ventoria · live readings · " << clock << "   (Ctrl-C to stop)\n"
+                  << "Chip " << temperatureText(temperatures.chip) << "   Case "
+                  << temperatureText(temperatures.chassis) << "\n";
+        for (const auto& fan : readings) std::cout << fanLine(fan) << "\n";
+        if (readings.empty()) std::cout << "No fans detected\n";
+        std::cout << std::flush;
+        if (count > 0 && ++shown >= count) break;
+        next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+            std::chrono::duration<double>(interval));
+        while (!interrupted && std::chrono::steady_clock::now() < next) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+void addHardwareCommands(CLI::App& app, Runner& chosen) {
+    auto* smc = app.add_subcommand("smc", "Read the SMC directly");
+    smc->require_subcommand(1);
+    smc->add_subcommand("keys", "Every key name, one per line")->callback([&chosen] {
+        chosen = listKeys;
+    });
+    auto* read = smc->add_subcommand("read", "One key's type, size, bytes and value");
+    auto key = std::make_shared<std::string>();
+    auto json = std::make_shared<bool>(false);
+    read->add_option("KEY", *key)->required();
+    read->add_flag("--json", *json, "print one JSON document");
+    read->callback([&chosen, key, json] { chosen = [key, json] { return readKey(*key, *json); }; });
+
+    auto* fans = app.add_subcommand("fans", "Each fan's speeds and mode");
+    fans->add_flag("--json", *json, "print one JSON document");
+    fans->callback([&chosen, json] { chosen = [json] { return showFans(*json); }; });
+
+    auto* temps = app.add_subcommand("temps", "Chip and case temperatures");
+    temps->add_flag("--json", *json, "print one JSON document");
+    temps->callback([&chosen, json] { chosen = [json] { return showTemperatures(*json); }; });
+
+    auto interval = std::make_shared<double>(1.0);
+    auto count = std::make_shared<int>(0);
+    auto* live = app.add_subcommand("watch", "Live fan and temperature readings");
+    live->add_option("--interval", *interval, "seconds between readings")
+        ->check(CLI::Range(0.1, 60.0));
+    live->add_option("--count", *count, "stop after this many readings (0: until Ctrl-C)");
+    live->callback([&chosen, interval, count] {
+        chosen = [interval, count] { return watch(*interval, *count); };
+    });
+}
+
+}  // namespace ventoria::ctl

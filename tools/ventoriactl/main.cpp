@@ -1,0 +1,20 @@
+// ventoriactl: Ventoria's command-line front end.
+
+#include <iostream>
+
+#include "commands.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"Ventoria's command-line front end: read the SMC, talk to the helper, drive the\n"
+                 "fan model. Honours VENTORIA_SYSROOT."};
+    app.require_subcommand(1);
+    ventoria::ctl::Runner chosen;
+    ventoria::ctl::addHardwareCommands(app, chosen);
+    CLI11_PARSE(app, argc, argv);
+    try {
+        return chosen();
+    } catch (const std::exception& error) {
+        std::cerr << "ventoriactl: " << error.what() << "\n";
+        return 1;
+    }
+}
