@@ -7,7 +7,9 @@
 #include "whole_number.h"
 
 namespace ventoria::hardware {
-std::string fanKey(int id, const char* suffix) { return "F" + std::to_string(id) + suffix; }
+std::string fanKey(int id, const char* suffix) {
+    return "F" + std::to_string(id) + suffix;
+}
 
 FanReader::FanReader(std::shared_ptr<SMCReader> smc) : smc_(std::move(smc)) {}
 

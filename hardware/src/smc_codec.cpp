@@ -33,8 +33,8 @@ std::string keyString(std::uint32_t code) {
 
 double decode(std::span<const std::uint8_t> bytes, std::string_view type) {
     if (type == "flt " && bytes.size() >= 4) {
-        std::uint32_t bits = static_cast<std::uint32_t>(bytes[0]) | bytes[1] << 8 |
-                             bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+        std::uint32_t bits = static_cast<std::uint32_t>(bytes[0]) | bytes[1] << 8 | bytes[2] << 16 |
+                             static_cast<std::uint32_t>(bytes[3]) << 24;
         return std::bit_cast<float>(bits);
     }
     if (type == "fpe2" && bytes.size() >= 2) return bigEndian(bytes, 2) / 4.0;

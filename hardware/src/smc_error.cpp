@@ -31,7 +31,9 @@ SMCError::SMCError(Case kind, std::string key, std::int32_t code, std::uint8_t r
       result_(result),
       description_(describe(kind_, key_, code_, result_)) {}
 
-SMCError SMCError::openFailed(std::int32_t code) { return {Case::openFailed, {}, code, 0}; }
+SMCError SMCError::openFailed(std::int32_t code) {
+    return {Case::openFailed, {}, code, 0};
+}
 
 SMCError SMCError::callFailed(std::string key, std::int32_t code) {
     return {Case::callFailed, std::move(key), code, 0};
@@ -41,8 +43,12 @@ SMCError SMCError::smcResult(std::string key, std::uint8_t result) {
     return {Case::smcResult, std::move(key), 0, result};
 }
 
-SMCError SMCError::keyNotFound(std::string key) { return {Case::keyNotFound, std::move(key), 0, 0}; }
+SMCError SMCError::keyNotFound(std::string key) {
+    return {Case::keyNotFound, std::move(key), 0, 0};
+}
 
-SMCError SMCError::serviceNotFound() { return {Case::serviceNotFound, {}, 0, 0}; }
+SMCError SMCError::serviceNotFound() {
+    return {Case::serviceNotFound, {}, 0, 0};
+}
 
 }  // namespace ventoria::hardware

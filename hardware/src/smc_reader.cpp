@@ -19,7 +19,9 @@ SMCReader::SMCReader() {
     }
 }
 
-SMCReader::~SMCReader() { IOServiceClose(connection_); }
+SMCReader::~SMCReader() {
+    IOServiceClose(connection_);
+}
 
 SMCParam SMCReader::callSMC(const SMCParam& input, const std::string& label) {
     SMCParam output;
@@ -63,7 +65,9 @@ std::vector<std::string> SMCReader::allKeys() {
         count = 0;
     }
     // A count that is no number at all enumerates nothing.
-    auto total = std::isfinite(count) && count > 0 ? static_cast<std::uint64_t>(std::min(count, 4294967295.0)) : 0;
+    auto total = std::isfinite(count) && count > 0
+                     ? static_cast<std::uint64_t>(std::min(count, 4294967295.0))
+                     : 0;
     std::vector<std::string> keys;
     for (std::uint64_t index = 0; index < total; ++index) {
         if (auto key = keyAt(static_cast<std::uint32_t>(index))) keys.push_back(std::move(*key));

@@ -14,12 +14,14 @@ namespace {
 constexpr std::int64_t kStepNanos = 50'000'000;
 constexpr std::int64_t kLongestCatchUpNanos = 2LL * 3600 * 1'000'000'000;
 constexpr double kSlewRPMPerSecond = 2500;
-constexpr double kChipHeatCapacity = 15;       // J/K
-constexpr double kChassisHeatCapacity = 300;   // J/K
-constexpr double kHotChip = 95;                // °C where thermal pressure starts to build
+constexpr double kChipHeatCapacity = 15;      // J/K
+constexpr double kChassisHeatCapacity = 300;  // J/K
+constexpr double kHotChip = 95;               // °C where thermal pressure starts to build
 constexpr double kPressureAfterSeconds = 10;
 
-std::string fanKey(int fan, const char* suffix) { return "F" + std::to_string(fan) + suffix; }
+std::string fanKey(int fan, const char* suffix) {
+    return "F" + std::to_string(fan) + suffix;
+}
 
 // A deterministic value in [-1, 1] for a seed, a salt and a time bucket.
 double noise(std::uint64_t seed, std::uint64_t salt, std::int64_t bucket) {
@@ -41,8 +43,8 @@ void step(MachineState& state, double dt, std::int64_t nanos) {
     for (std::uint32_t i = 0; i < state.fanCount; ++i) {
         auto& fan = state.fans[i];
         double target = driveTarget(state, static_cast<int>(i));
-        fan.actual += std::clamp(target - fan.actual, -kSlewRPMPerSecond * dt,
-                                 kSlewRPMPerSecond * dt);
+        fan.actual +=
+            std::clamp(target - fan.actual, -kSlewRPMPerSecond * dt, kSlewRPMPerSecond * dt);
         fan.machineTarget = machineTarget(fan, state.chip);
         if (fan.max > 0) airflow += std::clamp(fan.actual / fan.max, 0.0, 1.0);
     }
@@ -80,8 +82,7 @@ std::optional<double> keyValue(const KeyRecord& key) {
 void storeValue(KeyRecord& key, double value) {
     if (auto bytes = encodeValue(nameOf(key.type), value, key.size)) {
         std::fill(std::begin(key.bytes), std::end(key.bytes), 0);
-        std::copy_n(bytes->begin(), std::min<std::size_t>(bytes->size(), kKeyDataSize),
-                    key.bytes);
+        std::copy_n(bytes->begin(), std::min<std::size_t>(bytes->size(), kKeyDataSize), key.bytes);
     }
 }
 

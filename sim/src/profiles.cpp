@@ -27,7 +27,7 @@ constexpr std::array kSiliconChipSensors = {
 constexpr std::array kSiliconChassisSensors = {Sensor{"TaLP", 0.0f}, Sensor{"TaRF", -1.3f}};
 
 constexpr std::array kIntelChipSensors = {
-    Sensor{"TC0D", 0.0f},  Sensor{"TC0E", -0.5f}, Sensor{"TC0F", -0.3f}, Sensor{"TC0P", -6.0f},
+    Sensor{"TC0D", 0.0f},  Sensor{"TC0E", -0.5f}, Sensor{"TC0F", -0.3f},  Sensor{"TC0P", -6.0f},
     Sensor{"TCXC", -0.2f}, Sensor{"TG0D", -8.0f}, Sensor{"TG0P", -10.0f},
 };
 constexpr std::array kIntelChassisSensors = {Sensor{"TA0P", 0.0f}};
@@ -127,9 +127,10 @@ void addOtherKeys(MachineState& state, std::size_t howMany) {
                 std::string name{first, second, third, suffix};
                 if (findKey(state, name)) continue;
                 auto type = kTypes[added % kTypes.size()];
-                std::uint32_t size = type == "ch8*" ? 8 : type == "ui8 " || type == "flag" ? 1
-                                     : type == "ui32" || type == "flt "              ? 4
-                                                                                     : 2;
+                std::uint32_t size = type == "ch8*"                     ? 8
+                                     : type == "ui8 " || type == "flag" ? 1
+                                     : type == "ui32" || type == "flt " ? 4
+                                                                        : 2;
                 auto record = key(name, type, size);
                 for (std::uint32_t b = 0; b < size; ++b) {
                     mix = mix * 6364136223846793005ULL + 1442695040888963407ULL;
@@ -144,7 +145,8 @@ void addOtherKeys(MachineState& state, std::size_t howMany) {
 }
 
 void addOtherTemperatures(MachineState& state, std::string_view type) {
-    for (const auto& reading : kOtherTemperatures) addValue(state, reading.name, type, reading.value);
+    for (const auto& reading : kOtherTemperatures)
+        addValue(state, reading.name, type, reading.value);
 }
 
 void buildAppleSilicon(MachineState& state) {

@@ -100,7 +100,8 @@ Mapping mapState(const std::filesystem::path& path, const CreateOptions& options
             continue;
         }
         struct stat info {};
-        if (fstat(fd, &info) == 0 && static_cast<std::size_t>(info.st_size) == sizeof(MachineState)) {
+        if (fstat(fd, &info) == 0 &&
+            static_cast<std::size_t>(info.st_size) == sizeof(MachineState)) {
             auto* state = mapFd(fd, path);
             if (usable(state)) return Mapping{fd, state};
             munmap(state, sizeof(MachineState));

@@ -41,7 +41,8 @@ std::uint32_t codeOf(std::string_view fourChars) {
 
 std::string nameOf(std::uint32_t code) {
     std::string name(4, ' ');
-    for (int i = 0; i < 4; ++i) name[static_cast<std::size_t>(i)] = static_cast<char>(code >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        name[static_cast<std::size_t>(i)] = static_cast<char>(code >> (24 - 8 * i));
     return name;
 }
 

@@ -16,7 +16,7 @@ namespace ventoria::sim {
 // Holds the machine's lock and brings the physics up to the present, so every caller sees
 // the machine as it is now.
 class VirtualMac::Locked {
-public:
+  public:
     explicit Locked(VirtualMac& mac) : state_(*mac.state_) {
         int rc = pthread_mutex_lock(&state_.mutex);
         if (rc == EOWNERDEAD) {
@@ -35,7 +35,7 @@ public:
     MachineState* operator->() { return &state_; }
     std::int64_t nanos;
 
-private:
+  private:
     MachineState& state_;
 };
 
@@ -79,7 +79,9 @@ Outcome faultOutcome(const Fault& fault) {
     return {};
 }
 
-bool failed(const Outcome& outcome) { return outcome.kernel != 0 || outcome.result != 0; }
+bool failed(const Outcome& outcome) {
+    return outcome.kernel != 0 || outcome.result != 0;
+}
 
 Outcome writeKey(MachineState& state, KeyRecord& key, std::uint32_t infoSize,
                  const std::uint8_t* data) {
@@ -98,8 +100,7 @@ Outcome writeKey(MachineState& state, KeyRecord& key, std::uint32_t infoSize,
     return {};
 }
 
-Outcome serve(MachineState& state, std::int64_t nanos, const std::uint8_t* in,
-              std::uint8_t* out) {
+Outcome serve(MachineState& state, std::int64_t nanos, const std::uint8_t* in, std::uint8_t* out) {
     auto command = static_cast<Command>(in[kCommandOffset]);
     auto code = field32(in, kKeyOffset);
     switch (command) {
@@ -203,7 +204,9 @@ std::shared_ptr<VirtualMac> VirtualMac::create(const std::filesystem::path& syst
 
 VirtualMac::VirtualMac(int fd, MachineState* state) : fd_(fd), state_(state) {}
 
-VirtualMac::~VirtualMac() { unmapState(Mapping{fd_, state_}); }
+VirtualMac::~VirtualMac() {
+    unmapState(Mapping{fd_, state_});
+}
 
 bool VirtualMac::hasSMCService() {
     Locked machine(*this);
@@ -358,8 +361,8 @@ Snapshot VirtualMac::snapshot() {
     for (std::uint32_t i = 0; i < machine->fanCount; ++i) {
         const auto& fan = machine->fans[i];
         auto id = static_cast<int>(i);
-        shot.fans.push_back({id, fan.actual, driveTarget(*machine, id), fan.min, fan.max,
-                             isForced(*machine, id)});
+        shot.fans.push_back(
+            {id, fan.actual, driveTarget(*machine, id), fan.min, fan.max, isForced(*machine, id)});
     }
     if (auto* test = findKey(*machine, "Ftst")) shot.ftst = keyValue(*test);
     for (std::uint32_t i = 0; i < machine->keyCount; ++i) {

@@ -88,8 +88,9 @@ ventoria::sim::Display parseDisplay(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"Create, drive and inspect the virtual Mac that Ventoria runs on under Linux.\n"
-                 "The machine lives under $VENTORIA_SYSROOT (or the per-user default)."};
+    CLI::App app{
+        "Create, drive and inspect the virtual Mac that Ventoria runs on under Linux.\n"
+        "The machine lives under $VENTORIA_SYSROOT (or the per-user default)."};
     app.require_subcommand(1);
 
     std::string profile = "apple-silicon";
@@ -98,7 +99,8 @@ int main(int argc, char** argv) {
     auto* create = app.add_subcommand("new", "Create or reset the virtual Mac");
     create->add_option("--profile", profile, "apple-silicon, intel, fanless or no-smc")
         ->check(CLI::IsMember({"apple-silicon", "intel", "fanless", "no-smc"}));
-    create->add_option("--clock", clock, "real or manual")->check(CLI::IsMember({"real", "manual"}));
+    create->add_option("--clock", clock, "real or manual")
+        ->check(CLI::IsMember({"real", "manual"}));
     create->add_option("--seed", seed, "seed of the sensor noise");
 
     bool json = false;
@@ -110,7 +112,8 @@ int main(int argc, char** argv) {
     loadCommand->add_option("PERCENT", load)->required();
 
     std::string pressure;
-    auto* pressureCommand = app.add_subcommand("pressure", "Pin the thermal pressure level, or auto");
+    auto* pressureCommand =
+        app.add_subcommand("pressure", "Pin the thermal pressure level, or auto");
     pressureCommand->add_option("LEVEL", pressure)->required();
 
     double seconds = 0;
@@ -158,8 +161,8 @@ int main(int argc, char** argv) {
         if (create->parsed()) {
             ventoria::sim::CreateOptions options;
             options.profile = *ventoria::sim::profileFromName(profile);
-            options.clock =
-                clock == "manual" ? ventoria::sim::ClockMode::manual : ventoria::sim::ClockMode::real;
+            options.clock = clock == "manual" ? ventoria::sim::ClockMode::manual
+                                              : ventoria::sim::ClockMode::real;
             options.seed = seed;
             VirtualMac::create(root, options);
             return 0;

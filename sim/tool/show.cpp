@@ -77,9 +77,9 @@ std::string snapshotText(const Snapshot& shot) {
     }
     if (shot.fans.empty()) out << "No fans\n";
     if (shot.ftst) out << "Ftst " << *shot.ftst << "\n";
-    out << "Calls: readKeyInfo " << shot.calls.readKeyInfo << ", readBytes "
-        << shot.calls.readBytes << ", writeBytes " << shot.calls.writeBytes << ", keyAtIndex "
-        << shot.calls.keyAtIndex << "\n";
+    out << "Calls: readKeyInfo " << shot.calls.readKeyInfo << ", readBytes " << shot.calls.readBytes
+        << ", writeBytes " << shot.calls.writeBytes << ", keyAtIndex " << shot.calls.keyAtIndex
+        << "\n";
     if (shot.latencyMicros) out << "Latency " << shot.latencyMicros << " µs per call\n";
     if (shot.display.notchWidth > 0) {
         out << "Display: notch " << shot.display.notchWidth << "×" << shot.display.notchHeight

@@ -1,6 +1,7 @@
+#include "ventoria/hardware/fans.h"
+
 #include <gtest/gtest.h>
 
-#include "ventoria/hardware/fans.h"
 #include "ventoria/hardware/smc_codec.h"
 #include "virtual_mac_test.h"
 
@@ -11,7 +12,7 @@ using sim::FaultKind;
 using testing::VirtualMacTest;
 
 class FansTest : public VirtualMacTest {
-protected:
+  protected:
     explicit FansTest(sim::Profile profile = sim::Profile::appleSilicon)
         : VirtualMacTest(profile), smc(std::make_shared<SMC>()), fans(smc) {}
 
@@ -96,7 +97,7 @@ TEST_F(FansTest, HandingBackTakesThreeCalls) {
     EXPECT_EQ(machine().ftst, 1.0);
     EXPECT_FALSE(fans.apply(std::nullopt));  // "Ftst" cleared
     EXPECT_EQ(machine().ftst, 0.0);
-    EXPECT_TRUE(fans.apply(std::nullopt));   // settled
+    EXPECT_TRUE(fans.apply(std::nullopt));  // settled
 }
 
 TEST_F(FansTest, AModeKeyRefusesForcingUntilForcedControlIsOn) {
@@ -135,9 +136,8 @@ TEST(FanKeys, NamesCarryTheFanNumberWithoutPadding) {
     EXPECT_EQ(fanKey(10, "Ac"), "F10Ac");
 }
 
-
 class MaskFansTest : public FansTest {
-protected:
+  protected:
     MaskFansTest() : FansTest(sim::Profile::intel) {}
     double mask() {
         auto read = smc->read("FS! ");

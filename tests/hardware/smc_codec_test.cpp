@@ -1,10 +1,11 @@
+#include "ventoria/hardware/smc_codec.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <vector>
 
-#include "ventoria/hardware/smc_codec.h"
 #include "ventoria/hardware/smc_encode.h"
 
 namespace ventoria::hardware {
@@ -15,7 +16,7 @@ using Bytes = std::vector<std::uint8_t>;
 TEST(KeyCodes, FourCharactersMakeABigEndianCode) {
     EXPECT_EQ(fourCharCode("FNum"), 0x464E756Du);
     EXPECT_EQ(fourCharCode("#KEY"), 0x234B4559u);
-    EXPECT_EQ(fourCharCode("AB"), 0x4142u);         // no fill for short keys
+    EXPECT_EQ(fourCharCode("AB"), 0x4142u);                  // no fill for short keys
     EXPECT_EQ(fourCharCode("F10Ac"), fourCharCode("F10A"));  // bytes past the fourth ignored
 }
 

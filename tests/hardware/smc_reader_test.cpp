@@ -10,7 +10,7 @@ using sim::FaultKind;
 using testing::VirtualMacTest;
 
 class SMCTest : public VirtualMacTest {
-protected:
+  protected:
     SMC smc;
 };
 
@@ -63,7 +63,8 @@ TEST_F(SMCTest, FailuresBecomeTypedErrorsWithTheirTexts) {
         EXPECT_EQ(error.kind(), SMCError::Case::callFailed);
         EXPECT_EQ(error.description(), "SMC call for F1Ac failed (-536870206)");
     }
-    EXPECT_EQ(SMCError::openFailed(-536870174).description(), "Failed to open AppleSMC (-536870174)");
+    EXPECT_EQ(SMCError::openFailed(-536870174).description(),
+              "Failed to open AppleSMC (-536870174)");
     EXPECT_EQ(SMCError::smcResult("Ftst", 200).description(), "SMC returned 200 for Ftst");
 }
 
@@ -114,7 +115,7 @@ TEST_F(SMCTest, EnumerationWithoutAKeyCountIsEmpty) {
 }
 
 class NoSMCTest : public VirtualMacTest {
-protected:
+  protected:
     NoSMCTest() : VirtualMacTest(sim::Profile::noSMC) {}
 };
 

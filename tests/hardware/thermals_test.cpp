@@ -1,9 +1,10 @@
+#include "ventoria/hardware/thermals.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "ventoria/hardware/smc.h"
-#include "ventoria/hardware/thermals.h"
 #include "virtual_mac_test.h"
 
 namespace ventoria::hardware {
@@ -24,7 +25,7 @@ TEST(Plausibility, OnlyReadingsInsideTheWindowCount) {
 }
 
 class ThermalsTest : public VirtualMacTest {
-protected:
+  protected:
     explicit ThermalsTest(sim::Profile profile = sim::Profile::appleSilicon)
         : VirtualMacTest(profile),
           smc(std::make_shared<SMCReader>()),
@@ -116,7 +117,7 @@ TEST_F(ThermalsTest, ASampleCostsOneReadPerListedSensor) {
 }
 
 class IntelThermalsTest : public ThermalsTest {
-protected:
+  protected:
     IntelThermalsTest() : ThermalsTest(sim::Profile::intel) {}
 };
 

@@ -1,10 +1,11 @@
+#include "ventoria/sim/virtual_mac.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "temporary_root.h"
 #include "ventoria/sim/value_codec.h"
-#include "ventoria/sim/virtual_mac.h"
 #include "virtual_mac_test.h"
 
 namespace ventoria::sim {
@@ -24,7 +25,9 @@ struct Call {
         std::memcpy(in + 28, &infoSize, 4);
         in[42] = static_cast<std::uint8_t>(command);
     }
-    std::int32_t on(VirtualMac& mac) { return mac.call(kStructSelector, in, kParamSize, out, &outSize); }
+    std::int32_t on(VirtualMac& mac) {
+        return mac.call(kStructSelector, in, kParamSize, out, &outSize);
+    }
     std::uint8_t result() const { return out[40]; }
 };
 
@@ -48,7 +51,8 @@ TEST_F(MachineTest, MalformedCallsFailInTheKernel) {
     EXPECT_EQ(mac->call(7, call.in, kParamSize, call.out, &call.outSize), kKernelUnsupported);
     EXPECT_EQ(mac->call(kStructSelector, call.in, 79, call.out, &call.outSize), kKernelBadArgument);
     std::size_t small = 40;
-    EXPECT_EQ(mac->call(kStructSelector, call.in, kParamSize, call.out, &small), kKernelBadArgument);
+    EXPECT_EQ(mac->call(kStructSelector, call.in, kParamSize, call.out, &small),
+              kKernelBadArgument);
 }
 
 TEST_F(MachineTest, TheServiceRefusesWhatARealOneWould) {

@@ -12,7 +12,9 @@ extern char** environ;
 
 namespace ventoria::testing {
 
-std::string program(const std::string& name) { return std::string(VENTORIA_BIN_DIR) + "/" + name; }
+std::string program(const std::string& name) {
+    return std::string(VENTORIA_BIN_DIR) + "/" + name;
+}
 
 ProcessResult run(const std::vector<std::string>& arguments) {
     int out[2];

@@ -7,7 +7,7 @@
 namespace ventoria::testing {
 
 class TemporaryRoot {
-public:
+  public:
     TemporaryRoot();
     ~TemporaryRoot();
     TemporaryRoot(const TemporaryRoot&) = delete;
@@ -15,7 +15,7 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

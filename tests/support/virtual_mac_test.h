@@ -12,7 +12,7 @@
 namespace ventoria::testing {
 
 class VirtualMacTest : public ::testing::Test {
-protected:
+  protected:
     explicit VirtualMacTest(sim::Profile profile = sim::Profile::appleSilicon);
 
     void advance(double seconds);

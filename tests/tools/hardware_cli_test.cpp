@@ -13,7 +13,7 @@ namespace {
 using nlohmann::json;
 
 class HardwareCLITest : public ::testing::Test {
-protected:
+  protected:
     ProcessResult sim(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), program("ventoria-sim"));
         return run(arguments);
@@ -62,7 +62,7 @@ TEST_F(HardwareCLITest, EachProfileReadsAsItsMachine) {
 
 TEST_F(HardwareCLITest, PlantedValuesDecodeAsTheirTypesSay) {
     const std::tuple<const char*, const char*, double> cases[] = {
-        {"fpe2", "0190", 100.0}, {"flt ", "00003642", 45.5}, {"sp78", "3c80", 60.5},
+        {"fpe2", "0190", 100.0}, {"flt ", "00003642", 45.5},  {"sp78", "3c80", 60.5},
         {"sp78", "ff00", -1.0},  {"ui32", "00010000", 65536}, {"ui32", "000100", 0.0},
         {"ch8*", "0102", 0.0},
     };

@@ -1,9 +1,10 @@
+#include <unistd.h>
+
 #include <chrono>
 #include <csignal>
 #include <ctime>
 #include <iostream>
 #include <thread>
-#include <unistd.h>
 
 #include "commands.h"
 #include "readings_text.h"
@@ -25,7 +26,9 @@ std::string fourChars(std::string key) {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-void printSMCFailure(const SMCError& error) { std::cerr << error.description() << "\n"; }
+void printSMCFailure(const SMCError& error) {
+    std::cerr << error.description() << "\n";
+}
 
 int listKeys() {
     try {

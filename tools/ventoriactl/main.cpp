@@ -5,8 +5,9 @@
 #include "commands.h"
 
 int main(int argc, char** argv) {
-    CLI::App app{"Ventoria's command-line front end: read the SMC, talk to the helper, drive the\n"
-                 "fan model. Honours VENTORIA_SYSROOT."};
+    CLI::App app{
+        "Ventoria's command-line front end: read the SMC, talk to the helper, drive the\n"
+        "fan model. Honours VENTORIA_SYSROOT."};
     app.require_subcommand(1);
     ventoria::ctl::Runner chosen;
     ventoria::ctl::addHardwareCommands(app, chosen);

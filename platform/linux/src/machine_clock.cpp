@@ -4,6 +4,8 @@
 
 namespace ventoria::platform {
 
-MachineClock::time_point MachineClock::now() { return time_point(currentMachine()->now()); }
+MachineClock::time_point MachineClock::now() {
+    return time_point(currentMachine()->now());
+}
 
 }  // namespace ventoria::platform

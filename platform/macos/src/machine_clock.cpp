@@ -3,8 +3,8 @@
 namespace ventoria::platform {
 
 MachineClock::time_point MachineClock::now() {
-    return time_point(std::chrono::duration_cast<duration>(
-        std::chrono::steady_clock::now().time_since_epoch()));
+    return time_point(
+        std::chrono::duration_cast<duration>(std::chrono::steady_clock::now().time_since_epoch()));
 }
 
 }  // namespace ventoria::platform

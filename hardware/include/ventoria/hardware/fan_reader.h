@@ -24,7 +24,7 @@ struct FanReading {
 std::string fanKey(int id, const char* suffix);
 
 class FanReader {
-public:
+  public:
     explicit FanReader(std::shared_ptr<SMCReader> smc);
 
     // The number of fans; 0 when "FNum" cannot be read. Never throws.
@@ -35,11 +35,11 @@ public:
     // Forced by its own mode key, or else by its bit in the "FS! " mask. Never throws.
     bool isManual(int id);
 
-protected:
+  protected:
     // The decoded value of `key`, or nothing when it cannot be read.
     std::optional<double> value(const std::string& key);
 
-private:
+  private:
     std::shared_ptr<SMCReader> smc_;
 };
 

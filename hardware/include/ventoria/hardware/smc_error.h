@@ -8,7 +8,7 @@ namespace ventoria::hardware {
 
 // The error of every fallible SMC operation. The description is what a user may read.
 class SMCError : public std::exception {
-public:
+  public:
     enum class Case { openFailed, callFailed, smcResult, keyNotFound, serviceNotFound };
 
     static SMCError openFailed(std::int32_t code);
@@ -25,7 +25,7 @@ public:
     const std::string& description() const { return description_; }
     const char* what() const noexcept override { return description_.c_str(); }
 
-private:
+  private:
     SMCError(Case kind, std::string key, std::int32_t code, std::uint8_t result);
 
     Case kind_;

@@ -28,7 +28,7 @@ struct KeyBytes {
 };
 
 class SMCReader {
-public:
+  public:
     // Opens the service. Throws SMCError::serviceNotFound or SMCError::openFailed.
     SMCReader();
     virtual ~SMCReader();
@@ -45,11 +45,11 @@ public:
     // The name of the key at `index`, or nothing on any failure. Never throws.
     std::optional<std::string> keyAt(std::uint32_t index);
 
-protected:
+  protected:
     // One kernel call. `label` names the key in errors. Throws SMCError.
     SMCParam callSMC(const SMCParam& input, const std::string& label);
 
-private:
+  private:
     io_connect_t connection_ = 0;
     std::unordered_map<std::string, KeyInfo> infoCache_;
 };

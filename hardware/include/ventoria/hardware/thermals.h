@@ -25,7 +25,7 @@ struct ThermalReading {
 bool plausibleTemperature(double celsius);
 
 class Thermals {
-public:
+  public:
     using Clock = std::function<platform::MachineClock::time_point()>;
 
     // Enumerates every SMC key and registers for the thermal pressure notification.
@@ -44,7 +44,7 @@ public:
     const std::vector<std::string>& chipKeys() const { return chipKeys_; }
     const std::vector<std::string>& chassisKeys() const { return chassisKeys_; }
 
-private:
+  private:
     std::shared_ptr<SMCReader> smc_;
     Clock clock_;
     std::vector<std::string> chipKeys_;

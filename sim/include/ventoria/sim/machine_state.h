@@ -57,7 +57,12 @@ struct FanState {
     double machineTarget = 0;  // what the machine's own controller asks for
 };
 
-enum class Command : std::uint8_t { readBytes = 5, writeBytes = 6, keyAtIndex = 8, readKeyInfo = 9 };
+enum class Command : std::uint8_t {
+    readBytes = 5,
+    writeBytes = 6,
+    keyAtIndex = 8,
+    readKeyInfo = 9
+};
 
 struct CallCounters {
     std::uint64_t readKeyInfo = 0;
@@ -91,7 +96,7 @@ struct MachineState {
     std::int64_t physicsNanos = 0;      // machine time up to which the physics has run
 
     double loadPercent = 0;
-    bool loadWave = false;           // the load follows a fixed day-in-the-life pattern
+    bool loadWave = false;               // the load follows a fixed day-in-the-life pattern
     std::int32_t pressureOverride = -1;  // -1: the machine decides
     std::int32_t pressure = 0;
     double hotSeconds = 0;  // how long the chip has been running hot, for thermal pressure

@@ -18,7 +18,7 @@ namespace ventoria::sim {
 
 // A control request the virtual Mac refuses (an unknown key, a value its type cannot hold).
 class SimError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -81,7 +81,7 @@ std::string profileName(Profile profile);
 std::optional<Profile> profileFromName(std::string_view name);
 
 class VirtualMac {
-public:
+  public:
     static std::filesystem::path statePath(const std::filesystem::path& systemRoot);
 
     // Maps the machine under `systemRoot`; creates the default machine when there is none yet,
@@ -123,7 +123,7 @@ public:
     Snapshot snapshot();
     std::optional<KeyDump> dump(const std::string& key);
 
-private:
+  private:
     class Locked;
     VirtualMac(int fd, MachineState* state);
 

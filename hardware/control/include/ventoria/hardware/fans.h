@@ -12,7 +12,7 @@
 namespace ventoria::hardware {
 
 class Fans : public FanReader {
-public:
+  public:
     explicit Fans(std::shared_ptr<SMC> smc);
 
     // Forces one fan (manual) or hands it back, through its mode key or else the "FS! " mask;
@@ -26,7 +26,7 @@ public:
     // hardware already was as requested and nothing was written. Never throws.
     bool apply(std::optional<double> fraction);
 
-private:
+  private:
     bool force(double fraction);
     bool release();
 

@@ -11,7 +11,7 @@
 namespace ventoria::hardware {
 
 class SMC : public SMCReader {
-public:
+  public:
     using SMCReader::SMCReader;
 
     // Stores up to the key's size (at most 32) of `bytes`, zero-filled. Nothing is read back.
