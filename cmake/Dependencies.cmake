@@ -6,7 +6,11 @@ find_package(CLI11 REQUIRED)
 find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)
 add_library(asio INTERFACE)
 target_include_directories(asio SYSTEM INTERFACE ${ASIO_INCLUDE_DIR})
-target_compile_definitions(asio INTERFACE ASIO_STANDALONE ASIO_NO_DEPRECATED)
+# Asio decides between aligned_alloc and operator new by a libstdc++ macro that is only defined
+# once some standard header came first, so translation units can disagree and free with the
+# wrong function. One choice for every unit.
+target_compile_definitions(asio INTERFACE ASIO_STANDALONE ASIO_NO_DEPRECATED
+                                          ASIO_DISABLE_STD_ALIGNED_ALLOC)
 target_link_libraries(asio INTERFACE Threads::Threads)
 
 if(VENTORIA_BUILD_APP)
