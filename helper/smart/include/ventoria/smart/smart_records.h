@@ -1,0 +1,56 @@
+#pragma once
+// What the user chooses for Smart control and what the Smart controller reports. Both cross
+// the process boundary as JSON and are stored by the application in the same form.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ventoria::smart {
+
+enum class Aggressiveness { gentle, normal, aggressive };
+inline constexpr std::array kAllAggressiveness = {Aggressiveness::gentle, Aggressiveness::normal,
+                                                  Aggressiveness::aggressive};
+
+// Which input set the Smart level in the latest step.
+enum class SmartDriver { none, chip, chassis, minimum, safety };
+
+// The controller's state in the latest step.
+enum class Phase { idle, cooldown, boost, safety };
+
+std::string_view rawValue(Aggressiveness value);
+std::string_view rawValue(SmartDriver value);
+std::string_view rawValue(Phase value);
+std::optional<Aggressiveness> aggressivenessFromRaw(std::string_view raw);
+std::optional<SmartDriver> smartDriverFromRaw(std::string_view raw);
+std::optional<Phase> phaseFromRaw(std::string_view raw);
+
+struct SmartSettings {
+    std::int64_t minimum = 0;  // floor in percent of maximum; 0 or less: no floor
+    Aggressiveness aggressiveness = Aggressiveness::normal;
+
+    bool operator==(const SmartSettings&) const = default;
+};
+
+struct SmartStatus {
+    Phase phase = Phase::idle;
+    SmartDriver driver = SmartDriver::none;
+    double level = 0;           // fraction of maximum fan speed the controller commands
+    std::int64_t cooldown = 0;  // whole seconds left before handing back
+
+    bool operator==(const SmartStatus&) const = default;
+};
+
+// Compact JSON objects. Encoding fails (nothing) only for a level that is not finite.
+std::optional<std::string> encode(const SmartSettings& settings);
+std::optional<std::string> encode(const SmartStatus& status);
+
+// Strict decoding: an object with every key present and non-null, exact raw values, integers
+// without a fractional part that fit 64 bits; keys it does not know are ignored. Anything
+// else decodes to nothing.
+std::optional<SmartSettings> decodeSmartSettings(std::string_view json);
+std::optional<SmartStatus> decodeSmartStatus(std::string_view json);
+
+}  // namespace ventoria::smart

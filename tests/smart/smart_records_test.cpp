@@ -1,0 +1,87 @@
+#include "ventoria/smart/smart_records.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+namespace ventoria::smart {
+namespace {
+
+using nlohmann::json;
+
+TEST(SmartSettingsJson, EncodesExactlyItsTwoKeysAndReadsBack) {
+    SmartSettings settings{30, Aggressiveness::aggressive};
+    auto text = encode(settings);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(json::parse(*text), (json{{"minimum", 30}, {"aggressiveness", "aggressive"}}));
+    EXPECT_EQ(decodeSmartSettings(*text), settings);
+}
+
+TEST(SmartSettingsJson, DecodingIsStrict) {
+    const char* refused[] = {
+        R"({"minimum": 30, "aggressiveness": "Normal"})",
+        R"({"minimum": 30, "aggressiveness": "max"})",
+        R"({"minimum": 30, "aggressiveness": " normal"})",
+        R"({"minimum": 30, "aggressiveness": null})",
+        R"({"minimum": 30})",
+        R"({"aggressiveness": "normal"})",
+        R"({"minimum": 12.5, "aggressiveness": "normal"})",
+        R"({"minimum": "30", "aggressiveness": "normal"})",
+        R"({"minimum": true, "aggressiveness": "normal"})",
+        R"({"minimum": 9223372036854775808, "aggressiveness": "normal"})",
+        R"({"minimum": 1e19, "aggressiveness": "normal"})",
+        R"([30, "normal"])",
+        R"("normal")",
+        R"({"minimum": 30, "aggressiveness": "normal"} trailing)",
+        "\xff\xfe not json",
+        "",
+    };
+    for (const char* text : refused) EXPECT_EQ(decodeSmartSettings(text), std::nullopt) << text;
+}
+
+TEST(SmartSettingsJson, AcceptsWhatTheRecordAllows) {
+    EXPECT_EQ(decodeSmartSettings(R"({"minimum": -5, "aggressiveness": "gentle", "version": 2})"),
+              (SmartSettings{-5, Aggressiveness::gentle}));
+    EXPECT_EQ(decodeSmartSettings(R"({"aggressiveness": "normal", "minimum": 150})"),
+              (SmartSettings{150, Aggressiveness::normal}));
+    EXPECT_EQ(decodeSmartSettings(R"({"minimum": 30.0, "aggressiveness": "normal"})"),
+              (SmartSettings{30, Aggressiveness::normal}));
+    EXPECT_EQ(
+        decodeSmartSettings(R"({"minimum": -9223372036854775808, "aggressiveness": "normal"})")
+            ->minimum,
+        INT64_MIN);
+}
+
+TEST(SmartStatusJson, RoundTripsAndRefusesWhatItCannotCarry) {
+    SmartStatus status{Phase::cooldown, SmartDriver::none, 0.42, 37};
+    auto text = encode(status);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(json::parse(*text),
+              (json{{"phase", "cooldown"}, {"driver", "none"}, {"level", 0.42}, {"cooldown", 37}}));
+    EXPECT_EQ(decodeSmartStatus(*text), status);
+    EXPECT_EQ(encode(SmartStatus{Phase::boost, SmartDriver::chip, std::nan(""), 0}), std::nullopt);
+    EXPECT_EQ(decodeSmartStatus(R"({"phase": "idle", "driver": "none", "level": 0})"),
+              std::nullopt);
+    EXPECT_EQ(
+        decodeSmartStatus(R"({"phase": "idle", "driver": "none", "level": "0", "cooldown": 0})"),
+        std::nullopt);
+    EXPECT_EQ(decodeSmartStatus(R"({"phase": "idle", "driver": "none", "level": 1, "cooldown": 0})")
+                  ->level,
+              1.0);
+}
+
+TEST(SmartEnumerations, RawValuesAndOrder) {
+    EXPECT_EQ(kAllAggressiveness[0], Aggressiveness::gentle);
+    EXPECT_EQ(kAllAggressiveness[2], Aggressiveness::aggressive);
+    EXPECT_EQ(rawValue(Aggressiveness::normal), "normal");
+    for (auto driver : {SmartDriver::none, SmartDriver::chip, SmartDriver::chassis,
+                        SmartDriver::minimum, SmartDriver::safety}) {
+        EXPECT_EQ(smartDriverFromRaw(rawValue(driver)), driver);
+    }
+    for (auto phase : {Phase::idle, Phase::cooldown, Phase::boost, Phase::safety}) {
+        EXPECT_EQ(phaseFromRaw(rawValue(phase)), phase);
+    }
+}
+
+}  // namespace
+}  // namespace ventoria::smart
