@@ -11,5 +11,7 @@ using Runner = std::function<int()>;
 
 // smc keys, smc read, fans, temps, watch: reading the hardware directly.
 void addHardwareCommands(CLI::App& app, Runner& chosen);
+// helper version|fraction|auto|smart|status: one request to VentoriaHelper.
+void addHelperCommands(CLI::App& app, Runner& chosen);
 
 }  // namespace ventoria::ctl

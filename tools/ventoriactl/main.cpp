@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     ventoria::ctl::Runner chosen;
     ventoria::ctl::addHardwareCommands(app, chosen);
+    ventoria::ctl::addHelperCommands(app, chosen);
     CLI11_PARSE(app, argc, argv);
     try {
         return chosen();

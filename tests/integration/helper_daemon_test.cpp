@@ -1,0 +1,144 @@
+// The real VentoriaHelper on a system root of the test's own, talked to over its socket.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <nlohmann/json.hpp>
+
+#include "helper_process.h"
+#include "ventoria/smart/smart_records.h"
+#include "virtual_mac_test.h"
+
+namespace ventoria::testing {
+namespace {
+
+using ipc::Message;
+
+class HelperDaemonTest : public VirtualMacTest {
+  protected:
+    bool forced() {
+        auto fans = machine().fans;
+        return fans[0].forced && fans[1].forced;
+    }
+    bool handedBack() {
+        auto shot = machine();
+        return !shot.fans[0].forced && !shot.fans[1].forced && shot.ftst == 0.0;
+    }
+    std::optional<smart::Phase> phase(RawClient& client) {
+        auto status = client.call(Message::smartStatus);
+        if (!status) return std::nullopt;
+        return smart::decodeSmartStatus(*status)->phase;
+    }
+
+    HelperProcess helper;
+};
+
+TEST_F(HelperDaemonTest, AFixedFractionForcesTheFansWithinOneTick) {
+    RawClient client;
+    EXPECT_EQ(client.call(Message::version), "3");
+    EXPECT_EQ(client.call(Message::setFraction, 1.0), std::nullopt);
+    ASSERT_TRUE(eventually([&] { return forced(); }, std::chrono::milliseconds(750)));
+    EXPECT_EQ(machine().fans[0].target, 5700);
+    EXPECT_EQ(machine().fans[1].target, 6200);
+}
+
+TEST_F(HelperDaemonTest, TheLastClientLeavingHandsBackAndASteadyHoldWritesNothing) {
+    {
+        RawClient client;
+        client.call(Message::setFraction, 0.5);
+        ASSERT_TRUE(eventually([&] { return forced(); }));
+        mac->resetCounters();
+        ASSERT_TRUE(eventually([&] { return machine().calls.readBytes > 30; }));  // ticks went by
+        EXPECT_EQ(machine().calls.writeBytes, 0u);
+    }
+    EXPECT_TRUE(eventually([&] { return handedBack(); }, std::chrono::seconds(5)));
+}
+
+TEST_F(HelperDaemonTest, SmartFollowsTheWorkload) {
+    RawClient client;
+    mac->setLoad(100);
+    advance(200);
+    ASSERT_EQ(client.call(Message::setSmart, 0, R"({"minimum":0,"aggressiveness":"normal"})"),
+              std::nullopt);
+    EXPECT_TRUE(eventually([&] { return phase(client) == smart::Phase::boost; }));
+    mac->setLoad(0);
+    advance(900);
+    EXPECT_TRUE(eventually([&] { return phase(client) == smart::Phase::cooldown; }));
+    advance(61);
+    EXPECT_TRUE(eventually([&] { return phase(client) == smart::Phase::idle; }));
+    EXPECT_TRUE(eventually([&] { return handedBack(); }));
+    EXPECT_EQ(client.call(Message::setSmart, 0, R"({"minimum":30.5,"aggressiveness":"normal"})"),
+              "Invalid Smart settings");
+}
+
+TEST_F(HelperDaemonTest, TheVersionIsAnsweredWhileATickIsSlow) {
+    RawClient client;
+    client.call(Message::setFraction, 0.3);
+    mac->setLatency(100'000);  // a tick now takes about a second
+    auto queued = client.send(Message::setFraction, 0.7);
+    auto version = client.send(Message::version);
+    auto first = client.receive();
+    mac->setLatency(0);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->id, version);  // it overtook the request stuck behind the tick
+    EXPECT_EQ(first->value, "3");
+    auto second = client.receive();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->id, queued);
+}
+
+TEST_F(HelperDaemonTest, ABrokenPeerIsDisconnectedAndNobodyElseNotices) {
+    RawClient holder;
+    holder.call(Message::setFraction, 0.9);
+    const std::vector<std::vector<std::uint8_t>> garbage = {
+        {'G', 'E', 'T', ' ', '/', ' ', 'H', 'T', 'T', 'P'},       // oversized length
+        {0, 0, 0, 0},                                             // empty frame
+        ipc::frame(std::vector<std::uint8_t>{0xC1, 0xC1, 0xC1}),  // not MessagePack
+        ipc::frame(nlohmann::json::to_msgpack({{"id", 1}, {"call", "reboot:"}, {"args", {}}})),
+        ipc::frame(nlohmann::json::to_msgpack(
+            {{"id", 1}, {"call", "setFraction:reply:"}, {"args", {"all"}}})),
+    };
+    for (const auto& bytes : garbage) {
+        RawClient rogue;
+        rogue.sendBytes(bytes);
+        EXPECT_TRUE(rogue.closedByHelper());
+    }
+    {
+        RawClient half;
+        half.sendBytes({0, 0, 0, 50, 1, 2});  // and then it goes away
+    }
+    EXPECT_EQ(holder.call(Message::version), "3");
+    EXPECT_TRUE(forced());
+    EXPECT_TRUE(helper.running());
+}
+
+TEST_F(HelperDaemonTest, AThousandClientsComingAndGoingLeaveNoneCounted) {
+    {
+        RawClient holder;
+        holder.call(Message::setFraction, 0.8);
+        ASSERT_TRUE(eventually([&] { return forced(); }));
+        for (int i = 0; i < 1000; ++i) RawClient visitor;
+        EXPECT_EQ(holder.call(Message::version), "3");
+        EXPECT_TRUE(forced());  // the visitors' departures did not count the holder out
+    }
+    EXPECT_TRUE(eventually([&] { return handedBack(); }));
+}
+
+TEST_F(HelperDaemonTest, StoppingTheDaemonHandsTheFansBack) {
+    RawClient client;
+    client.call(Message::setFraction, 0.0);
+    ASSERT_TRUE(eventually([&] { return forced(); }));
+    EXPECT_EQ(helper.stop(SIGTERM), 0);
+    EXPECT_TRUE(handedBack());
+}
+
+TEST_F(HelperDaemonTest, InterruptingTheDaemonHandsTheFansBackToo) {
+    RawClient client;
+    client.call(Message::setSmart, 0, R"({"minimum":50,"aggressiveness":"normal"})");
+    ASSERT_TRUE(eventually([&] { return forced(); }));
+    EXPECT_EQ(helper.stop(SIGINT), 0);
+    EXPECT_TRUE(handedBack());
+}
+
+}  // namespace
+}  // namespace ventoria::testing

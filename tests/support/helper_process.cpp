@@ -1,0 +1,125 @@
+#include "helper_process.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+
+#include "process.h"
+#include "ventoria/ipc/protocol.h"
+
+extern char** environ;
+
+namespace ventoria::testing {
+
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+HelperProcess::HelperProcess() {
+    std::string path = program("VentoriaHelper");
+    char* argv[] = {path.data(), nullptr};
+    if (posix_spawn(&pid_, path.c_str(), nullptr, nullptr, argv, environ) != 0) {
+        throw std::runtime_error("cannot start VentoriaHelper");
+    }
+    auto socket = ipc::socketPath();
+    if (!eventually([&] { return std::filesystem::exists(socket) || !running(); })) {
+        throw std::runtime_error("VentoriaHelper never listened");
+    }
+}
+
+HelperProcess::~HelperProcess() {
+    if (pid_ > 0) stop(SIGKILL);
+}
+
+bool HelperProcess::running() {
+    if (pid_ <= 0) return false;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        return false;
+    }
+    return true;
+}
+
+int HelperProcess::stop(int signal) {
+    if (pid_ <= 0) return -1;
+    kill(pid_, signal);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+RawClient::RawClient() {
+    fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    auto path = ipc::socketPath().string();
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd_);
+        throw std::runtime_error("cannot connect to the helper");
+    }
+}
+
+RawClient::~RawClient() {
+    ::close(fd_);
+}
+
+void RawClient::sendBytes(const std::vector<std::uint8_t>& bytes) {
+    ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+}
+
+std::uint64_t RawClient::send(ipc::Message message, double fraction, const std::string& settings) {
+    auto id = nextId_++;
+    sendBytes(ipc::frame(ipc::encodeRequest({id, message, fraction, settings})));
+    return id;
+}
+
+std::optional<ipc::Reply> RawClient::receive() {
+    for (;;) {
+        if (auto payload = reader_.next()) return ipc::decodeReply(*payload);
+        pollfd ready{fd_, POLLIN, 0};
+        if (poll(&ready, 1, 10'000) <= 0) return std::nullopt;
+        std::uint8_t buffer[4096];
+        auto n = ::recv(fd_, buffer, sizeof buffer, 0);
+        if (n <= 0 || !reader_.feed(std::span(buffer, static_cast<std::size_t>(n)))) {
+            return std::nullopt;
+        }
+    }
+}
+
+std::optional<std::string> RawClient::call(ipc::Message message, double fraction,
+                                           const std::string& settings) {
+    auto id = send(message, fraction, settings);
+    for (;;) {
+        auto reply = receive();
+        if (!reply) throw std::runtime_error("the helper did not answer");
+        if (reply->id == id) return reply->value;
+    }
+}
+
+bool RawClient::closedByHelper() {
+    pollfd ready{fd_, POLLIN, 0};
+    if (poll(&ready, 1, 5'000) <= 0) return false;
+    std::uint8_t byte;
+    auto n = ::recv(fd_, &byte, 1, MSG_PEEK);
+    // Closing with our bytes still unread makes the kernel reset the connection.
+    return n == 0 || (n < 0 && errno == ECONNRESET);
+}
+
+}  // namespace ventoria::testing

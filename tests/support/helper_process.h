@@ -1,0 +1,61 @@
+#pragma once
+// The real VentoriaHelper, started on the test's system root, and a raw client that speaks
+// the protocol frame by frame, so a test can also misbehave on purpose.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ventoria/ipc/framing.h"
+#include "ventoria/ipc/messages.h"
+
+namespace ventoria::testing {
+
+// Polls `condition` until it holds or `timeout` passes; true when it held.
+bool eventually(const std::function<bool()>& condition,
+                std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+class HelperProcess {
+  public:
+    HelperProcess();  // starts the daemon and waits until it listens
+    ~HelperProcess();
+    HelperProcess(const HelperProcess&) = delete;
+    HelperProcess& operator=(const HelperProcess&) = delete;
+
+    // Sends `signal` and waits for the exit; the exit status, or -1 when it did not exit.
+    int stop(int signal);
+    bool running();
+
+  private:
+    pid_t pid_ = -1;
+};
+
+class RawClient {
+  public:
+    RawClient();  // connects to the helper's socket
+    ~RawClient();
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+
+    void sendBytes(const std::vector<std::uint8_t>& bytes);
+    // Sends a request and returns its id.
+    std::uint64_t send(ipc::Message message, double fraction = 0, const std::string& settings = {});
+    // The next reply, or nothing when the helper closed the connection (or 10 s passed).
+    std::optional<ipc::Reply> receive();
+    // Sends and waits for the matching reply's value.
+    std::optional<std::string> call(ipc::Message message, double fraction = 0,
+                                    const std::string& settings = {});
+    // True once the helper has closed its side.
+    bool closedByHelper();
+
+  private:
+    int fd_ = -1;
+    std::uint64_t nextId_ = 1;
+    ipc::FrameReader reader_;
+};
+
+}  // namespace ventoria::testing
