@@ -235,8 +235,8 @@ std::int32_t VirtualMac::call(std::uint32_t selector, const void* input, std::si
 }
 
 std::uint32_t VirtualMac::latencyMicros() {
-    Locked machine(*this);
-    return machine->latencyMicros;
+    // Read on every call before the lock is taken: the delay must not hold up other callers.
+    return __atomic_load_n(&state_->latencyMicros, __ATOMIC_RELAXED);
 }
 
 std::chrono::nanoseconds VirtualMac::now() {

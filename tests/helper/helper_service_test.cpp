@@ -6,27 +6,15 @@
 #include <asio/strand.hpp>
 #include <cmath>
 
+#include "manual_timer.h"
 #include "virtual_mac_test.h"
 
 namespace ventoria::helper {
 namespace {
 
+using testing::ManualTimer;
 using testing::VirtualMacTest;
 using Answer = std::optional<std::string>;
-
-// A control loop that ticks when the test says so.
-class ManualTimer final : public ControlTimer {
-  public:
-    void start(std::function<void()> tick) override { tick_ = std::move(tick); }
-    void cancel() override { tick_ = nullptr; }
-    bool running() const { return tick_ != nullptr; }
-    void fire() {
-        if (tick_) tick_();
-    }
-
-  private:
-    std::function<void()> tick_;
-};
 
 class HelperServiceTest : public VirtualMacTest {
   protected:

@@ -1,0 +1,41 @@
+#include "helper_rig.h"
+
+namespace ventoria::bench {
+
+std::string modeName(TickMode mode) {
+    switch (mode) {
+        case TickMode::fixed:
+            return "fixed";
+        case TickMode::smartBoost:
+            return "smart-boost";
+        case TickMode::smartIdle:
+            return "smart-idle";
+    }
+    return {};
+}
+
+HelperRig::HelperRig(TickMode mode)
+    : mac_(sim::VirtualMac::create(root_.path(),
+                                   {sim::Profile::appleSilicon, sim::ClockMode::manual, 1})) {
+    auto timer = std::make_unique<testing::ManualTimer>();
+    timer_ = timer.get();
+    service_ = helper::HelperService::create(asio::make_strand(io_), std::move(timer));
+    auto ignore = [](std::optional<std::string>) {};
+    switch (mode) {
+        case TickMode::fixed:
+            service_->setFraction(0.6, ignore);
+            break;
+        case TickMode::smartBoost:
+            service_->setSmart(R"({"minimum":40,"aggressiveness":"normal"})", ignore);
+            break;
+        case TickMode::smartIdle:
+            service_->setSmart(R"({"minimum":0,"aggressiveness":"normal"})", ignore);
+            break;
+    }
+    io_.poll();
+    for (int i = 0; i < 5; ++i) tick();  // reach the steady state
+}
+
+void HelperRig::tick() { timer_->fire(); }
+
+}  // namespace ventoria::bench
