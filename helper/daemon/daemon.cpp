@@ -7,6 +7,7 @@
 #include <asio/signal_set.hpp>
 #include <csignal>
 #include <iostream>
+#include <string>
 #include <thread>
 
 #include "ventoria/helper/helper_service.h"
@@ -29,7 +30,9 @@ int runDaemon() {
     asio::io_context smc(1);  // the serial queue's own thread: slow SMC work never blocks I/O
     auto work = asio::make_work_guard(smc);
     std::thread queueThread([&smc] {
-        pthread_setname_np(pthread_self(), "ventoria.smc");  // the label, as far as it fits
+        // Thread names hold 15 characters: the label without its reverse-DNS prefix.
+        std::string label = kQueueLabel;
+        pthread_setname_np(pthread_self(), label.substr(label.find("helper")).c_str());
         smc.run();
     });
 
