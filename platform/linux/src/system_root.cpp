@@ -23,4 +23,8 @@ std::filesystem::path systemPath(std::string_view absolute) {
     return systemRoot() / absolute;
 }
 
+std::filesystem::path servicePath(std::string_view name) {
+    return systemPath("/var/run/" + std::string(name) + ".socket");
+}
+
 }  // namespace ventoria::platform

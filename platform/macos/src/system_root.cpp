@@ -1,5 +1,7 @@
 #include "ventoria/platform/system_root.h"
 
+#include <string>
+
 namespace ventoria::platform {
 
 std::filesystem::path systemRoot() {
@@ -8,6 +10,10 @@ std::filesystem::path systemRoot() {
 
 std::filesystem::path systemPath(std::string_view absolute) {
     return std::filesystem::path(absolute);
+}
+
+std::filesystem::path servicePath(std::string_view name) {
+    return systemPath("/var/run/" + std::string(name) + ".socket");
 }
 
 }  // namespace ventoria::platform

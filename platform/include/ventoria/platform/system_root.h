@@ -14,4 +14,8 @@ std::filesystem::path systemRoot();
 // `absolute` ("/Library/…") placed under the system root.
 std::filesystem::path systemPath(std::string_view absolute);
 
+// Where the named local service `name` (a launchd Mach service on a Mac) listens: a
+// Unix-domain socket under the system root on both systems.
+std::filesystem::path servicePath(std::string_view name);
+
 }  // namespace ventoria::platform

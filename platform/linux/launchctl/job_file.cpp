@@ -1,0 +1,109 @@
+#include "job_file.h"
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "ventoria/platform/system_root.h"
+
+namespace ventoria::launchd {
+namespace {
+
+std::string unescape(std::string text) {
+    const std::pair<const char*, const char*> entities[] = {
+        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}};
+    for (auto [entity, plain] : entities) {
+        for (auto at = text.find(entity); at != std::string::npos; at = text.find(entity, at + 1)) {
+            text.replace(at, std::string(entity).size(), plain);
+        }
+    }
+    return text;
+}
+
+// The text right after <key>name</key>: a <string>, an <array> or a <dict>.
+std::optional<std::string> valueOf(const std::string& plist, const std::string& key,
+                                   const std::string& element) {
+    std::regex pattern("<key>" + key + "</key>\\s*<" + element + ">([\\s\\S]*?)</" + element + ">");
+    std::smatch match;
+    if (!std::regex_search(plist, match, pattern)) return std::nullopt;
+    return match[1].str();
+}
+
+std::vector<std::string> all(const std::string& text, const std::string& element) {
+    std::vector<std::string> items;
+    std::regex pattern("<" + element + ">([\\s\\S]*?)</" + element + ">");
+    for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) {
+        items.push_back(unescape((*it)[1].str()));
+    }
+    return items;
+}
+
+}  // namespace
+
+std::optional<JobDescription> readJob(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    if (!file) return std::nullopt;
+    std::stringstream text;
+    text << file.rdbuf();
+    auto plist = text.str();
+    JobDescription job;
+    auto label = valueOf(plist, "Label", "string");
+    if (!label) return std::nullopt;
+    job.label = unescape(*label);
+    if (auto arguments = valueOf(plist, "ProgramArguments", "array")) {
+        job.arguments = all(*arguments, "string");
+    }
+    if (auto program = valueOf(plist, "Program", "string")) {
+        if (job.arguments.empty()) job.arguments.push_back(unescape(*program));
+        job.arguments[0] = unescape(*program);
+    }
+    if (job.arguments.empty()) return std::nullopt;
+    if (auto services = valueOf(plist, "MachServices", "dict")) {
+        job.machServices = all(*services, "key");
+    }
+    return job;
+}
+
+std::filesystem::path recordPath(const std::string& label) {
+    return platform::systemPath("/private/var/db/launchd/" + label + ".job");
+}
+
+std::optional<RunningJob> readRecord(const std::string& label) {
+    std::ifstream file(recordPath(label));
+    RunningJob job;
+    if (!(file >> job.pid >> job.started)) return std::nullopt;
+    return job;
+}
+
+void writeRecord(const std::string& label, const RunningJob& job) {
+    auto path = recordPath(label);
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path) << job.pid << " " << job.started << "\n";
+}
+
+void removeRecord(const std::string& label) {
+    std::error_code ignored;
+    std::filesystem::remove(recordPath(label), ignored);
+}
+
+std::optional<unsigned long long> startTime(pid_t pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(file, line)) return std::nullopt;
+    // Fields after the command name, which may itself hold spaces and parentheses.
+    std::istringstream rest(line.substr(line.rfind(')') + 2));
+    std::string state;
+    rest >> state;
+    if (state == "Z" || state == "X") return std::nullopt;
+    std::string field;
+    for (int i = 4; i < 22; ++i) rest >> field;  // fields 4 to 21
+    unsigned long long started = 0;
+    rest >> started;  // field 22
+    return started;
+}
+
+bool alive(const RunningJob& job) {
+    return startTime(job.pid) == job.started;
+}
+
+}  // namespace ventoria::launchd

@@ -1,0 +1,147 @@
+// launchctl, the Linux stand-in for launchd's tool: the two verbs the helper installer uses.
+//   launchctl bootstrap system PLIST    load the job: start its program detached and record it;
+//                                       like launchd, its Mach services answer when this returns
+//   launchctl bootout system/LABEL      unload it: stop the program and wait until it is gone
+
+#include <fcntl.h>
+#include <linux/close_range.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <thread>
+
+#include "job_file.h"
+#include "ventoria/platform/system_root.h"
+
+namespace {
+
+using namespace ventoria;
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kPatience = std::chrono::seconds(10);
+
+// launchctl's own exit statuses and messages.
+int bootstrapFailed(int code, const char* why) {
+    std::cerr << "Bootstrap failed: " << code << ": " << why << "\n";
+    return code;
+}
+
+bool answers(const std::filesystem::path& socketPath) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
+}
+
+// Starts the job's program in a session of its own, parented to init as launchd's jobs are,
+// with the system root in its environment. Returns its pid, or 0.
+pid_t launch(const launchd::JobDescription& job) {
+    auto program = platform::systemPath(job.arguments[0]).string();
+    auto root = platform::systemRoot().string();
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) return 0;
+    pid_t first = fork();
+    if (first == 0) {
+        setsid();
+        pid_t second = fork();
+        if (second == 0) {
+            setenv("VENTORIA_SYSROOT", root.c_str(), 1);
+            // A job starts with nothing of ours: no terminal, no inherited descriptors.
+            int null = open("/dev/null", O_RDWR);
+            dup2(null, STDIN_FILENO);
+            dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
+            close_range(3, ~0U, 0);
+            std::vector<char*> argv;
+            argv.push_back(program.data());
+            for (std::size_t i = 1; i < job.arguments.size(); ++i) {
+                argv.push_back(const_cast<char*>(job.arguments[i].c_str()));
+            }
+            argv.push_back(nullptr);
+            execv(program.c_str(), argv.data());
+            _exit(127);
+        }
+        (void)!write(pipeFds[1], &second, sizeof second);
+        _exit(0);
+    }
+    close(pipeFds[1]);
+    pid_t launched = 0;
+    if (read(pipeFds[0], &launched, sizeof launched) != sizeof launched) launched = 0;
+    close(pipeFds[0]);
+    waitpid(first, nullptr, 0);
+    return launched;
+}
+
+int bootstrap(const std::string& plistPath) {
+    auto job = launchd::readJob(plistPath);
+    if (!job) return bootstrapFailed(5, "Input/output error");
+    if (auto running = launchd::readRecord(job->label); running && launchd::alive(*running)) {
+        return bootstrapFailed(5, "Input/output error");  // already loaded
+    }
+    if (access(platform::systemPath(job->arguments[0]).c_str(), X_OK) != 0) {
+        return bootstrapFailed(2, "No such file or directory");
+    }
+    pid_t pid = launch(*job);
+    auto started = pid > 0 ? launchd::startTime(pid) : std::nullopt;
+    if (!started) return bootstrapFailed(5, "Input/output error");
+    launchd::RunningJob running{pid, *started};
+    launchd::writeRecord(job->label, running);
+
+    auto deadline = Clock::now() + kPatience;
+    for (const auto& service : job->machServices) {
+        while (!answers(platform::servicePath(service))) {
+            if (!launchd::alive(running) || Clock::now() > deadline) {
+                launchd::removeRecord(job->label);
+                return bootstrapFailed(5, "Input/output error");
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    return 0;
+}
+
+int bootout(const std::string& target) {
+    const std::string domain = "system/";
+    if (!target.starts_with(domain)) {
+        std::cerr << "Unrecognized target specifier.\n";
+        return 1;
+    }
+    auto label = target.substr(domain.size());
+    auto running = launchd::readRecord(label);
+    if (!running || !launchd::alive(*running)) {
+        launchd::removeRecord(label);
+        std::cerr << "Boot-out failed: 3: No such process\n";
+        return 3;
+    }
+    kill(running->pid, SIGTERM);
+    auto deadline = Clock::now() + kPatience;
+    while (launchd::alive(*running) && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (launchd::alive(*running)) kill(running->pid, SIGKILL);
+    launchd::removeRecord(label);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.size() == 3 && arguments[0] == "bootstrap" && arguments[1] == "system") {
+        return bootstrap(arguments[2]);
+    }
+    if (arguments.size() == 2 && arguments[0] == "bootout") return bootout(arguments[1]);
+    std::cerr << "usage: launchctl bootstrap system PLIST\n"
+                 "       launchctl bootout system/LABEL\n";
+    return 64;
+}
