@@ -14,7 +14,6 @@ target_compile_definitions(asio INTERFACE ASIO_STANDALONE ASIO_NO_DEPRECATED
 target_link_libraries(asio INTERFACE Threads::Threads)
 
 if(VENTORIA_BUILD_APP)
-    set(CMAKE_AUTOMOC ON)
     find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test)
     find_package(QCoro6 0.8 REQUIRED COMPONENTS Core Network)
 endif()

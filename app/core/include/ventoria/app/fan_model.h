@@ -1,0 +1,164 @@
+#pragma once
+// The application's one observable model. Every view reads it and calls its operations; it
+// polls the fans and temperatures itself (read-only) every 2 seconds, keeps the user's choices
+// in the user defaults, and sends each choice to the helper.
+
+#include <QCoroTask>
+#include <QObject>
+#include <QPointer>
+#include <QSettings>
+#include <QString>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "ventoria/app/helper_client.h"
+#include "ventoria/app/model_text.h"
+#include "ventoria/app/model_types.h"
+#include "ventoria/hardware/fan_reader.h"
+#include "ventoria/hardware/thermals.h"
+
+namespace ventoria::app {
+
+class FanModel : public QObject {
+    Q_OBJECT
+    // Where the user wants the interface: the menu bar or the notch.
+    Q_PROPERTY(
+        ventoria::app::DisplayMode preferredMode READ preferredMode NOTIFY preferredModeChanged)
+    // A screen with a camera housing is attached; the notch controller keeps it current.
+    Q_PROPERTY(bool notchAvailable READ notchAvailable WRITE setNotchAvailable NOTIFY
+                   notchAvailableChanged)
+    // The active preset.
+    Q_PROPERTY(ventoria::app::Preset preset READ preset NOTIFY presetChanged)
+    // The fixed presets' percentages.
+    Q_PROPERTY(ventoria::app::CustomPercentages custom READ custom NOTIFY customChanged)
+    // The settings sent with the Smart preset.
+    Q_PROPERTY(ventoria::smart::SmartSettings smart READ smart NOTIFY smartChanged)
+    // The latest fan readings.
+    Q_PROPERTY(ventoria::app::FanReadings fans READ fans NOTIFY fansChanged)
+    // The latest temperatures.
+    Q_PROPERTY(ventoria::hardware::ThermalReading temps READ temps NOTIFY tempsChanged)
+    // The helper's Smart status while the Smart preset is active.
+    Q_PROPERTY(std::optional<ventoria::smart::SmartStatus> smartStatus READ smartStatus NOTIFY
+                   smartStatusChanged)
+    // The description of the last failed helper request.
+    Q_PROPERTY(std::optional<QString> errorMessage READ errorMessage NOTIFY errorMessageChanged)
+    // The notch panel is expanded.
+    Q_PROPERTY(bool notchOpen READ notchOpen WRITE setNotchOpen NOTIFY notchOpenChanged)
+
+  public:
+    struct Options {
+        // Send a stored non-automatic preset again at start (the application does; a look
+        // from the command line does not).
+        bool reapplyAtStart = true;
+        std::chrono::milliseconds pollInterval{2000};
+    };
+
+    FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettings> defaults,
+             Options options, QObject* parent = nullptr);
+    ~FanModel() override;
+
+    DisplayMode preferredMode() const { return preferredMode_; }
+    bool notchAvailable() const { return notchAvailable_; }
+    Preset preset() const { return preset_; }
+    const CustomPercentages& custom() const { return custom_; }
+    const smart::SmartSettings& smart() const { return smart_; }
+    const FanReadings& fans() const { return fans_; }
+    const hardware::ThermalReading& temps() const { return temps_; }
+    const std::optional<smart::SmartStatus>& smartStatus() const { return smartStatus_; }
+    const std::optional<QString>& errorMessage() const { return errorMessage_; }
+    bool notchOpen() const { return notchOpen_; }
+
+    void setNotchAvailable(bool available);
+    void setNotchOpen(bool open);
+
+    // Opens the preset editor; set by the application.
+    std::function<void()> editPresetsHandler;
+
+    // One poll of the hardware, and of the Smart status while Smart is active.
+    void refresh();
+    // Sends the active preset to the helper, superseding any choice still on its way.
+    void applyPreset();
+    // A preset tile: re-choosing the active preset retries a failed request.
+    void select(Preset preset);
+    void savePresets(CustomPercentages custom, smart::SmartSettings smart);
+    // Refuses the notch while no notch display is attached.
+    void setDisplayMode(DisplayMode mode);
+    void editPresets();
+    // At quit: no choice may still be sent, and the helper is told to hand the fans back.
+    QCoro::Task<> handBack();
+    // handBack, but never waiting longer than `bound`: the helper hands the fans back by itself
+    // once our connection closes, so a helper that does not answer must not keep us alive.
+    QCoro::Task<> handBackWithin(std::chrono::milliseconds bound);
+
+    // A choice is still on its way to the helper.
+    bool applying() const { return applying_; }
+
+    bool usesNotch() const { return preferredMode_ == DisplayMode::notch && notchAvailable_; }
+    double level() const { return fanLevel(fans_); }
+    long averageRPM() const { return app::averageRPM(fans_); }
+    QString levelText() const { return app::levelText(fans_, preset_); }
+    QString fanSummary() const { return app::fanSummary(fans_); }
+    QString subtitle(Preset preset) const;
+    std::optional<QString> smartDetail() const { return app::smartDetail(smartStatus_, temps_); }
+    std::optional<smart::Phase> smartPhase() const {
+        return app::smartPhase(preset_, smartStatus_);
+    }
+    TempTone tone(bool chipTile) const { return app::tone(chipTile, preset_, smartStatus_); }
+    int bars(Preset preset) const { return app::bars(custom_[preset]); }
+
+  signals:
+    void preferredModeChanged();
+    void notchAvailableChanged();
+    void presetChanged();
+    void customChanged();
+    void smartChanged();
+    void fansChanged();
+    void tempsChanged();
+    void smartStatusChanged();
+    void errorMessageChanged();
+    void notchOpenChanged();
+    // A poll has finished, with its Smart status request if it made one.
+    void polled();
+    // The newest choice has been sent (or given up on) and the model has polled afterwards.
+    void applied();
+
+  private:
+    friend QCoro::Task<> runApply(QPointer<FanModel>, Preset, double, std::shared_ptr<CancelToken>);
+    friend QCoro::Task<> pollSmartStatus(QPointer<FanModel>);
+
+    void setPreferredMode(DisplayMode mode);
+    void setPreset(Preset preset);
+    void setCustom(const CustomPercentages& custom);
+    void setSmart(const smart::SmartSettings& smart);
+    void setFans(FanReadings fans);
+    void setTemps(const hardware::ThermalReading& temps);
+    void setSmartStatus(const std::optional<smart::SmartStatus>& status);
+    void setErrorMessage(const std::optional<QString>& message);
+
+    std::unique_ptr<HelperClient> helper_;
+    std::unique_ptr<QSettings> defaults_;
+    DisplayMode preferredMode_ = DisplayMode::menu;
+    bool notchAvailable_ = false;
+    Preset preset_ = Preset::automatic;
+    CustomPercentages custom_;
+    smart::SmartSettings smart_;
+    FanReadings fans_;
+    hardware::ThermalReading temps_;
+    std::optional<smart::SmartStatus> smartStatus_;
+    std::optional<QString> errorMessage_;
+    bool notchOpen_ = false;
+    std::optional<hardware::FanReader> reader_;
+    std::optional<hardware::Thermals> thermals_;
+    QTimer timer_;
+    std::shared_ptr<CancelToken> applyToken_;
+    bool applying_ = false;
+};
+
+// The model as the application has it: the helper's real connection and installer, the
+// user's defaults.
+std::unique_ptr<FanModel> makeFanModel(FanModel::Options options);
+
+}  // namespace ventoria::app

@@ -1,0 +1,56 @@
+#pragma once
+// The application's one way to the privileged helper: one long-lived connection (the helper
+// keeps enforcing a choice only while it is open), a version check that installs or replaces
+// the helper when needed, and each request as an awaitable that returns or throws HelperError.
+
+#include <QCoroTask>
+#include <QString>
+#include <chrono>
+#include <memory>
+#include <optional>
+
+#include "ventoria/app/cancel_token.h"
+#include "ventoria/app/helper_connection.h"
+#include "ventoria/app/installer.h"
+#include "ventoria/smart/smart_records.h"
+
+namespace ventoria::app {
+
+// How long launchd gets to start a freshly bootstrapped helper before it is asked again.
+inline constexpr std::chrono::milliseconds kInstallSettle{300};
+
+// The helper is installed when its launchd property list is in place.
+bool helperInstalled();
+
+class HelperClient {
+  public:
+    HelperClient(std::unique_ptr<HelperConnector> connector,
+                 std::unique_ptr<HelperInstaller> installer);
+    HelperClient(const HelperClient&) = delete;
+    HelperClient& operator=(const HelperClient&) = delete;
+
+    // Makes sure a helper of this application's version answers, installing it at most once.
+    // Throws HelperError, or Cancelled when `token` is cancelled during the wait.
+    QCoro::Task<> ensureInstalled(std::shared_ptr<CancelToken> token = nullptr);
+    QCoro::Task<> setAuto();
+    QCoro::Task<> setFraction(double fraction);
+    QCoro::Task<> setSmart(smart::SmartSettings settings);
+    // Nothing while Smart is not running. Throws on data that is not a status.
+    QCoro::Task<std::optional<smart::SmartStatus>> smartStatus();
+    QCoro::Task<QString> version();
+    // Replaces the helper: drops the connection first, so no request talks to the old one.
+    void install();
+
+  private:
+    QCoro::Task<std::optional<std::string>> call(ipc::Request request);
+    QCoro::Task<> command(ipc::Request request);
+    QCoro::Task<> settle(std::shared_ptr<CancelToken> token);
+    std::shared_ptr<HelperConnection> connection();
+
+    std::unique_ptr<HelperConnector> connector_;
+    std::unique_ptr<HelperInstaller> installer_;
+    std::shared_ptr<HelperConnection> connection_;
+    std::shared_ptr<HelperClient*> self_;  // what the invalidation handler holds weakly
+};
+
+}  // namespace ventoria::app

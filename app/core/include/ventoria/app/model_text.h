@@ -1,0 +1,45 @@
+#pragma once
+// The short texts and levels the interface shows, as pure functions of the model's values.
+// Rounding is to the nearest whole number, halves away from zero; fan 0 is "Fan 1".
+
+#include <QString>
+#include <optional>
+
+#include "ventoria/app/model_types.h"
+
+namespace ventoria::app {
+
+long roundHalfAway(double value);
+
+// Mean speed fraction over the fans (actual / max, at most 1; 0 for a fan without a maximum).
+double fanLevel(const FanReadings& fans);
+// Mean actual speed, truncated; 0 without fans.
+long averageRPM(const FanReadings& fans);
+// "—" without fans, "System" under auto, "Off" when the fans stand, else "N %".
+QString levelText(const FanReadings& fans, Preset preset);
+// "Fan 1: 1200 rpm", one line per fan.
+QString fanSummary(const FanReadings& fans);
+// "—", or the rounded temperature and " °C".
+QString temperatureText(std::optional<double> celsius);
+// The Smart status in words: "idle, fans off", "cooling, fans off in 37 s", "62 % · CPU 81 °C"…
+std::optional<QString> smartDetail(const std::optional<smart::SmartStatus>& status,
+                                   const hardware::ThermalReading& temps);
+
+// Everything a preset tile's second line depends on.
+struct SubtitleInputs {
+    Preset active;
+    std::optional<QString> errorMessage;
+    bool hasFans;
+    CustomPercentages custom;
+    std::optional<QString> smartDetail;
+};
+QString subtitle(Preset preset, const SubtitleInputs& inputs);
+
+// The Smart phase while the smart preset is active.
+std::optional<smart::Phase> smartPhase(Preset active,
+                                       const std::optional<smart::SmartStatus>& status);
+TempTone tone(bool chipTile, Preset active, const std::optional<smart::SmartStatus>& status);
+// Lit bars (0…3) of a fixed preset's tile: ceil(percent / 100 × 3 − 0.01).
+int bars(std::optional<int> percent);
+
+}  // namespace ventoria::app

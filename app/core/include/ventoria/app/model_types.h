@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QMetaType>
+#include <array>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "ventoria/hardware/fan_reader.h"
+#include "ventoria/hardware/thermals.h"
+#include "ventoria/smart/smart_records.h"
+
+namespace ventoria::app {
+
+// The user's choice. Declaration order is the interface's order.
+enum class Preset { automatic, smart, balanced, max };
+inline constexpr std::array kAllPresets = {Preset::automatic, Preset::smart, Preset::balanced,
+                                           Preset::max};
+
+enum class DisplayMode { menu, notch };
+
+// How a temperature tile is coloured, following the helper's Smart status.
+enum class TempTone { normal, boost, safety };
+
+// "auto", "smart", "balanced", "max"
+std::string_view rawValue(Preset preset);
+std::optional<Preset> presetFromRaw(std::string_view raw);
+// "Auto", "Smart", "Balanced", "Max"
+std::string_view displayName(Preset preset);
+std::string_view rawValue(DisplayMode mode);
+
+// The fixed percentage of each fixed preset.
+struct CustomPercentages {
+    int balanced = 60;
+    int max = 100;
+
+    // The entry for `preset`, or nothing for auto and smart.
+    std::optional<int> operator[](Preset preset) const;
+    bool operator==(const CustomPercentages&) const = default;
+};
+inline constexpr CustomPercentages kDefaultCustom{60, 100};
+
+using FanReadings = std::vector<hardware::FanReading>;
+
+}  // namespace ventoria::app
+
+Q_DECLARE_METATYPE(ventoria::app::Preset)
+Q_DECLARE_METATYPE(ventoria::app::DisplayMode)
+Q_DECLARE_METATYPE(ventoria::app::CustomPercentages)
+Q_DECLARE_METATYPE(ventoria::app::FanReadings)
+Q_DECLARE_METATYPE(ventoria::hardware::ThermalReading)
+Q_DECLARE_METATYPE(ventoria::smart::SmartSettings)
+Q_DECLARE_METATYPE(std::optional<ventoria::smart::SmartStatus>)
+Q_DECLARE_METATYPE(std::optional<QString>)

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QSettings>
+#include <memory>
+
+namespace ventoria::app {
+
+// The user's defaults for Ventoria: the Mac's user defaults domain, or on Linux a file in the
+// user's preferences under the system root, so every system root has its own user.
+std::unique_ptr<QSettings> userDefaults();
+
+}  // namespace ventoria::app

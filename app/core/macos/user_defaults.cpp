@@ -1,0 +1,10 @@
+#include "ventoria/app/user_defaults.h"
+
+namespace ventoria::app {
+
+std::unique_ptr<QSettings> userDefaults() {
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("kestrand.io"), QStringLiteral("ventoria"));
+}
+
+}  // namespace ventoria::app

@@ -1,0 +1,255 @@
+#include "ventoria/app/fan_model.h"
+
+#include <variant>
+
+#include "ventoria/app/completion.h"
+#include "ventoria/app/user_defaults.h"
+
+namespace ventoria::app {
+namespace {
+
+const QString kModeKey = QStringLiteral("mode");
+const QString kPresetKey = QStringLiteral("preset");
+const QString kSmartKey = QStringLiteral("smart");
+
+QString key(Preset preset) {
+    return QString::fromLatin1(rawValue(preset).data());
+}
+
+}  // namespace
+
+// The apply task: ensureInstalled, the request, the outcome. It holds the model weakly only
+// so that a test may end a model while a request is still out.
+QCoro::Task<> runApply(QPointer<FanModel> model, Preset preset, double fraction,
+                       std::shared_ptr<CancelToken> token) {
+    try {
+        if (preset == Preset::automatic) {
+            if (helperInstalled()) co_await model->helper_->setAuto();
+        } else {
+            co_await model->helper_->ensureInstalled(token);
+            if (!model) co_return;
+            token->throwIfCancelled();
+            if (preset == Preset::smart) {
+                co_await model->helper_->setSmart(model->smart_);
+            } else {
+                co_await model->helper_->setFraction(fraction);
+            }
+        }
+        if (!model) co_return;
+        model->setErrorMessage(std::nullopt);
+    } catch (const Cancelled&) {
+        // A newer choice is on its way.
+    } catch (const HelperError& error) {
+        if (!model) co_return;
+        model->setErrorMessage(error.description());
+        if (preset != Preset::automatic) model->setPreset(Preset::automatic);
+    } catch (const std::exception& error) {
+        if (!model) co_return;
+        model->setErrorMessage(QString::fromUtf8(error.what()));
+        if (preset != Preset::automatic) model->setPreset(Preset::automatic);
+    }
+    if (!model) co_return;
+    model->refresh();
+    if (token->cancelled()) co_return;  // superseded: the newer task reports
+    model->applying_ = false;
+    emit model->applied();
+}
+
+QCoro::Task<> pollSmartStatus(QPointer<FanModel> model) {
+    std::optional<smart::SmartStatus> status;
+    try {
+        status = co_await model->helper_->smartStatus();
+    } catch (const std::exception&) {
+        status.reset();  // no message: the tile simply shows no detail
+    }
+    if (!model) co_return;
+    if (model->preset_ == Preset::smart) model->setSmartStatus(status);
+    emit model->polled();
+}
+
+FanModel::FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettings> defaults,
+                   Options options, QObject* parent)
+    : QObject(parent), helper_(std::move(helper)), defaults_(std::move(defaults)) {
+    preferredMode_ = defaults_->value(kModeKey).toString() == QStringLiteral("notch")
+                         ? DisplayMode::notch
+                         : DisplayMode::menu;
+    preset_ = presetFromRaw(defaults_->value(kPresetKey).toString().toStdString())
+                  .value_or(Preset::automatic);
+    custom_.balanced = defaults_->value(key(Preset::balanced), kDefaultCustom.balanced).toInt();
+    custom_.max = defaults_->value(key(Preset::max), kDefaultCustom.max).toInt();
+    auto stored = defaults_->value(kSmartKey).toByteArray().toStdString();
+    smart_ = smart::decodeSmartSettings(stored).value_or(smart::SmartSettings{});
+
+    try {
+        auto smc = std::make_shared<hardware::SMCReader>();
+        reader_.emplace(smc);
+        thermals_.emplace(smc);
+    } catch (const hardware::SMCError&) {
+        // No SMC: no fans and no temperatures to show.
+    }
+    refresh();
+    timer_.setInterval(options.pollInterval);
+    connect(&timer_, &QTimer::timeout, this, &FanModel::refresh);
+    timer_.start();
+
+    if (options.reapplyAtStart && preset_ != Preset::automatic) {
+        if (helperInstalled()) {
+            applyPreset();
+        } else {
+            setPreset(Preset::automatic);  // no installation behind the user's back at start
+        }
+    }
+}
+
+FanModel::~FanModel() {
+    if (applyToken_) applyToken_->cancel();
+}
+
+void FanModel::setNotchAvailable(bool available) {
+    if (available == notchAvailable_) return;
+    notchAvailable_ = available;
+    emit notchAvailableChanged();
+}
+
+void FanModel::setNotchOpen(bool open) {
+    if (open == notchOpen_) return;
+    notchOpen_ = open;
+    emit notchOpenChanged();
+}
+
+void FanModel::setPreferredMode(DisplayMode mode) {
+    defaults_->setValue(kModeKey, QString::fromLatin1(rawValue(mode).data()));
+    if (mode == preferredMode_) return;
+    preferredMode_ = mode;
+    emit preferredModeChanged();
+}
+
+void FanModel::setPreset(Preset preset) {
+    defaults_->setValue(kPresetKey, key(preset));
+    if (preset == preset_) return;
+    preset_ = preset;
+    emit presetChanged();
+}
+
+void FanModel::setCustom(const CustomPercentages& custom) {
+    if (custom == custom_) return;
+    custom_ = custom;
+    emit customChanged();
+}
+
+void FanModel::setSmart(const smart::SmartSettings& settings) {
+    if (auto json = smart::encode(settings)) {
+        defaults_->setValue(kSmartKey, QByteArray::fromStdString(*json));
+    } else {
+        defaults_->remove(kSmartKey);
+    }
+    if (settings == smart_) return;
+    smart_ = settings;
+    emit smartChanged();
+}
+
+void FanModel::setFans(FanReadings fans) {
+    if (fans == fans_) return;
+    fans_ = std::move(fans);
+    emit fansChanged();
+}
+
+void FanModel::setTemps(const hardware::ThermalReading& temps) {
+    if (temps == temps_) return;
+    temps_ = temps;
+    emit tempsChanged();
+}
+
+void FanModel::setSmartStatus(const std::optional<smart::SmartStatus>& status) {
+    if (status == smartStatus_) return;
+    smartStatus_ = status;
+    emit smartStatusChanged();
+}
+
+void FanModel::setErrorMessage(const std::optional<QString>& message) {
+    if (message == errorMessage_) return;
+    errorMessage_ = message;
+    emit errorMessageChanged();
+}
+
+void FanModel::refresh() {
+    setFans(reader_ ? reader_->readings() : FanReadings{});
+    if (thermals_) setTemps(thermals_->sample());
+    if (preset_ == Preset::smart && !errorMessage_) {
+        pollSmartStatus(this);  // each poll its own request; they are not serialised
+        return;
+    }
+    setSmartStatus(std::nullopt);
+    emit polled();
+}
+
+void FanModel::applyPreset() {
+    double fraction = custom_[preset_].value_or(0) / 100.0;
+    if (applyToken_) applyToken_->cancel();
+    applyToken_ = std::make_shared<CancelToken>();
+    applying_ = true;
+    runApply(this, preset_, fraction, applyToken_);
+}
+
+void FanModel::select(Preset preset) {
+    if (preset == preset_ && !errorMessage_) return;
+    setPreset(preset);
+    applyPreset();
+}
+
+void FanModel::savePresets(CustomPercentages custom, smart::SmartSettings settings) {
+    bool customChanged = custom != custom_;
+    bool smartChanged = settings != smart_;
+    setCustom(custom);
+    defaults_->setValue(key(Preset::balanced), custom.balanced);
+    defaults_->setValue(key(Preset::max), custom.max);
+    setSmart(settings);
+    if (preset_ == Preset::smart) {
+        if (smartChanged) applyPreset();
+    } else if (preset_ != Preset::automatic && customChanged) {
+        applyPreset();
+    }
+}
+
+void FanModel::setDisplayMode(DisplayMode mode) {
+    if (mode == DisplayMode::notch && !notchAvailable_) return;
+    setPreferredMode(mode);
+    setNotchOpen(mode == DisplayMode::notch);
+}
+
+void FanModel::editPresets() {
+    setNotchOpen(false);
+    if (editPresetsHandler) editPresetsHandler();
+}
+
+QString FanModel::subtitle(Preset preset) const {
+    return app::subtitle(preset, {preset_, errorMessage_, !fans_.empty(), custom_, smartDetail()});
+}
+
+QCoro::Task<> FanModel::handBack() {
+    if (applyToken_) applyToken_->cancel();
+    applying_ = false;
+    if (!helperInstalled()) co_return;
+    try {
+        co_await helper_->setAuto();
+    } catch (const std::exception&) {
+        // Quitting goes on whatever the helper says.
+    }
+}
+
+QCoro::Task<> FanModel::handBackWithin(std::chrono::milliseconds bound) {
+    Completion<std::monostate> done;
+    QTimer::singleShot(bound, QCoreApplication::instance(), [done]() mutable { done.resolve({}); });
+    [](QPointer<FanModel> model, Completion<std::monostate> finished) -> QCoro::Task<> {
+        co_await model->handBack();
+        finished.resolve({});
+    }(this, done);
+    co_await done;
+}
+
+std::unique_ptr<FanModel> makeFanModel(FanModel::Options options) {
+    auto helper = std::make_unique<HelperClient>(localSocketConnector(), platformInstaller());
+    return std::make_unique<FanModel>(std::move(helper), userDefaults(), options);
+}
+
+}  // namespace ventoria::app

@@ -1,0 +1,138 @@
+#include "ventoria/app/helper_client.h"
+
+#include <QTimer>
+#include <filesystem>
+#include <variant>
+
+#include "ventoria/app/completion.h"
+#include "ventoria/ipc/protocol.h"
+#include "ventoria/platform/system_root.h"
+
+namespace ventoria::app {
+
+bool helperInstalled() {
+    return std::filesystem::exists(platform::systemPath(kHelperPlistPath));
+}
+
+HelperClient::HelperClient(std::unique_ptr<HelperConnector> connector,
+                           std::unique_ptr<HelperInstaller> installer)
+    : connector_(std::move(connector)),
+      installer_(std::move(installer)),
+      self_(std::make_shared<HelperClient*>(this)) {}
+
+std::shared_ptr<HelperConnection> HelperClient::connection() {
+    if (connection_) return connection_;
+    auto made = std::make_shared<std::weak_ptr<HelperConnection>>();
+    connection_ = connector_->connect([weak = std::weak_ptr(self_), made] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [weak, made] {
+                auto self = weak.lock();
+                // Only the connection that ended: a newer one must stay, or it would stay
+                // open, uncounted by us, and keep the helper enforcing for nobody.
+                if (self && (*self)->connection_ == made->lock()) (*self)->connection_.reset();
+            },
+            Qt::QueuedConnection);
+    });
+    *made = connection_;
+    return connection_;
+}
+
+QCoro::Task<std::optional<std::string>> HelperClient::call(ipc::Request request) {
+    Completion<std::optional<std::string>> done;
+    bool sent = connection()->send(
+        request,
+        [done](std::optional<std::string> reply) mutable { done.resolve(std::move(reply)); },
+        [done](QString description) mutable {
+            done.fail(std::make_exception_ptr(HelperError::unavailable(description)));
+        });
+    if (!sent) {
+        done.fail(std::make_exception_ptr(HelperError::unavailable(QStringLiteral("bad proxy"))));
+    }
+    co_return co_await done;
+}
+
+QCoro::Task<> HelperClient::command(ipc::Request request) {
+    if (auto refusal = co_await call(std::move(request))) {
+        throw HelperError::failed(QString::fromStdString(*refusal));
+    }
+}
+
+// Requests are built as named values first: g++ 12 cannot compile a braced initialiser
+// inside a co_await expression.
+QCoro::Task<> HelperClient::setAuto() {
+    ipc::Request request{0, ipc::Message::setAuto, 0, {}};
+    co_await command(std::move(request));
+}
+
+QCoro::Task<> HelperClient::setFraction(double fraction) {
+    ipc::Request request{0, ipc::Message::setFraction, fraction, {}};
+    co_await command(std::move(request));
+}
+
+QCoro::Task<> HelperClient::setSmart(smart::SmartSettings settings) {
+    auto json = smart::encode(settings);
+    ipc::Request request{0, ipc::Message::setSmart, 0, json.value_or(std::string())};
+    co_await command(std::move(request));
+}
+
+QCoro::Task<std::optional<smart::SmartStatus>> HelperClient::smartStatus() {
+    ipc::Request request{0, ipc::Message::smartStatus, 0, {}};
+    auto data = co_await call(std::move(request));
+    if (!data) co_return std::nullopt;
+    auto status = smart::decodeSmartStatus(*data);
+    if (!status) {
+        throw std::runtime_error(
+            "The data couldn’t be read because it isn’t in the correct format.");
+    }
+    co_return status;
+}
+
+QCoro::Task<QString> HelperClient::version() {
+    ipc::Request request{0, ipc::Message::version, 0, {}};
+    auto reply = co_await call(std::move(request));
+    co_return QString::fromStdString(reply.value_or(std::string()));
+}
+
+void HelperClient::install() {
+    if (auto old = std::exchange(connection_, nullptr)) old->invalidate();
+    installer_->install();
+}
+
+QCoro::Task<> HelperClient::settle(std::shared_ptr<CancelToken> token) {
+    Completion<std::monostate> done;
+    QTimer::singleShot(kInstallSettle, Qt::PreciseTimer, QCoreApplication::instance(),
+                       [done]() mutable { done.resolve({}); });
+    int handle = -1;
+    if (token) {
+        handle =
+            token->onCancel([done]() mutable { done.fail(std::make_exception_ptr(Cancelled())); });
+    }
+    try {
+        co_await done;
+    } catch (...) {
+        if (token) token->forget(handle);
+        throw;
+    }
+    if (token) token->forget(handle);
+}
+
+QCoro::Task<> HelperClient::ensureInstalled(std::shared_ptr<CancelToken> token) {
+    const QString expected = QString::fromLatin1(ipc::kProtocolVersion);
+    bool current = false;
+    if (helperInstalled()) {
+        try {
+            current = co_await version() == expected;
+        } catch (const HelperError&) {
+            current = false;  // unreachable: installed again below
+        }
+    }
+    if (current) co_return;
+    install();
+    co_await settle(token);
+    if (co_await version() != expected) {
+        throw HelperError::unavailable(QStringLiteral("version mismatch"));
+    }
+}
+
+}  // namespace ventoria::app

@@ -1,0 +1,103 @@
+#include "ventoria/app/installer.h"
+
+#include <QProcess>
+
+#include "ventoria/app/helper_error.h"
+
+namespace ventoria::app {
+namespace {
+
+std::string replaceChar(std::string_view text, char what, std::string_view with) {
+    std::string out;
+    for (char c : text) {
+        if (c == what) {
+            out += with;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+class OsascriptRunner final : public ScriptRunner {
+  public:
+    std::optional<std::string> run(const std::string& script) override {
+        QProcess osascript;
+        osascript.start(QStringLiteral("/usr/bin/osascript"),
+                        {QStringLiteral("-e"), QString::fromStdString(appleScriptSource(script))});
+        osascript.waitForFinished(-1);
+        if (osascript.exitStatus() == QProcess::NormalExit && osascript.exitCode() == 0) {
+            return std::nullopt;
+        }
+        auto message = QString::fromUtf8(osascript.readAllStandardError()).trimmed().toStdString();
+        return message.empty() ? std::string("cancelled") : message;
+    }
+};
+
+}  // namespace
+
+InstallerProfile macProfile() {
+    return {"/bin/launchctl",
+            "/bin/mkdir",
+            "/bin/cp",
+            "/usr/sbin/chown",
+            "/bin/chmod",
+            "root:wheel",
+            "/Library/PrivilegedHelperTools",
+            kHelperToolPath,
+            kHelperPlistPath};
+}
+
+std::string shellQuoted(std::string_view s) {
+    return "'" + replaceChar(s, '\'', "'\\''") + "'";
+}
+
+std::string installScript(const InstallerProfile& profile, const std::filesystem::path& helper,
+                          const std::filesystem::path& plist) {
+    auto source = shellQuoted(helper.string());
+    auto resource = shellQuoted(plist.string());
+    auto tool = shellQuoted(profile.toolPath);
+    auto job = shellQuoted(profile.plistPath);
+    const std::string commands[] = {
+        profile.launchctl + " bootout system/" + kHelperLabel + " 2>/dev/null",
+        profile.mkdir + " -p " + profile.toolsDir,
+        profile.cp + " " + source + " " + tool + " && " + profile.chown + " " + profile.owner +
+            " " + tool + " && " + profile.chmod + " 755 " + tool,
+        profile.cp + " " + resource + " " + job + " && " + profile.chown + " " + profile.owner +
+            " " + job + " && " + profile.chmod + " 644 " + job,
+        "for i in 1 2 3 4 5; do " + profile.launchctl + " bootstrap system " + job +
+            " && exit 0; sleep 1; done; exit 1",
+    };
+    std::string script;
+    for (const auto& command : commands) script += (script.empty() ? "" : "; ") + command;
+    return script;
+}
+
+std::string appleScriptEscaped(std::string_view script) {
+    return replaceChar(replaceChar(script, '\\', "\\\\"), '"', "\\\"");
+}
+
+std::string appleScriptSource(std::string_view script) {
+    return "do shell script \"" + appleScriptEscaped(script) + "\" with administrator privileges";
+}
+
+std::unique_ptr<ScriptRunner> osascriptRunner() {
+    return std::make_unique<OsascriptRunner>();
+}
+
+ScriptInstaller::ScriptInstaller(Bundle bundle, InstallerProfile profile,
+                                 std::unique_ptr<ScriptRunner> runner)
+    : bundle_(std::move(bundle)), profile_(std::move(profile)), runner_(std::move(runner)) {}
+
+void ScriptInstaller::install() {
+    auto helper = bundle_.auxiliaryExecutable("VentoriaHelper");
+    auto plist = bundle_.resource(kHelperLabel, "plist");
+    if (!helper || !plist) {
+        throw HelperError::installFailed(QStringLiteral("helper missing from app bundle"));
+    }
+    if (auto error = runner_->run(installScript(profile_, *helper, *plist))) {
+        throw HelperError::installFailed(QString::fromStdString(*error));
+    }
+}
+
+}  // namespace ventoria::app

@@ -1,0 +1,142 @@
+// The helper connection over a QLocalSocket on the main thread: framed MessagePack requests,
+// replies matched by id.
+
+#include <QLocalSocket>
+#include <QObject>
+#include <QPointer>
+#include <map>
+
+#include "ventoria/app/helper_connection.h"
+#include "ventoria/ipc/framing.h"
+#include "ventoria/ipc/protocol.h"
+
+namespace ventoria::app {
+namespace {
+
+QString serviceGone() {
+    return QStringLiteral("The connection to service named %1 was invalidated.")
+        .arg(QString::fromLatin1(ipc::kServiceName));
+}
+
+class LocalSocketConnection final : public HelperConnection {
+  public:
+    explicit LocalSocketConnection(std::function<void()> invalidated)
+        : socket_(new QLocalSocket), invalidated_(std::move(invalidated)) {
+        QObject::connect(socket_, &QLocalSocket::connected, socket_, [this] { flush(); });
+        QObject::connect(socket_, &QLocalSocket::readyRead, socket_, [this] { receive(); });
+        QObject::connect(socket_, &QLocalSocket::errorOccurred, socket_,
+                         [this](QLocalSocket::LocalSocketError) { end(describe()); });
+        QObject::connect(socket_, &QLocalSocket::disconnected, socket_,
+                         [this] { end(serviceGone()); });
+        socket_->connectToServer(QString::fromStdString(ipc::socketPath().string()));
+    }
+
+    ~LocalSocketConnection() override {
+        invalidated_ = nullptr;
+        end(serviceGone());  // requests still out fail rather than wait forever
+        socket_->disconnect();
+        socket_->abort();
+        socket_->deleteLater();
+    }
+
+    bool send(const ipc::Request& request, ReplyHandler onReply, ErrorHandler onError) override {
+        if (brokenProtocol_) return false;
+        if (ended_) {
+            // Like a message on an invalidated XPC connection: it fails, later, on its own.
+            QMetaObject::invokeMethod(
+                socket_, [onError = std::move(onError)] { onError(serviceGone()); },
+                Qt::QueuedConnection);
+            return true;
+        }
+        auto id = nextId_++;
+        auto bytes = ipc::frame(
+            ipc::encodeRequest({id, request.message, request.fraction, request.settings}));
+        pending_.emplace(id, Pending{std::move(onReply), std::move(onError)});
+        outbox_.append(reinterpret_cast<const char*>(bytes.data()),
+                       static_cast<qsizetype>(bytes.size()));
+        if (socket_->state() == QLocalSocket::ConnectedState) flush();
+        return true;
+    }
+
+    void invalidate() override { end(serviceGone()); }
+
+  private:
+    struct Pending {
+        ReplyHandler onReply;
+        ErrorHandler onError;
+    };
+
+    QString describe() const {
+        switch (socket_->error()) {
+            case QLocalSocket::ServerNotFoundError:
+            case QLocalSocket::ConnectionRefusedError:
+                return QStringLiteral("Couldn’t communicate with a helper application.");
+            case QLocalSocket::PeerClosedError:
+                return serviceGone();
+            default:
+                return socket_->errorString();
+        }
+    }
+
+    void flush() {
+        if (outbox_.isEmpty()) return;
+        socket_->write(outbox_);
+        outbox_.clear();
+    }
+
+    void receive() {
+        auto bytes = socket_->readAll();
+        if (!reader_.feed(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                    static_cast<std::size_t>(bytes.size())))) {
+            return broken();
+        }
+        while (auto payload = reader_.next()) {
+            auto reply = ipc::decodeReply(*payload);
+            if (!reply) return broken();
+            auto it = pending_.find(reply->id);
+            if (it == pending_.end()) continue;
+            auto onReply = std::move(it->second.onReply);
+            pending_.erase(it);
+            onReply(std::move(reply->value));
+        }
+    }
+
+    // The peer sent what no helper of ours would: it is not the helper.
+    void broken() {
+        brokenProtocol_ = true;
+        end(QStringLiteral("The helper answered with data that is not a helper reply."));
+    }
+
+    void end(const QString& description) {
+        if (ended_) return;
+        ended_ = true;
+        socket_->abort();
+        auto pending = std::move(pending_);
+        for (auto& [id, request] : pending) request.onError(description);
+        if (invalidated_) std::exchange(invalidated_, nullptr)();
+    }
+
+    QLocalSocket* socket_;  // deleted later: its own signal may be what ended us
+    std::function<void()> invalidated_;
+    std::map<std::uint64_t, Pending> pending_;
+    QByteArray outbox_;
+    ipc::FrameReader reader_;
+    std::uint64_t nextId_ = 1;
+    bool ended_ = false;
+    bool brokenProtocol_ = false;
+};
+
+class LocalSocketConnector final : public HelperConnector {
+  public:
+    std::shared_ptr<HelperConnection> connect(std::function<void()> invalidated) override {
+        return std::make_shared<LocalSocketConnection>(std::move(invalidated));
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<HelperConnector> localSocketConnector() {
+    return std::make_unique<LocalSocketConnector>();
+}
+
+}  // namespace ventoria::app

@@ -1,0 +1,116 @@
+#include "ventoria/app/model_text.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+
+namespace ventoria::app {
+
+using smart::Phase;
+using smart::SmartDriver;
+
+long roundHalfAway(double value) {
+    return std::lround(value);
+}
+
+double fanLevel(const FanReadings& fans) {
+    if (fans.empty()) return 0;
+    double sum = 0;
+    for (const auto& fan : fans) sum += fan.max > 0 ? std::min(fan.actual / fan.max, 1.0) : 0.0;
+    return sum / static_cast<double>(fans.size());
+}
+
+long averageRPM(const FanReadings& fans) {
+    if (fans.empty()) return 0;
+    double sum = 0;
+    for (const auto& fan : fans) sum += fan.actual;
+    return static_cast<long>(sum / static_cast<double>(fans.size()));
+}
+
+QString levelText(const FanReadings& fans, Preset preset) {
+    if (fans.empty()) return QStringLiteral("—");
+    if (preset == Preset::automatic) return QStringLiteral("System");
+    if (averageRPM(fans) == 0) return QStringLiteral("Off");
+    return QString::number(roundHalfAway(fanLevel(fans) * 100)) + QStringLiteral(" %");
+}
+
+QString fanSummary(const FanReadings& fans) {
+    QStringList lines;
+    for (const auto& fan : fans) {
+        lines
+            << QStringLiteral("Fan %1: %2 rpm").arg(fan.id + 1).arg(static_cast<long>(fan.actual));
+    }
+    return lines.join('\n');
+}
+
+QString temperatureText(std::optional<double> celsius) {
+    if (!celsius) return QStringLiteral("—");
+    return QString::number(roundHalfAway(*celsius)) + QStringLiteral(" °C");
+}
+
+std::optional<QString> smartDetail(const std::optional<smart::SmartStatus>& status,
+                                   const hardware::ThermalReading& temps) {
+    if (!status) return std::nullopt;
+    auto percent = QString::number(roundHalfAway(status->level * 100)) + QStringLiteral(" %");
+    switch (status->phase) {
+        case Phase::idle:
+            return QStringLiteral("idle, fans off");
+        case Phase::cooldown:
+            return QStringLiteral("cooling, fans off in %1 s").arg(status->cooldown);
+        case Phase::boost:
+            if (status->driver == SmartDriver::chassis)
+                return percent + QStringLiteral(" · case warm");
+            if (status->driver == SmartDriver::chip) {
+                return percent + QStringLiteral(" · CPU ") + temperatureText(temps.chip);
+            }
+            return percent + QStringLiteral(" · minimum");
+        case Phase::safety:
+            return QStringLiteral("safety boost · 100 %");
+    }
+    return std::nullopt;
+}
+
+QString subtitle(Preset preset, const SubtitleInputs& inputs) {
+    if (inputs.errorMessage && preset == inputs.active) return *inputs.errorMessage;
+    if (!inputs.hasFans) return QStringLiteral("No fans detected");
+    switch (preset) {
+        case Preset::automatic:
+            return QStringLiteral("Following macOS");
+        case Preset::balanced:
+        case Preset::max:
+            return QStringLiteral("Fixed %1 %").arg(inputs.custom[preset].value_or(0));
+        case Preset::smart:
+            return inputs.smartDetail ? QStringLiteral("Smart · ") + *inputs.smartDetail
+                                      : QStringLiteral("Smart");
+    }
+    return {};
+}
+
+std::optional<smart::Phase> smartPhase(Preset active,
+                                       const std::optional<smart::SmartStatus>& status) {
+    if (active != Preset::smart || !status) return std::nullopt;
+    return status->phase;
+}
+
+TempTone tone(bool chipTile, Preset active, const std::optional<smart::SmartStatus>& status) {
+    if (!status || active != Preset::smart) return TempTone::normal;
+    switch (status->phase) {
+        case Phase::idle:
+        case Phase::cooldown:
+            return TempTone::normal;
+        case Phase::boost: {
+            auto driver = chipTile ? SmartDriver::chip : SmartDriver::chassis;
+            return status->driver == driver ? TempTone::boost : TempTone::normal;
+        }
+        case Phase::safety:
+            return chipTile ? TempTone::safety : TempTone::normal;
+    }
+    return TempTone::normal;
+}
+
+int bars(std::optional<int> percent) {
+    double share = static_cast<double>(percent.value_or(0)) / 100.0;
+    return std::clamp(static_cast<int>(std::ceil(share * 3 - 0.01)), 0, 3);
+}
+
+}  // namespace ventoria::app
