@@ -36,6 +36,8 @@ HelperRig::HelperRig(TickMode mode)
     for (int i = 0; i < 5; ++i) tick();  // reach the steady state
 }
 
-void HelperRig::tick() { timer_->fire(); }
+void HelperRig::tick() {
+    timer_->fire();
+}
 
 }  // namespace ventoria::bench

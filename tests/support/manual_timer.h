@@ -8,7 +8,7 @@ namespace ventoria::testing {
 
 // A control loop that ticks when the test (or benchmark) says so.
 class ManualTimer final : public helper::ControlTimer {
-public:
+  public:
     void start(std::function<void()> tick) override { tick_ = std::move(tick); }
     void cancel() override { tick_ = nullptr; }
     bool running() const { return tick_ != nullptr; }
@@ -16,7 +16,7 @@ public:
         if (tick_) tick_();
     }
 
-private:
+  private:
     std::function<void()> tick_;
 };
 

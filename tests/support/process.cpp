@@ -1,5 +1,6 @@
 #include "process.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -19,7 +20,11 @@ std::string program(const std::string& name) {
 ProcessResult run(const std::vector<std::string>& arguments) {
     int out[2];
     int err[2];
-    if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe failed");
+    // Close-on-exec, so the pipes reach the program only as its stdout and stderr: a daemon it
+    // starts must not hold them open after it exits.
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
@@ -61,6 +66,18 @@ ProcessResult run(const std::vector<std::string>& arguments) {
     waitpid(pid, &status, 0);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+BackgroundProcess::BackgroundProcess(std::vector<std::string> arguments)
+    : arguments_(std::move(arguments)), runner_([this] { result_ = run(arguments_); }) {}
+
+BackgroundProcess::~BackgroundProcess() {
+    if (runner_.joinable()) runner_.join();
+}
+
+ProcessResult BackgroundProcess::wait() {
+    if (runner_.joinable()) runner_.join();
+    return result_.value_or(ProcessResult{});
 }
 
 }  // namespace ventoria::testing

@@ -1,7 +1,9 @@
 #pragma once
 // Running the project's real programs from a test, as a user would from a shell.
 
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace ventoria::testing {
@@ -17,5 +19,21 @@ std::string program(const std::string& name);
 
 // Runs `arguments` (the first names the program) to completion and collects its output.
 ProcessResult run(const std::vector<std::string>& arguments);
+
+// Runs `arguments` in the background, with its output collected; wait() for the result.
+class BackgroundProcess {
+  public:
+    explicit BackgroundProcess(std::vector<std::string> arguments);
+    ~BackgroundProcess();
+    BackgroundProcess(const BackgroundProcess&) = delete;
+    BackgroundProcess& operator=(const BackgroundProcess&) = delete;
+
+    ProcessResult wait();
+
+  private:
+    std::vector<std::string> arguments_;
+    std::optional<ProcessResult> result_;
+    std::thread runner_;
+};
 
 }  // namespace ventoria::testing

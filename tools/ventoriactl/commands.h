@@ -13,5 +13,7 @@ using Runner = std::function<int()>;
 void addHardwareCommands(CLI::App& app, Runner& chosen);
 // helper version|fraction|auto|smart|status: one request to VentoriaHelper.
 void addHelperCommands(CLI::App& app, Runner& chosen);
+// status, select, presets: the application's fan model, headless.
+void addModelCommands(CLI::App& app, Runner& chosen);
 
 }  // namespace ventoria::ctl

@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     ventoria::ctl::Runner chosen;
     ventoria::ctl::addHardwareCommands(app, chosen);
     ventoria::ctl::addHelperCommands(app, chosen);
+    ventoria::ctl::addModelCommands(app, chosen);
     CLI11_PARSE(app, argc, argv);
     try {
         return chosen();

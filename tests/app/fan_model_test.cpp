@@ -1,0 +1,248 @@
+#include "ventoria/app/fan_model.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+
+#include "await_task.h"
+#include "fake_helper_connection.h"
+#include "virtual_mac_test.h"
+
+namespace ventoria::app {
+namespace {
+
+using testing::FakeHelper;
+using Events = std::vector<std::string>;
+
+class FanModelTest : public testing::VirtualMacTest {
+  protected:
+    explicit FanModelTest(sim::Profile profile = sim::Profile::appleSilicon)
+        : VirtualMacTest(profile) {}
+    // Requests left unanswered end, so no coroutine is left suspended.
+    void TearDown() override {
+        helper.failWaiting();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+
+    QString defaultsPath() const {
+        return QString::fromStdString((root.path() / "defaults.ini").string());
+    }
+    void store(const QString& key, const QVariant& value) {
+        QSettings(defaultsPath(), QSettings::IniFormat).setValue(key, value);
+    }
+    QVariant stored(const QString& key) {
+        return QSettings(defaultsPath(), QSettings::IniFormat).value(key);
+    }
+    FanModel& start(bool reapply = true) {
+        model = std::make_unique<FanModel>(
+            std::make_unique<HelperClient>(helper.connector(), helper.installer()),
+            std::make_unique<QSettings>(defaultsPath(), QSettings::IniFormat),
+            FanModel::Options{reapply, std::chrono::milliseconds(2000)});
+        return *model;
+    }
+    // Runs the event loop until the newest choice has been dealt with.
+    void settle() {
+        if (!model->applying()) return;
+        QSignalSpy applied(model.get(), &FanModel::applied);
+        ASSERT_TRUE(applied.wait(5000));
+    }
+    void installable() {
+        helper.version = "3";
+        helper.answer = std::optional<std::string>();
+        helper.onInstall = [] { testing::placeHelperPlist(); };
+    }
+
+    FakeHelper helper;
+    std::unique_ptr<FanModel> model;
+};
+
+TEST_F(FanModelTest, ReadsTheMachineAtOnce) {
+    auto& m = start();
+    ASSERT_EQ(m.fans().size(), 2u);
+    EXPECT_TRUE(m.temps().chip);
+    EXPECT_EQ(m.levelText(), "System");
+    EXPECT_EQ(m.subtitle(Preset::automatic), "Following macOS");
+    EXPECT_EQ(m.fanSummary().count('\n'), 1);
+}
+
+TEST_F(FanModelTest, StartsWithTheRegisteredDefaults) {
+    auto& m = start();
+    EXPECT_EQ(m.preset(), Preset::automatic);
+    EXPECT_EQ(m.preferredMode(), DisplayMode::menu);
+    EXPECT_EQ(m.custom(), (CustomPercentages{60, 100}));
+    EXPECT_EQ(m.smart(), (smart::SmartSettings{0, smart::Aggressiveness::normal}));
+    EXPECT_EQ(m.bars(Preset::balanced), 2);
+}
+
+TEST_F(FanModelTest, AStoredFixedPresetWithoutTheHelperFallsBackToAutoAndSaysSo) {
+    store("preset", "max");
+    auto& m = start();
+    EXPECT_EQ(m.preset(), Preset::automatic);
+    EXPECT_EQ(stored("preset"), "auto");
+    EXPECT_TRUE(helper.events.empty());
+}
+
+TEST_F(FanModelTest, AStoredFixedPresetWithTheHelperIsSentAgainAfterTheVersionCheck) {
+    testing::placeHelperPlist();
+    store("preset", "max");
+    installable();
+    start();
+    settle();
+    EXPECT_EQ(helper.events, (Events{"connect", "versionWithReply:", "setFraction:reply:"}));
+}
+
+TEST_F(FanModelTest, StoredValuesAreReadStrictly) {
+    store("mode", "Notch");
+    store("preset", "turbo");
+    store("smart", QByteArray(R"({"minimum": 12.5, "aggressiveness": "gentle"})"));
+    store("balanced", 45);
+    auto& m = start();
+    EXPECT_EQ(m.preferredMode(), DisplayMode::menu);
+    EXPECT_EQ(m.preset(), Preset::automatic);
+    EXPECT_EQ(m.smart().minimum, 0);
+    EXPECT_EQ(m.custom().balanced, 45);
+}
+
+TEST_F(FanModelTest, ChoicesArePersistedAndSettingAnEqualValueNotifiesNobody) {
+    installable();
+    auto& m = start();
+    QSignalSpy presets(&m, &FanModel::presetChanged);
+    m.select(Preset::max);
+    settle();
+    m.select(Preset::max);  // active and fine: nothing happens
+    EXPECT_EQ(presets.count(), 1);
+    EXPECT_EQ(stored("preset"), "max");
+    QSignalSpy open(&m, &FanModel::notchOpenChanged);
+    m.setNotchOpen(true);
+    m.setNotchOpen(true);
+    EXPECT_EQ(open.count(), 1);
+}
+
+TEST_F(FanModelTest, TwoQuickChoicesSendOnlyTheSecond) {
+    installable();
+    auto& m = start();
+    m.select(Preset::balanced);  // installs, then waits for launchd
+    m.select(Preset::max);
+    settle();
+    EXPECT_EQ(helper.events,
+              (Events{"install", "connect", "versionWithReply:", "setFraction:reply:"}));
+    EXPECT_EQ(m.preset(), Preset::max);
+    EXPECT_EQ(m.errorMessage(), std::nullopt);
+}
+
+TEST_F(FanModelTest, ADismissedInstallFallsBackToAutoWithTheMessage) {
+    helper.installFailure = "User canceled.";
+    auto& m = start();
+    m.select(Preset::smart);
+    settle();
+    EXPECT_EQ(m.preset(), Preset::automatic);
+    EXPECT_EQ(m.errorMessage(), "Helper install failed: User canceled.");
+    EXPECT_EQ(m.subtitle(Preset::automatic), "Helper install failed: User canceled.");
+    EXPECT_EQ(m.subtitle(Preset::max), "Fixed 100 %");
+    m.select(Preset::automatic);  // retries: nothing to send without a helper, and it clears
+    settle();
+    EXPECT_EQ(m.errorMessage(), std::nullopt);
+    EXPECT_EQ(helper.events, (Events{"install"}));
+}
+
+TEST_F(FanModelTest, RefusalsShowTheHelpersWords) {
+    testing::placeHelperPlist();
+    helper.version = "3";
+    helper.answer = std::optional<std::string>("No fans detected");
+    auto& m = start();
+    m.select(Preset::balanced);
+    settle();
+    EXPECT_EQ(m.errorMessage(), "No fans detected");
+    EXPECT_EQ(m.preset(), Preset::automatic);
+}
+
+TEST_F(FanModelTest, SavingSendsOnlyWhatTheActivePresetUses) {
+    installable();
+    auto& m = start();
+    m.select(Preset::balanced);
+    settle();
+    helper.events.clear();
+    m.savePresets({60, 100}, {25, smart::Aggressiveness::gentle});
+    EXPECT_FALSE(m.applying());
+    EXPECT_EQ(stored("smart").toByteArray(), R"({"aggressiveness":"gentle","minimum":25})");
+    m.savePresets({45, 100}, {25, smart::Aggressiveness::gentle});
+    settle();
+    EXPECT_EQ(helper.events, (Events{"versionWithReply:", "setFraction:reply:"}));
+    EXPECT_EQ(stored("balanced"), 45);
+    EXPECT_EQ(m.subtitle(Preset::balanced), "Fixed 45 %");
+}
+
+TEST_F(FanModelTest, TheNotchIsRefusedWithoutANotchDisplay) {
+    auto& m = start();
+    m.setDisplayMode(DisplayMode::notch);
+    EXPECT_EQ(m.preferredMode(), DisplayMode::menu);
+    EXPECT_FALSE(m.notchOpen());
+    m.setNotchAvailable(true);
+    m.setDisplayMode(DisplayMode::notch);
+    EXPECT_TRUE(m.usesNotch());
+    EXPECT_TRUE(m.notchOpen());
+    EXPECT_EQ(stored("mode"), "notch");
+    bool opened = false;
+    m.editPresetsHandler = [&] { opened = true; };
+    m.editPresets();
+    EXPECT_TRUE(opened);
+    EXPECT_FALSE(m.notchOpen());
+    m.setDisplayMode(DisplayMode::menu);
+    EXPECT_FALSE(m.usesNotch());
+}
+
+TEST_F(FanModelTest, WhileSmartRunsEveryPollAsksForItsStatus) {
+    installable();
+    auto& m = start();
+    m.select(Preset::smart);
+    settle();
+    helper.answer =
+        std::optional<std::string>(R"({"phase":"boost","driver":"chip","level":0.5,"cooldown":0})");
+    QSignalSpy polled(&m, &FanModel::polled);
+    m.refresh();
+    ASSERT_TRUE(polled.wait(2000));
+    EXPECT_EQ(m.smartPhase(), smart::Phase::boost);
+    EXPECT_TRUE(m.subtitle(Preset::smart).startsWith("Smart · 50 % · CPU "));
+    helper.answer = std::optional<std::string>("not a status");
+    m.refresh();
+    ASSERT_TRUE(polled.wait(2000));
+    EXPECT_EQ(m.smartStatus(), std::nullopt);
+    EXPECT_EQ(m.errorMessage(), std::nullopt);
+}
+
+TEST_F(FanModelTest, HandingBackAsksTheInstalledHelperOnce) {
+    auto& m = start();
+    auto withoutHelper = m.handBack();
+    testing::awaitTask(withoutHelper);
+    EXPECT_TRUE(helper.events.empty());
+    testing::placeHelperPlist();
+    helper.answer = std::optional<std::string>();
+    auto withHelper = m.handBack();
+    testing::awaitTask(withHelper);
+    EXPECT_EQ(helper.events, (Events{"connect", "setAutoWithReply:"}));
+}
+
+TEST_F(FanModelTest, QuittingDoesNotWaitForeverOnASilentHelper) {
+    testing::placeHelperPlist();
+    auto& m = start();
+    auto quit = m.handBackWithin(std::chrono::milliseconds(200));
+    testing::awaitTask(quit);
+    EXPECT_EQ(helper.waiting.size(), 1u);  // still unanswered, and we are done
+}
+
+class NoSMCModelTest : public FanModelTest {
+  protected:
+    NoSMCModelTest() : FanModelTest(sim::Profile::noSMC) {}
+};
+
+TEST_F(NoSMCModelTest, WithoutAnSMCThereIsNothingToShow) {
+    auto& m = start();
+    EXPECT_TRUE(m.fans().empty());
+    EXPECT_EQ(m.temps(), hardware::ThermalReading{});
+    EXPECT_EQ(m.levelText(), "—");
+    EXPECT_EQ(m.subtitle(Preset::max), "No fans detected");
+}
+
+}  // namespace
+}  // namespace ventoria::app

@@ -1,0 +1,179 @@
+#include "ventoria/app/helper_client.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoroTask>
+
+#include "await_task.h"
+#include "fake_helper_connection.h"
+#include "temporary_root.h"
+
+namespace ventoria::app {
+namespace {
+
+using testing::FakeHelper;
+using Events = std::vector<std::string>;
+
+// What a finished task threw, in the words the user would read.
+template <typename Task>
+QString failure(Task& task) {
+    try {
+        testing::awaitTask(task);
+    } catch (const HelperError& error) {
+        return error.description();
+    } catch (const Cancelled&) {
+        return QStringLiteral("(cancelled)");
+    }
+    return QStringLiteral("(no error)");
+}
+
+class HelperClientTest : public ::testing::Test {
+  protected:
+    // Requests left unanswered end, so no coroutine is left suspended.
+    void TearDown() override {
+        helper.failWaiting();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+
+    testing::TemporaryRoot root;
+    FakeHelper helper;
+    HelperClient client{helper.connector(), helper.installer()};
+};
+
+TEST_F(HelperClientTest, AReplyThatArrivesFirstStandsAgainstALateError) {
+    auto task = client.setFraction(0.5);
+    ASSERT_EQ(helper.waiting.size(), 1u);
+    EXPECT_EQ(helper.waiting[0].request.fraction, 0.5);
+    auto sent = helper.take();
+    sent.reply(std::nullopt);
+    sent.error(QStringLiteral("connection went away"));
+    EXPECT_EQ(failure(task), "(no error)");
+}
+
+TEST_F(HelperClientTest, AnErrorThatArrivesFirstStandsAgainstALateReply) {
+    auto task = client.setAuto();
+    auto sent = helper.take();
+    sent.error(QStringLiteral("connection went away"));
+    sent.reply(std::nullopt);
+    EXPECT_EQ(failure(task), "Helper unavailable: connection went away");
+}
+
+TEST_F(HelperClientTest, RepliesMeanSuccessOrTheHelpersOwnWords) {
+    helper.answer = std::optional<std::string>("x");
+    auto refused = client.setFraction(1.0);
+    EXPECT_EQ(failure(refused), "x");
+    helper.answer = std::optional<std::string>();
+    auto accepted = client.setSmart({30, smart::Aggressiveness::gentle});
+    EXPECT_EQ(failure(accepted), "(no error)");
+    EXPECT_EQ(helper.events, (Events{"connect", "setFraction:reply:", "setSmart:reply:"}));
+}
+
+TEST_F(HelperClientTest, SmartSettingsTravelAsTheirJson) {
+    auto task = client.setSmart({30, smart::Aggressiveness::gentle});
+    EXPECT_EQ(smart::decodeSmartSettings(helper.waiting.at(0).request.settings),
+              (smart::SmartSettings{30, smart::Aggressiveness::gentle}));
+}
+
+TEST_F(HelperClientTest, TheSmartStatusIsDecodedOrAbsent) {
+    helper.answer = std::optional<std::string>();
+    auto none = client.smartStatus();
+    EXPECT_EQ(testing::awaitTask(none), std::nullopt);
+    helper.answer = std::optional<std::string>(
+        R"({"phase":"boost","driver":"chip","level":0.625,"cooldown":0})");
+    auto boost = client.smartStatus();
+    EXPECT_EQ(testing::awaitTask(boost)->level, 0.625);
+    helper.answer = std::optional<std::string>(R"({"phase":"warp"})");
+    auto garbage = client.smartStatus();
+    EXPECT_THROW(testing::awaitTask(garbage), std::runtime_error);
+}
+
+TEST_F(HelperClientTest, ANonConformingProxyIsABadProxy) {
+    helper.badProxy = true;
+    auto task = client.setAuto();
+    EXPECT_EQ(failure(task), "Helper unavailable: bad proxy");
+}
+
+TEST_F(HelperClientTest, OneConnectionServesEveryRequestUntilItEnds) {
+    helper.answer = std::optional<std::string>();
+    auto first = client.setAuto();
+    testing::awaitTask(first);
+    auto second = client.setFraction(0.2);
+    testing::awaitTask(second);
+    EXPECT_EQ(helper.connections.size(), 1u);
+    helper.connections[0]->invalidate();
+    QCoreApplication::processEvents();  // the invalidation handler runs on the main loop
+    auto third = client.setAuto();
+    testing::awaitTask(third);
+    EXPECT_EQ(helper.connections.size(), 2u);
+}
+
+TEST_F(HelperClientTest, WithoutAPropertyListTheHelperIsInstalledBeforeAnyVersionRequest) {
+    helper.version = "3";
+    helper.onInstall = [this] { testing::placeHelperPlist(); };
+    auto task = client.ensureInstalled();
+    EXPECT_EQ(failure(task), "(no error)");
+    EXPECT_EQ(helper.events, (Events{"install", "connect", "versionWithReply:"}));
+}
+
+TEST_F(HelperClientTest, AHelperOfThisVersionIsLeftAlone) {
+    testing::placeHelperPlist();
+    helper.version = "3";
+    auto task = client.ensureInstalled();
+    EXPECT_EQ(failure(task), "(no error)");
+    EXPECT_EQ(helper.events, (Events{"connect", "versionWithReply:"}));
+}
+
+TEST_F(HelperClientTest, AnotherVersionIsReplacedOnceOnANewConnection) {
+    testing::placeHelperPlist();
+    helper.version = "2";
+    helper.onInstall = [this] { helper.version = "3"; };
+    auto replaced = client.ensureInstalled();
+    EXPECT_EQ(failure(replaced), "(no error)");
+    EXPECT_EQ(helper.events,
+              (Events{"connect", "versionWithReply:", "install", "connect", "versionWithReply:"}));
+    EXPECT_TRUE(helper.connections[0]->ended);
+}
+
+TEST_F(HelperClientTest, ASecondMismatchIsReportedNotRetried) {
+    testing::placeHelperPlist();
+    helper.version = "2";
+    auto task = client.ensureInstalled();
+    EXPECT_EQ(failure(task), "Helper unavailable: version mismatch");
+    EXPECT_EQ(std::count(helper.events.begin(), helper.events.end(), "install"), 1);
+}
+
+TEST_F(HelperClientTest, AnUnreachableHelperIsInstalledAgainAndAskedOnceMore) {
+    testing::placeHelperPlist();
+    auto task = client.ensureInstalled();
+    helper.take().error(QStringLiteral("Couldn’t communicate with a helper application."));
+    helper.version = "3";
+    EXPECT_EQ(failure(task), "(no error)");
+    EXPECT_EQ(std::count(helper.events.begin(), helper.events.end(), "install"), 1);
+}
+
+TEST_F(HelperClientTest, AFailedInstallationEndsIt) {
+    helper.installFailure = "User canceled.";
+    auto task = client.ensureInstalled();
+    EXPECT_EQ(failure(task), "Helper install failed: User canceled.");
+}
+
+TEST_F(HelperClientTest, CancellingDuringTheWaitEndsItAtOnce) {
+    helper.version = "3";
+    auto token = std::make_shared<CancelToken>();
+    auto task = client.ensureInstalled(token);
+    token->cancel();
+    EXPECT_EQ(failure(task), "(cancelled)");
+    EXPECT_EQ(helper.events, (Events{"install"}));  // never asked the version
+}
+
+TEST(HelperErrors, DescriptionsAreWhatTheUserReads) {
+    EXPECT_EQ(HelperError::unavailable("version mismatch").description(),
+              "Helper unavailable: version mismatch");
+    EXPECT_EQ(HelperError::failed("No fans detected").description(), "No fans detected");
+    EXPECT_EQ(HelperError::installFailed("cancelled").description(),
+              "Helper install failed: cancelled");
+}
+
+}  // namespace
+}  // namespace ventoria::app

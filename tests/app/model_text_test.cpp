@@ -1,0 +1,93 @@
+#include "ventoria/app/model_text.h"
+
+#include <gtest/gtest.h>
+
+namespace ventoria::app {
+namespace {
+
+using smart::Phase;
+using smart::SmartDriver;
+using smart::SmartStatus;
+
+hardware::FanReading fan(int id, double actual, double max = 6000) {
+    return {id, actual, 1200, max, false};
+}
+
+TEST(ModelText, LevelsAndTheirText) {
+    FanReadings fans = {fan(0, 1200), fan(1, 0)};
+    EXPECT_DOUBLE_EQ(fanLevel(fans), 0.1);
+    EXPECT_EQ(averageRPM(fans), 600);
+    EXPECT_EQ(levelText(fans, Preset::balanced), "10 %");
+    EXPECT_EQ(levelText(fans, Preset::automatic), "System");
+    EXPECT_EQ(levelText({fan(0, 0), fan(1, 0)}, Preset::max), "Off");
+    EXPECT_EQ(levelText({}, Preset::max), "—");
+    EXPECT_DOUBLE_EQ(fanLevel({fan(0, 7000), fan(1, 3000, 0)}), 0.5);  // capped; no maximum
+    EXPECT_EQ(levelText({fan(0, 1275)}, Preset::max), "21 %");         // 21.25
+    EXPECT_EQ(averageRPM({fan(0, 1000.9), fan(1, 1000.9)}), 1000);
+}
+
+TEST(ModelText, FanSummaryCountsFromOne) {
+    EXPECT_EQ(fanSummary({fan(0, 1199.7), fan(1, 2400)}), "Fan 1: 1199 rpm\nFan 2: 2400 rpm");
+    EXPECT_EQ(fanSummary({}), "");
+}
+
+TEST(ModelText, TemperaturesRoundHalvesAwayFromZero) {
+    EXPECT_EQ(temperatureText(std::nullopt), "—");
+    EXPECT_EQ(temperatureText(71.6), "72 °C");
+    EXPECT_EQ(temperatureText(81.5), "82 °C");
+    EXPECT_EQ(temperatureText(-0.5), "-1 °C");
+}
+
+TEST(ModelText, SmartDetailFollowsPhaseAndDriver) {
+    hardware::ThermalReading temps{71.6, 40};
+    const std::pair<SmartStatus, const char*> rows[] = {
+        {{Phase::idle, SmartDriver::none, 0, 0}, "idle, fans off"},
+        {{Phase::cooldown, SmartDriver::none, 0.42, 37}, "cooling, fans off in 37 s"},
+        {{Phase::boost, SmartDriver::chassis, 0.625, 0}, "63 % · case warm"},
+        {{Phase::boost, SmartDriver::chip, 0.42, 0}, "42 % · CPU 72 °C"},
+        {{Phase::boost, SmartDriver::minimum, 0.4, 0}, "40 % · minimum"},
+        {{Phase::safety, SmartDriver::safety, 1, 0}, "safety boost · 100 %"},
+    };
+    for (const auto& [status, text] : rows) EXPECT_EQ(smartDetail(status, temps), text);
+    EXPECT_EQ(smartDetail(std::nullopt, temps), std::nullopt);
+}
+
+TEST(ModelText, SubtitlesInTheirOrderOfPrecedence) {
+    SubtitleInputs inputs{Preset::balanced, std::nullopt, true, {45, 100}, std::nullopt};
+    EXPECT_EQ(subtitle(Preset::automatic, inputs), "Following macOS");
+    EXPECT_EQ(subtitle(Preset::balanced, inputs), "Fixed 45 %");
+    EXPECT_EQ(subtitle(Preset::smart, inputs), "Smart");
+    inputs.smartDetail = "idle, fans off";
+    EXPECT_EQ(subtitle(Preset::smart, inputs), "Smart · idle, fans off");
+    inputs.hasFans = false;
+    EXPECT_EQ(subtitle(Preset::max, inputs), "No fans detected");
+    inputs.errorMessage = "Helper install failed: cancelled";
+    EXPECT_EQ(subtitle(Preset::balanced, inputs), "Helper install failed: cancelled");
+    EXPECT_EQ(subtitle(Preset::max, inputs), "No fans detected");  // only the active tile
+}
+
+TEST(ModelText, TonesFollowTheSmartStatusOnly) {
+    SmartStatus chipBoost{Phase::boost, SmartDriver::chip, 0.6, 0};
+    EXPECT_EQ(tone(true, Preset::smart, chipBoost), TempTone::boost);
+    EXPECT_EQ(tone(false, Preset::smart, chipBoost), TempTone::normal);
+    SmartStatus caseBoost{Phase::boost, SmartDriver::chassis, 0.6, 0};
+    EXPECT_EQ(tone(false, Preset::smart, caseBoost), TempTone::boost);
+    SmartStatus safety{Phase::safety, SmartDriver::safety, 1, 0};
+    EXPECT_EQ(tone(true, Preset::smart, safety), TempTone::safety);
+    EXPECT_EQ(tone(false, Preset::smart, safety), TempTone::normal);
+    EXPECT_EQ(tone(true, Preset::max, safety), TempTone::normal);
+    EXPECT_EQ(tone(true, Preset::smart, SmartStatus{Phase::cooldown, SmartDriver::none, 0.3, 20}),
+              TempTone::normal);
+    EXPECT_EQ(smartPhase(Preset::max, safety), std::nullopt);
+    EXPECT_EQ(smartPhase(Preset::smart, safety), Phase::safety);
+}
+
+TEST(ModelText, PresetBars) {
+    const std::pair<int, int> rows[] = {{0, 0},  {33, 1}, {34, 2}, {60, 2},
+                                        {66, 2}, {67, 3}, {100, 3}};
+    for (auto [percent, lit] : rows) EXPECT_EQ(bars(percent), lit) << percent;
+    EXPECT_EQ(bars(std::nullopt), 0);
+}
+
+}  // namespace
+}  // namespace ventoria::app

@@ -1,0 +1,67 @@
+// The application core against the real helper, installed through the real install script
+// and the launchctl stand-in.
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+
+#include "await_task.h"
+#include "installed_helper_test.h"
+#include "ventoria/app/fan_model.h"
+#include "ventoria/app/user_defaults.h"
+#include "ventoria/platform/system_root.h"
+
+namespace ventoria::app {
+namespace {
+
+using testing::eventually;
+
+class AppCoreIntegrationTest : public testing::InstalledHelperTest {
+  protected:
+    std::unique_ptr<HelperClient> client(const std::filesystem::path& bundle) {
+        return std::make_unique<HelperClient>(localSocketConnector(),
+                                              platformInstaller(Bundle(bundle)));
+    }
+    QString ensureInstalled(HelperClient& helper) {
+        auto task = helper.ensureInstalled();
+        try {
+            testing::awaitTask(task);
+        } catch (const HelperError& error) {
+            return error.description();
+        }
+        return {};
+    }
+};
+
+TEST_F(AppCoreIntegrationTest, TheFirstFixedChoiceInstallsTheHelperAndQuittingHandsBack) {
+    FanModel model(client(binDirectory()), userDefaults(), {});
+    QSignalSpy applied(&model, &FanModel::applied);
+    model.select(Preset::max);
+    ASSERT_TRUE(applied.wait(20'000));
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+    EXPECT_TRUE(std::filesystem::exists(platform::systemPath(kHelperPlistPath)));
+    EXPECT_TRUE(std::filesystem::exists(platform::systemPath(kHelperToolPath)));
+    ASSERT_TRUE(eventually([&] { return forced(); }));
+    EXPECT_EQ(machine().fans[1].target, 6200);
+
+    auto quit = model.handBackWithin(std::chrono::seconds(5));
+    testing::awaitTask(quit);
+    EXPECT_TRUE(eventually([&] { return handedBack(); }));
+}
+
+TEST_F(AppCoreIntegrationTest, AHelperThatStillAnswersAnotherVersionIsReportedOnce) {
+    auto stale = client(bundleWithHelperOfVersion("2"));
+    EXPECT_EQ(ensureInstalled(*stale), "Helper unavailable: version mismatch");
+}
+
+TEST_F(AppCoreIntegrationTest, AHelperOfAnotherVersionIsReplaced) {
+    auto stale = client(bundleWithHelperOfVersion("2"));
+    ensureInstalled(*stale);
+    auto current = client(binDirectory());
+    EXPECT_EQ(ensureInstalled(*current), "");
+    auto version = current->version();
+    EXPECT_EQ(testing::awaitTask(version), "3");
+}
+
+}  // namespace
+}  // namespace ventoria::app

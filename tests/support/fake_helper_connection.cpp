@@ -1,0 +1,85 @@
+#include "fake_helper_connection.h"
+
+#include <fstream>
+
+#include "ventoria/app/helper_error.h"
+#include "ventoria/platform/system_root.h"
+
+namespace ventoria::testing {
+namespace {
+
+class FakeConnector final : public app::HelperConnector {
+  public:
+    explicit FakeConnector(FakeHelper& helper) : helper_(helper) {}
+    std::shared_ptr<app::HelperConnection> connect(std::function<void()> invalidated) override {
+        helper_.events.push_back("connect");
+        auto connection = std::make_shared<FakeConnection>(helper_, std::move(invalidated));
+        helper_.connections.push_back(connection);
+        return connection;
+    }
+
+  private:
+    FakeHelper& helper_;
+};
+
+class FakeInstaller final : public app::HelperInstaller {
+  public:
+    explicit FakeInstaller(FakeHelper& helper) : helper_(helper) {}
+    void install() override {
+        helper_.events.push_back("install");
+        if (helper_.onInstall) helper_.onInstall();
+        if (helper_.installFailure) {
+            throw app::HelperError::installFailed(QString::fromStdString(*helper_.installFailure));
+        }
+    }
+
+  private:
+    FakeHelper& helper_;
+};
+
+}  // namespace
+
+bool FakeConnection::send(const ipc::Request& request, ReplyHandler onReply, ErrorHandler onError) {
+    if (helper_.badProxy) return false;
+    helper_.events.emplace_back(ipc::selector(request.message));
+    if (request.message == ipc::Message::version && helper_.version) {
+        onReply(*helper_.version);
+    } else if (request.message != ipc::Message::version && helper_.answer) {
+        onReply(*helper_.answer);
+    } else {
+        helper_.waiting.push_back({request, std::move(onReply), std::move(onError)});
+    }
+    return true;
+}
+
+void FakeConnection::invalidate() {
+    ended = true;
+    if (invalidated_) std::exchange(invalidated_, nullptr)();
+}
+
+std::unique_ptr<app::HelperConnector> FakeHelper::connector() {
+    return std::make_unique<FakeConnector>(*this);
+}
+
+std::unique_ptr<app::HelperInstaller> FakeHelper::installer() {
+    return std::make_unique<FakeInstaller>(*this);
+}
+
+SentRequest FakeHelper::take() {
+    auto request = std::move(waiting.front());
+    waiting.pop_front();
+    return request;
+}
+
+void FakeHelper::failWaiting() {
+    auto requests = std::move(waiting);
+    for (auto& request : requests) request.error(QStringLiteral("The test is over."));
+}
+
+void placeHelperPlist() {
+    auto path = platform::systemPath(app::kHelperPlistPath);
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path) << "<plist/>";
+}
+
+}  // namespace ventoria::testing

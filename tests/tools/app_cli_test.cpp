@@ -1,0 +1,81 @@
+// ventoriactl driving the application's model, as a user would, with the real helper.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <regex>
+
+#include "installed_helper_test.h"
+#include "ventoria/platform/system_root.h"
+
+namespace ventoria::testing {
+namespace {
+
+using nlohmann::json;
+
+class AppCLITest : public InstalledHelperTest {
+  protected:
+    std::vector<std::string> ctl(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), program("ventoriactl"));
+        return arguments;
+    }
+    json status() {
+        auto result = run(ctl({"status", "--json"}));
+        EXPECT_EQ(result.status, 0) << result.err;
+        return json::parse(result.out);
+    }
+};
+
+TEST_F(AppCLITest, HoldingMaxInstallsTheHelperForcesTheFansAndHandsThemBack) {
+    BackgroundProcess hold(ctl({"select", "max", "--hold", "3"}));
+    EXPECT_TRUE(eventually([&] { return forced(); }, std::chrono::seconds(15)));
+    EXPECT_TRUE(eventually([&] { return machine().fans[0].target == 5700; }));
+    auto result = hold.wait();
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_NE(result.out.find("Max · Fixed 100 %"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(
+        platform::systemPath("/Library/LaunchDaemons/io.kestrand.ventoria.helper.plist")));
+    EXPECT_TRUE(eventually([&] { return handedBack(); }));
+    EXPECT_EQ(status()["preset"], "max");
+}
+
+TEST_F(AppCLITest, ASavedPercentageDrivesTheBalancedHold) {
+    auto saved = run(ctl({"presets", "--balanced", "45"}));
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    EXPECT_EQ(status()["custom"]["balanced"], 45);
+    BackgroundProcess hold(ctl({"select", "balanced", "--hold", "2"}));
+    EXPECT_TRUE(eventually(
+        [&] {
+            auto fans = machine().fans;
+            return fans[0].forced && fans[0].target == 0.45 * 5700 && fans[1].target == 0.45 * 6200;
+        },
+        std::chrono::seconds(15)));
+    EXPECT_EQ(hold.wait().status, 0);
+}
+
+TEST_F(AppCLITest, ASmartHoldUnderLoadShowsWhatSmartDoes) {
+    mac->setLoad(100);
+    advance(300);
+    auto result = run(ctl({"select", "smart", "--hold", "3"}));
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(std::regex_search(result.out, std::regex("\nSmart · [0-9]+ % · (CPU|case)")))
+        << result.out;
+}
+
+TEST_F(AppCLITest, ABrokenInstallLeavesAutoAndSaysWhy) {
+    auto bundle = bundleWithoutHelper();
+    auto result = run({(bundle / "ventoriactl").string(), "select", "max", "--hold", "1"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "Helper install failed: helper missing from app bundle\n");
+    EXPECT_EQ(status()["preset"], "auto");
+    EXPECT_FALSE(forced());
+}
+
+TEST_F(AppCLITest, BadArgumentsAreRefused) {
+    EXPECT_NE(run(ctl({"select", "turbo"})).status, 0);
+    EXPECT_NE(run(ctl({"presets", "--balanced", "150"})).status, 0);
+    EXPECT_NE(run(ctl({"presets", "--aggressiveness", "wild"})).status, 0);
+}
+
+}  // namespace
+}  // namespace ventoria::testing

@@ -1,0 +1,262 @@
+// The fan model's front end, headless: the same model and settings the application uses.
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <algorithm>
+#include <csignal>
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "commands.h"
+#include "readings_text.h"
+#include "ventoria/app/fan_model.h"
+
+namespace ventoria::ctl {
+namespace {
+
+using app::FanModel;
+using app::Preset;
+
+// Longest wait for the helper to take the fans back when we stop holding them.
+constexpr std::chrono::seconds kHandBackBound{5};
+
+nlohmann::json modelJson(const FanModel& model) {
+    nlohmann::json status = nullptr;
+    if (model.smartStatus()) status = nlohmann::json::parse(*smart::encode(*model.smartStatus()));
+    nlohmann::json error = nullptr;
+    if (model.errorMessage()) error = model.errorMessage()->toStdString();
+    return {{"preset", std::string(app::rawValue(model.preset()))},
+            {"displayMode", std::string(app::rawValue(model.preferredMode()))},
+            {"custom", {{"balanced", model.custom().balanced}, {"max", model.custom().max}}},
+            {"smart",
+             {{"minimum", model.smart().minimum},
+              {"aggressiveness", std::string(smart::rawValue(model.smart().aggressiveness))}}},
+            {"fans", fansJson(model.fans())},
+            {"temperatures", temperaturesJson(model.temps())},
+            {"level", model.level()},
+            {"levelText", model.levelText().toStdString()},
+            {"subtitle", model.subtitle(model.preset()).toStdString()},
+            {"smartStatus", status},
+            {"errorMessage", error},
+            {"helperInstalled", app::helperInstalled()}};
+}
+
+// "Max · Fixed 100 %", "Smart · 62 % · CPU 81 °C": the active tile's two lines as one.
+std::string presetLine(const FanModel& model) {
+    std::string name(app::displayName(model.preset()));
+    auto subtitle = model.subtitle(model.preset()).toStdString();
+    return subtitle.starts_with(name) ? subtitle : name + " · " + subtitle;
+}
+
+std::string statusLine(const FanModel& model) {
+    std::string line = presetLine(model) + "  |  " + model.levelText().toStdString();
+    for (const auto& fan : model.fans()) {
+        line += "  |  Fan " + std::to_string(fan.id + 1) + " " +
+                std::to_string(static_cast<long>(fan.actual)) + " rpm";
+    }
+    line += "  |  chip " + app::temperatureText(model.temps().chip).toStdString() + ", case " +
+            app::temperatureText(model.temps().chassis).toStdString();
+    return line;
+}
+
+// Runs the event loop until `until` says stop, or Ctrl-C / SIGTERM.
+class Session {
+  public:
+    Session() {
+        static int argc = 1;
+        static char name[] = "ventoriactl";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QCoreApplication>(argc, argv);
+        if (pipe(stopPipe) == 0) {
+            notifier_ = std::make_unique<QSocketNotifier>(stopPipe[0], QSocketNotifier::Read);
+            QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+                interrupted_ = true;
+                QCoreApplication::quit();
+            });
+            std::signal(SIGINT, [](int) { (void)!write(stopPipe[1], "x", 1); });
+            std::signal(SIGTERM, [](int) { (void)!write(stopPipe[1], "x", 1); });
+        }
+    }
+
+    void run() { QCoreApplication::exec(); }
+    bool interrupted() const { return interrupted_; }
+
+    static int stopPipe[2];
+
+  private:
+    std::unique_ptr<QCoreApplication> app_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    bool interrupted_ = false;
+};
+int Session::stopPipe[2] = {-1, -1};
+
+// Waits until the model's newest choice has reached the helper (or failed).
+void awaitApplied(Session& session, FanModel& model) {
+    if (!model.applying()) return;
+    auto connection =
+        QObject::connect(&model, &FanModel::applied, [] { QCoreApplication::quit(); });
+    session.run();
+    QObject::disconnect(connection);
+}
+
+// Hands the fans back like the application's quit, then watches (read-only) until the helper
+// has released them, so that the command ends with the machine in charge again.
+void handBack(Session& session, FanModel& model) {
+    [](FanModel& m) -> QCoro::Task<> {
+        co_await m.handBackWithin(kHandBackBound);
+        QCoreApplication::quit();
+    }(model);
+    session.run();
+    // Read the fans directly: the model's own poll would start Smart status requests that
+    // nobody waits for any more.
+    std::optional<hardware::FanReader> fans;
+    try {
+        fans.emplace(std::make_shared<hardware::SMCReader>());
+    } catch (const hardware::SMCError&) {
+        return;
+    }
+    auto forced = [&fans] {
+        auto readings = fans->readings();
+        return std::any_of(readings.begin(), readings.end(),
+                           [](const auto& fan) { return fan.manual; });
+    };
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!forced()) QCoreApplication::quit();
+    });
+    QTimer::singleShot(kHandBackBound, [] { QCoreApplication::quit(); });
+    if (!forced()) return;
+    poll.start(std::chrono::milliseconds(100));
+    session.run();
+}
+
+int showStatus(bool json) {
+    Session session;
+    auto model = app::makeFanModel({false, std::chrono::milliseconds(2000)});
+    if (model->preset() == Preset::smart && !model->errorMessage()) {
+        // The first poll's status request is on its way.
+        QObject::connect(model.get(), &FanModel::polled, [] { QCoreApplication::quit(); });
+        QTimer::singleShot(std::chrono::seconds(5), [] { QCoreApplication::quit(); });
+        session.run();
+    }
+    if (json) {
+        std::cout << modelJson(*model).dump() << "\n";
+    } else {
+        std::cout << statusLine(*model) << "\n";
+    }
+    return 0;
+}
+
+int select(Preset preset, double hold, bool watch) {
+    Session session;
+    auto model = app::makeFanModel({});
+    model->select(preset);
+    awaitApplied(session, *model);
+    if (session.interrupted()) {
+        handBack(session, *model);
+        return 130;
+    }
+    if (model->errorMessage()) {
+        std::cout << model->errorMessage()->toStdString() << "\n";
+        return 1;
+    }
+    bool terminal = isatty(STDOUT_FILENO);
+    auto print = [&] {
+        if (!terminal) {
+            std::cout << statusLine(*model) << std::endl;
+            return;
+        }
+        std::cout << "\033[H\033[J"
+                  << "Ventoria · " << presetLine(*model)
+                  << "\n(Ctrl-C hands the fans back and quits)\n\nFans "
+                  << model->levelText().toStdString() << "\n";
+        for (const auto& fan : model->fans()) std::cout << fanLine(fan) << "\n";
+        std::cout << "Chip " << app::temperatureText(model->temps().chip).toStdString()
+                  << "   Case " << app::temperatureText(model->temps().chassis).toStdString()
+                  << std::endl;
+    };
+    print();
+    auto printing = QObject::connect(model.get(), &FanModel::polled, print);
+    if (!watch) {
+        QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::duration<double>(hold)),
+                           [] { QCoreApplication::quit(); });
+    }
+    session.run();
+    QObject::disconnect(printing);
+    handBack(session, *model);
+    return 0;
+}
+
+struct PresetEdits {
+    std::optional<int> balanced;
+    std::optional<int> max;
+    std::optional<std::int64_t> minimum;
+    std::optional<std::string> aggressiveness;
+};
+
+int editPresets(const PresetEdits& edits) {
+    Session session;
+    auto model = app::makeFanModel({false, std::chrono::milliseconds(2000)});
+    auto custom = model->custom();
+    auto settings = model->smart();
+    if (edits.balanced) custom.balanced = *edits.balanced;
+    if (edits.max) custom.max = *edits.max;
+    if (edits.minimum) settings.minimum = *edits.minimum;
+    if (edits.aggressiveness) {
+        settings.aggressiveness = *smart::aggressivenessFromRaw(*edits.aggressiveness);
+    }
+    model->savePresets(custom, settings);
+    awaitApplied(session, *model);
+    if (model->applying() || app::helperInstalled()) handBack(session, *model);
+    std::cout << "Balanced " << model->custom().balanced << " %, Max " << model->custom().max
+              << " %, Smart minimum " << model->smart().minimum << " %, "
+              << smart::rawValue(model->smart().aggressiveness) << "\n";
+    if (model->errorMessage()) {
+        std::cout << model->errorMessage()->toStdString() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void addModelCommands(CLI::App& cli, Runner& chosen) {
+    auto json = std::make_shared<bool>(false);
+    auto* status = cli.add_subcommand("status", "What the application shows: preset, fans, texts");
+    status->add_flag("--json", *json, "print one JSON document");
+    status->callback([&chosen, json] { chosen = [json] { return showStatus(*json); }; });
+
+    auto preset = std::make_shared<std::string>();
+    auto hold = std::make_shared<double>(-1);
+    auto watch = std::make_shared<bool>(false);
+    auto* select = cli.add_subcommand(
+        "select", "Choose a preset as the application would, hold it, then hand the fans back");
+    select->add_option("PRESET", *preset, "auto, smart, balanced or max")
+        ->required()
+        ->check(CLI::IsMember({"auto", "smart", "balanced", "max"}));
+    auto* holdOption = select->add_option("--hold", *hold, "seconds to hold the choice")
+                           ->check(CLI::NonNegativeNumber);
+    select->add_flag("--watch", *watch, "hold until Ctrl-C (the default)")->excludes(holdOption);
+    select->callback([&chosen, preset, hold, watch] {
+        chosen = [preset, hold, watch] {
+            return ventoria::ctl::select(*app::presetFromRaw(*preset), *hold, *hold < 0 || *watch);
+        };
+    });
+
+    auto edits = std::make_shared<PresetEdits>();
+    auto* presets = cli.add_subcommand("presets", "Change the presets as the editor's Save would");
+    presets->add_option("--balanced", edits->balanced, "Balanced percentage")
+        ->check(CLI::Range(0, 100));
+    presets->add_option("--max", edits->max, "Max percentage")->check(CLI::Range(0, 100));
+    presets->add_option("--minimum", edits->minimum, "Smart minimum percentage")
+        ->check(CLI::Range(0, 100));
+    presets->add_option("--aggressiveness", edits->aggressiveness, "gentle, normal or aggressive")
+        ->check(CLI::IsMember({"gentle", "normal", "aggressive"}));
+    presets->callback([&chosen, edits] { chosen = [edits] { return editPresets(*edits); }; });
+}
+
+}  // namespace ventoria::ctl
