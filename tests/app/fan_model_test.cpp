@@ -1,12 +1,9 @@
-#include "ventoria/app/fan_model.h"
-
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
 
 #include "await_task.h"
-#include "fake_helper_connection.h"
-#include "virtual_mac_test.h"
+#include "fan_model_fixture.h"
 
 namespace ventoria::app {
 namespace {
@@ -14,47 +11,10 @@ namespace {
 using testing::FakeHelper;
 using Events = std::vector<std::string>;
 
-class FanModelTest : public testing::VirtualMacTest {
+class FanModelTest : public testing::FanModelFixture {
   protected:
     explicit FanModelTest(sim::Profile profile = sim::Profile::appleSilicon)
-        : VirtualMacTest(profile) {}
-    // Requests left unanswered end, so no coroutine is left suspended.
-    void TearDown() override {
-        helper.failWaiting();
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-    }
-
-    QString defaultsPath() const {
-        return QString::fromStdString((root.path() / "defaults.ini").string());
-    }
-    void store(const QString& key, const QVariant& value) {
-        QSettings(defaultsPath(), QSettings::IniFormat).setValue(key, value);
-    }
-    QVariant stored(const QString& key) {
-        return QSettings(defaultsPath(), QSettings::IniFormat).value(key);
-    }
-    FanModel& start(bool reapply = true) {
-        model = std::make_unique<FanModel>(
-            std::make_unique<HelperClient>(helper.connector(), helper.installer()),
-            std::make_unique<QSettings>(defaultsPath(), QSettings::IniFormat),
-            FanModel::Options{reapply, std::chrono::milliseconds(2000)});
-        return *model;
-    }
-    // Runs the event loop until the newest choice has been dealt with.
-    void settle() {
-        if (!model->applying()) return;
-        QSignalSpy applied(model.get(), &FanModel::applied);
-        ASSERT_TRUE(applied.wait(5000));
-    }
-    void installable() {
-        helper.version = "3";
-        helper.answer = std::optional<std::string>();
-        helper.onInstall = [] { testing::placeHelperPlist(); };
-    }
-
-    FakeHelper helper;
-    std::unique_ptr<FanModel> model;
+        : FanModelFixture(profile) {}
 };
 
 TEST_F(FanModelTest, ReadsTheMachineAtOnce) {

@@ -1,0 +1,57 @@
+#pragma once
+// The interface's motion: the curves its animations follow and a spring described, as the
+// design describes springs, by its response and damping fraction.
+
+#include <QEasingCurve>
+#include <QObject>
+#include <QVariantAnimation>
+#include <chrono>
+
+namespace ventoria::ui {
+
+QEasingCurve easeOut();    // cubic-bezier(0, 0, 0.58, 1)
+QEasingCurve easeInOut();  // cubic-bezier(0.42, 0, 0.58, 1)
+// The level bar's curve: control points (0.3, 0.8) and (0.3, 1).
+QEasingCurve levelCurve();
+
+// A spring as the design describes one: its undamped period and its damping fraction.
+struct Spring {
+    double response;
+    double dampingFraction;
+};
+
+// A damped spring's progress from 0 toward 1 after `seconds`, for a spring whose undamped
+// period is `response` seconds.
+double springProgress(double response, double dampingFraction, double seconds);
+// How long the spring takes to come within 0.1 % of its target and stay there.
+double springSettleTime(double response, double dampingFraction);
+
+// An animation of one number between two values along a curve or a spring. It runs only
+// while animating; at rest it costs nothing.
+class Motion : public QObject {
+    Q_OBJECT
+  public:
+    explicit Motion(double initial, QObject* parent = nullptr);
+
+    double value() const { return value_; }
+    // Moves to `target` along `curve` over `duration`; a zero duration jumps.
+    void animate(double target, std::chrono::milliseconds duration, const QEasingCurve& curve);
+    // Moves to `target` on a spring.
+    void spring(double target, double response, double dampingFraction);
+    void jump(double target);
+    bool running() const { return animation_.state() == QAbstractAnimation::Running; }
+
+  signals:
+    void changed(double value);
+
+  private:
+    void start(double target, int milliseconds, const std::function<double(double)>& progress);
+
+    double value_;
+    QVariantAnimation animation_;
+    std::function<double(double)> progress_;
+    double from_ = 0;
+    double to_ = 0;
+};
+
+}  // namespace ventoria::ui

@@ -1,0 +1,31 @@
+#include "app_delegate.h"
+
+#include <QCoroTask>
+
+namespace ventoria::ui {
+
+AppDelegate::AppDelegate(std::unique_ptr<app::FanModel> model,
+                         std::unique_ptr<NotchDisplays> displays)
+    : model_(std::move(model)), displays_(std::move(displays)) {}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::didFinishLaunching() {
+    presetEditor_ = std::make_unique<PresetEditorController>(*model_);
+    model_->editPresetsHandler = [editor = presetEditor_.get()] { editor->show(); };
+    if (!displays_) displays_ = systemNotchDisplays(model_.get());
+    notch_ =
+        std::make_unique<NotchController>(*model_, std::move(displays_), [this] { requestQuit(); });
+    statusItem_ = std::make_unique<StatusItemController>(*model_, [this] { requestQuit(); });
+}
+
+void AppDelegate::requestQuit() {
+    if (quitting_) return;
+    quitting_ = true;
+    [](AppDelegate* delegate) -> QCoro::Task<> {
+        co_await delegate->model_->handBackWithin(kQuitBound);
+        emit delegate->readyToTerminate();
+    }(this);
+}
+
+}  // namespace ventoria::ui

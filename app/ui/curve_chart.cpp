@@ -1,0 +1,164 @@
+#include "curve_chart.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+
+#include "fonts.h"
+#include "ventoria/app/model_text.h"
+
+namespace ventoria::ui {
+namespace {
+
+constexpr qreal kDesignWidth = 340;
+constexpr qreal kDesignHeight = 120;
+constexpr qreal kPlotLeft = 32;
+constexpr qreal kPlotRight = 332;
+constexpr qreal kPadTop = 8;
+constexpr qreal kPadSide = 6;
+constexpr qreal kPadBottom = 4;
+constexpr qreal kCaptionHeight = 16;
+
+}  // namespace
+
+ChartAxis chartAxis(bool chip) {
+    return chip ? ChartAxis{40, 105} : ChartAxis{25, 60};
+}
+
+double chartX(double t, ChartAxis axis) {
+    return 32 + 300 * (t - axis.lo) / (axis.hi - axis.lo);
+}
+
+double chartY(double level) {
+    return 100 - 0.92 * level;
+}
+
+double chartLevel(double t, smart::CurveRange range, double minimum) {
+    return std::max(smart::curveLevel(range, t).value_or(0.0), minimum);
+}
+
+std::vector<QPointF> curvePoints(smart::CurveRange range, double minimum, ChartAxis axis) {
+    std::vector<QPointF> points;
+    int steps = static_cast<int>(std::lround((axis.hi - axis.lo) / 0.5));
+    for (int i = 0; i <= steps; ++i) {
+        double t = axis.lo + 0.5 * i;
+        points.emplace_back(chartX(t, axis), chartY(chartLevel(t, range, minimum)));
+    }
+    return points;
+}
+
+QString axisCaption(bool chip) {
+    return chip ? QStringLiteral("Chip temperature →")
+                : QStringLiteral("Case / airflow temperature →");
+}
+
+QString nowCaption(std::optional<double> current, smart::CurveRange range, double minimum) {
+    if (!current) return {};
+    return QStringLiteral("Now %1 °C → %2 %")
+        .arg(app::roundHalfAway(*current))
+        .arg(app::roundHalfAway(chartLevel(*current, range, minimum)));
+}
+
+CurveChart::CurveChart(QWidget* parent) : QWidget(parent), theme_(PopoverTheme::forScheme(false)) {
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void CurveChart::setCurve(smart::CurveRange range, double minimum, bool chip,
+                          std::optional<double> current) {
+    range_ = range;
+    minimum_ = minimum;
+    chip_ = chip;
+    current_ = current;
+    update();
+}
+
+void CurveChart::setTheme(const PopoverTheme& theme) {
+    theme_ = theme;
+    update();
+}
+
+int CurveChart::heightForWidth(int width) const {
+    qreal canvas = (width - 2 * kPadSide) * kDesignHeight / kDesignWidth;
+    return static_cast<int>(std::ceil(kPadTop + canvas + kCaptionHeight + kPadBottom));
+}
+
+void CurveChart::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(theme_.tile);
+    painter.drawRoundedRect(QRectF(rect()), 8, 8);
+
+    qreal s = (width() - 2 * kPadSide) / kDesignWidth;
+    auto at = [&](qreal x, qreal y) { return QPointF(kPadSide + x * s, kPadTop + y * s); };
+    auto axis = chartAxis(chip_);
+    QFont small = uiFont(9);
+    painter.setFont(small);
+
+    for (auto [y, label] : {std::pair{8.0, "100%"}, std::pair{54.0, "50"}, std::pair{100.0, "0"}}) {
+        painter.setPen(QPen(theme_.track, 1));
+        painter.drawLine(at(kPlotLeft, y), at(kPlotRight, y));
+        painter.setPen(theme_.sub);
+        QPointF anchor = at(27, y);
+        painter.drawText(QRectF(anchor.x() - 40, anchor.y() - 7, 40, 14),
+                         Qt::AlignRight | Qt::AlignVCenter, QString::fromLatin1(label));
+    }
+    auto centredLabel = [&](qreal x, const QString& text) {
+        QPointF anchor = at(x, 111);
+        painter.drawText(QRectF(anchor.x() - 20, anchor.y() - 7, 40, 14), Qt::AlignCenter, text);
+    };
+    if (chip_) {
+        qreal x = chartX(100, axis);
+        QPen dashed(theme_.safety, 1);
+        dashed.setDashPattern({2, 3});
+        painter.setPen(dashed);
+        painter.drawLine(at(x, 8), at(x, 100));
+        painter.setPen(theme_.safety);
+        centredLabel(x, QStringLiteral("100°"));
+    }
+
+    QPainterPath curve;
+    auto points = curvePoints(range_, minimum_, axis);
+    curve.moveTo(at(points.front().x(), points.front().y()));
+    for (const auto& point : points) curve.lineTo(at(point.x(), point.y()));
+    QPainterPath area = curve;
+    area.lineTo(at(kPlotRight, 100));
+    area.lineTo(at(kPlotLeft, 100));
+    area.closeSubpath();
+    QColor accent = accentColor();
+    QColor fill = accent;
+    fill.setAlphaF(0.14f);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawPath(area);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(accent, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPath(curve);
+
+    for (double t : {range_.start, range_.full}) {
+        qreal x = chartX(t, axis);
+        painter.setPen(QPen(theme_.sub, 1));
+        painter.drawLine(at(x, 100), at(x, 104));
+        centredLabel(x, QString::number(static_cast<long>(std::lround(t))) + QStringLiteral("°"));
+    }
+
+    if (current_) {
+        // Outside the axis the marker stays on its edge.
+        double t = std::clamp(*current_, axis.lo, axis.hi);
+        QPointF centre = at(chartX(t, axis), chartY(chartLevel(*current_, range_, minimum_)));
+        painter.setPen(QPen(accent, 2));
+        painter.setBrush(palette().color(QPalette::Window));
+        painter.drawEllipse(centre, 4, 4);
+    }
+
+    QRectF caption(kPadSide, height() - kPadBottom - kCaptionHeight, width() - 2 * kPadSide,
+                   kCaptionHeight);
+    painter.setFont(uiFont(10));
+    painter.setPen(theme_.sub);
+    painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, axisCaption(chip_));
+    painter.drawText(caption, Qt::AlignRight | Qt::AlignVCenter,
+                     nowCaption(current_, range_, minimum_));
+}
+
+}  // namespace ventoria::ui

@@ -1,0 +1,55 @@
+#pragma once
+// The chart of the Smart curve in the preset editor: the fan level the controller asks for at
+// each chip or case temperature, with the current temperature marked. Geometry is computed in
+// a 340 × 120 design space.
+
+#include <QPointF>
+#include <QString>
+#include <QWidget>
+#include <optional>
+#include <vector>
+
+#include "theme.h"
+#include "ventoria/smart/smart_curves.h"
+
+namespace ventoria::ui {
+
+struct ChartAxis {
+    double lo;
+    double hi;
+};
+
+ChartAxis chartAxis(bool chip);  // 40…105 °C for the chip, 25…60 °C for the case
+double chartX(double t, ChartAxis axis);
+double chartY(double level);
+// The curve with the minimum as a floor under it.
+double chartLevel(double t, smart::CurveRange range, double minimum);
+// The curve's points from lo to hi in steps of 0.5 °C, both ends included.
+std::vector<QPointF> curvePoints(smart::CurveRange range, double minimum, ChartAxis axis);
+QString axisCaption(bool chip);
+// "Now 82 °C → 63 %", or empty without a reading.
+QString nowCaption(std::optional<double> current, smart::CurveRange range, double minimum);
+
+class CurveChart : public QWidget {
+  public:
+    explicit CurveChart(QWidget* parent = nullptr);
+
+    void setCurve(smart::CurveRange range, double minimum, bool chip,
+                  std::optional<double> current);
+    void setTheme(const PopoverTheme& theme);
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override { return {352, heightForWidth(352)}; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    smart::CurveRange range_{68, 95};
+    double minimum_ = 0;
+    bool chip_ = true;
+    std::optional<double> current_;
+    PopoverTheme theme_;
+};
+
+}  // namespace ventoria::ui

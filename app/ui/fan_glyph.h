@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+#include "animation.h"
+
+namespace ventoria::ui {
+
+// The three-bladed fan: lit blades show a level, and it can spin. It animates only while it
+// is visible and spinning.
+class FanGlyph : public QWidget {
+    Q_OBJECT
+  public:
+    FanGlyph(int size, bool hub, QWidget* parent = nullptr);
+
+    void setBlades(int blades);  // 0…3; changes fade over 0.3 s
+    void setColor(const QColor& color);
+    void setSpin(double turnsPerSecond);  // 0: still, at its 45° rest
+
+    double spin() const { return spin_; }
+    bool spinning() const { return frame_.isActive(); }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    void updateFrames();
+    double angle() const;
+
+    bool hub_;
+    QColor color_;
+    double spin_ = 0;
+    Motion blades_;
+    QTimer frame_;
+};
+
+class ThermometerGlyph : public QWidget {
+  public:
+    ThermometerGlyph(int size, QWidget* parent = nullptr);
+    void setColor(const QColor& color);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QColor color_;
+};
+
+}  // namespace ventoria::ui

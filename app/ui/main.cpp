@@ -1,0 +1,67 @@
+// Ventoria: the menu-bar application.
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+#include "app_delegate.h"
+#include "fonts.h"
+#include "snapshot.h"
+
+namespace {
+
+int quitPipe[2] = {-1, -1};
+
+// The desktop's termination request arrives as a signal; the handler only writes a byte.
+void watchTerminationRequests(ventoria::ui::AppDelegate& delegate) {
+    if (pipe(quitPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, &delegate);
+    QObject::connect(notifier, &QSocketNotifier::activated, &delegate,
+                     [&delegate] { delegate.requestQuit(); });
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        std::signal(signal, [](int) { (void)!write(quitPipe[1], "q", 1); });
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QString snapshotDirectory;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--snapshot") == 0)
+            snapshotDirectory = QString::fromLocal8Bit(argv[i + 1]);
+    }
+    bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+    if (!snapshotDirectory.isEmpty() && !std::getenv("QT_QPA_PLATFORM")) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);  // pictures need no screen
+    } else if (snapshotDirectory.isEmpty() && !display && !std::getenv("QT_QPA_PLATFORM")) {
+        std::cerr << "Ventoria needs a display. Without one, `ventoriactl select PRESET --watch` "
+                     "holds a preset and shows the fans live.\n";
+        return 1;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ventoria"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    ventoria::ui::installInterfaceFont();
+
+    if (!snapshotDirectory.isEmpty()) {
+        auto model = ventoria::app::makeFanModel({false, std::chrono::milliseconds(2000)});
+        auto failed = ventoria::ui::writeSnapshots(*model, snapshotDirectory);
+        for (const auto& name : failed)
+            std::cerr << "Ventoria: could not write " << name.toStdString() << "\n";
+        return failed.isEmpty() ? 0 : 1;
+    }
+
+    ventoria::ui::AppDelegate delegate(ventoria::app::makeFanModel({}));
+    QObject::connect(&delegate, &ventoria::ui::AppDelegate::readyToTerminate, &application,
+                     &QApplication::quit);
+    watchTerminationRequests(delegate);
+    delegate.didFinishLaunching();
+    return QApplication::exec();
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+#include <functional>
+
+#include "fan_glyph.h"
+#include "level_bar.h"
+#include "preset_tile.h"
+#include "theme.h"
+#include "ventoria/app/fan_model.h"
+
+namespace ventoria::ui {
+
+// The popover's content: a header with the fans' state, the level bar, the four preset
+// tiles, "Show in notch", "Edit Presets…" and "Quit Ventoria". It follows the desktop's light
+// or dark appearance and changes the model only through its operations.
+class MenuPopoverView : public QWidget {
+    Q_OBJECT
+  public:
+    MenuPopoverView(app::FanModel& model, std::function<void()> onEditPresets,
+                    std::function<void()> onQuit, QWidget* parent = nullptr);
+
+    void setDark(bool dark);
+    bool dark() const { return dark_; }
+    const PopoverTheme& theme() const { return theme_; }
+
+    PresetTile* tile(app::Preset preset) const;
+    ToggleSwitch* notchSwitch() const { return notchSwitch_; }
+    MenuRow* editRow() const { return editRow_; }
+    MenuRow* quitRow() const { return quitRow_; }
+    QLabel* subtitleLabel() const { return subtitle_; }
+    FanGlyph* glyph() const { return glyph_; }
+
+  protected:
+    void changeEvent(QEvent* event) override;
+
+  private:
+    void refresh();
+    void applyTheme();
+
+    app::FanModel& model_;
+    bool dark_ = false;
+    bool followDesktop_ = true;
+    PopoverTheme theme_;
+    QWidget* header_;
+    QWidget* glyphTile_;
+    FanGlyph* glyph_;
+    QLabel* title_;
+    QLabel* subtitle_;
+    QLabel* levelText_;
+    LevelBar* levelBar_;
+    QWidget* tiles_;
+    QWidget* divider_;
+    QLabel* notchLabel_;
+    QLabel* notchNote_;
+    ToggleSwitch* notchSwitch_;
+    MenuRow* editRow_;
+    MenuRow* quitRow_;
+};
+
+}  // namespace ventoria::ui

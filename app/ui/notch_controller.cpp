@@ -1,0 +1,86 @@
+#include "notch_controller.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+#include "notch_geometry.h"
+
+namespace ventoria::ui {
+
+NotchPanel::NotchPanel(app::FanModel& model, NotchState& state, std::function<void()> onQuit)
+    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
+                           Qt::X11BypassWindowManagerHint),
+      model_(model) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(QStringLiteral("Ventoria"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    view_ = new NotchView(model, state, std::move(onQuit), this);
+    layout->addWidget(view_);
+}
+
+bool NotchPanel::event(QEvent* event) {
+    // Activation leaving the open panel is a click elsewhere: it closes, as on a Mac.
+    if (event->type() == QEvent::WindowDeactivate && model_.notchOpen()) model_.setNotchOpen(false);
+    return QWidget::event(event);
+}
+
+NotchController::NotchController(app::FanModel& model, std::unique_ptr<NotchDisplays> displays,
+                                 std::function<void()> onQuit)
+    : model_(model), displays_(std::move(displays)), onQuit_(std::move(onQuit)) {
+    collapse_.setSingleShot(true);
+    collapse_.setInterval(kCollapseDelay);
+    connect(&collapse_, &QTimer::timeout, this, [this] {
+        if (panel_ && screen_ && !model_.notchOpen()) position(false);
+    });
+    connect(displays_.get(), &NotchDisplays::changed, this, &NotchController::update);
+    for (auto signal : {&app::FanModel::preferredModeChanged, &app::FanModel::notchAvailableChanged,
+                        &app::FanModel::notchOpenChanged}) {
+        connect(&model_, signal, this, &NotchController::update);
+    }
+    qApp->installEventFilter(this);
+    update();
+}
+
+bool NotchController::eventFilter(QObject* watched, QEvent* event) {
+    // A click in any other window of ours closes the open notch.
+    if (event->type() == QEvent::MouseButtonPress && model_.notchOpen() && panel_ &&
+        watched->isWidgetType()) {
+        auto* window = static_cast<QWidget*>(watched)->window();
+        if (window != panel_.get()) model_.setNotchOpen(false);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void NotchController::update() {
+    screen_ = displays_->notchScreen();
+    model_.setNotchAvailable(screen_.has_value());
+    if (!screen_ || !model_.usesNotch()) {
+        if (panel_) panel_->hide();
+        state_.setOpen(false, std::nullopt);
+        return;
+    }
+    state_.setNotchSize(QSizeF(screen_->notch));
+    if (!panel_) panel_ = std::make_unique<NotchPanel>(model_, state_, onQuit_);
+    collapse_.stop();
+    if (model_.notchOpen()) {
+        position(true);  // grow the window first; the content springs open inside it
+        state_.setOpen(true, kOpenSpring);
+    } else if (state_.open()) {
+        state_.setOpen(false, kCloseSpring);
+        collapse_.start();  // shrink once the content has closed
+    } else {
+        position(false);
+    }
+    panel_->show();
+    panel_->raise();
+    if (model_.notchOpen()) panel_->activateWindow();
+}
+
+void NotchController::position(bool open) {
+    panel_->setGeometry(panelFrame(screen_->frame, state_.notchSize(), open));
+}
+
+}  // namespace ventoria::ui

@@ -1,0 +1,369 @@
+#include "notch_view.h"
+
+#include <QContextMenuEvent>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "fonts.h"
+#include "glyphs.h"
+#include "notch_geometry.h"
+#include "theme.h"
+
+namespace ventoria::ui {
+namespace {
+
+constexpr qreal kHeaderPadding = 11;
+constexpr qreal kBodyWidth = 380;
+
+QColor white(float opacity) {
+    return QColor::fromRgbF(1, 1, 1, opacity);
+}
+
+QColor blend(const QColor& from, const QColor& to, double t) {
+    auto mix = [t](float a, float b) { return static_cast<float>(a + (b - a) * t); };
+    return QColor::fromRgbF(mix(from.redF(), to.redF()), mix(from.greenF(), to.greenF()),
+                            mix(from.blueF(), to.blueF()), mix(from.alphaF(), to.alphaF()));
+}
+
+double lerp(double a, double b, double t) {
+    return a + (b - a) * t;
+}
+
+// A preset in the open notch: black on white while selected, white on a faint tile otherwise.
+class NotchPresetButton : public QAbstractButton {
+  public:
+    NotchPresetButton(app::FanModel& model, app::Preset preset, QWidget* parent)
+        : QAbstractButton(parent),
+          model_(model),
+          preset_(preset),
+          selected_(model.preset() == preset ? 1 : 0) {
+        setAccessibleName(QString::fromLatin1(app::displayName(preset).data()));
+        setMinimumHeight(34);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        setCursor(Qt::PointingHandCursor);
+        connect(this, &QAbstractButton::clicked, this, [this] { model_.select(preset_); });
+        connect(&model_, &app::FanModel::presetChanged, this, [this] {
+            selected_.animate(model_.preset() == preset_ ? 1 : 0, std::chrono::milliseconds(200),
+                              easeOut());
+        });
+        connect(&selected_, &Motion::changed, this, qOverload<>(&QWidget::update));
+    }
+    QSize sizeHint() const override { return {80, 34}; }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        if (!isEnabled()) painter.setOpacity(0.4);
+        double t = selected_.value();
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(blend(white(0.12f), Qt::white, t));
+        painter.drawRoundedRect(QRectF(rect()), 9, 9);
+        painter.setFont(uiFont(13, QFont::DemiBold));
+        painter.setPen(blend(Qt::white, Qt::black, t));
+        painter.drawText(rect(), Qt::AlignCenter, accessibleName());
+    }
+
+  private:
+    app::FanModel& model_;
+    app::Preset preset_;
+    Motion selected_;
+};
+
+}  // namespace
+
+void NotchState::setOpen(bool open, std::optional<Spring> spring) {
+    if (open == open_) return;
+    open_ = open;
+    spring_ = spring;
+    emit openChanged();
+}
+
+void NotchState::setNotchSize(QSizeF size) {
+    if (size == notchSize_) return;
+    notchSize_ = size;
+    emit notchSizeChanged();
+}
+
+PulseDot::PulseDot(QWidget* parent) : QWidget(parent) {
+    setFixedSize(6, 6);
+    pulse_.setStartValue(0.0);
+    pulse_.setKeyValueAt(0.5, 1.0);
+    pulse_.setEndValue(0.0);
+    pulse_.setDuration(1800);  // 0.9 s each way, reversing
+    pulse_.setEasingCurve(QEasingCurve::InOutSine);
+    pulse_.setLoopCount(-1);
+    connect(&pulse_, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+}
+
+void PulseDot::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    pulse_.start();
+}
+
+void PulseDot::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    pulse_.stop();
+}
+
+void PulseDot::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    double dim = pulse_.currentValue().toDouble();
+    painter.setOpacity(lerp(1.0, 0.35, dim));
+    double scale = lerp(1.0, 0.7, dim);
+    painter.translate(3, 3);
+    painter.scale(scale, scale);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kNotchSafety);
+    painter.drawEllipse(QRectF(-3, -3, 6, 6));
+}
+
+NotchLink::NotchLink(const QString& title, QWidget* parent) : QAbstractButton(parent) {
+    setText(title);
+    setAttribute(Qt::WA_Hover);
+    setCursor(Qt::PointingHandCursor);
+}
+
+QSize NotchLink::sizeHint() const {
+    return QFontMetrics(uiFont(11)).size(Qt::TextSingleLine, text()) + QSize(2, 4);
+}
+
+bool NotchLink::event(QEvent* event) {
+    if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverLeave) {
+        hovered_ = event->type() == QEvent::HoverEnter;
+        update();
+    }
+    return QAbstractButton::event(event);
+}
+
+void NotchLink::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setFont(uiFont(11));
+    painter.setPen(white(hovered_ ? 0.9f : 0.55f));
+    painter.drawText(rect(), Qt::AlignCenter, text());
+}
+
+NotchView::NotchView(app::FanModel& model, NotchState& state, std::function<void()> onQuit,
+                     QWidget* parent)
+    : QWidget(parent),
+      model_(model),
+      state_(state),
+      onQuit_(std::move(onQuit)),
+      openness_(state.open() ? 1 : 0) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    glyph_ = new FanGlyph(16, true, this);
+    pulse_ = new PulseDot(this);
+
+    body_ = new QWidget(this);
+    body_->setFixedWidth(static_cast<int>(kBodyWidth));
+    auto* column = new QVBoxLayout(body_);
+    column->setContentsMargins(20, 10, 20, 16);
+    column->setSpacing(12);
+    auto* heading = new QHBoxLayout;
+    heading->setSpacing(10);
+    presetName_ = new QLabel(body_);
+    QFont nameFont = uiFont(20, QFont::DemiBold);
+    nameFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.2);
+    presetName_->setFont(nameFont);
+    presetDetail_ = new QLabel(body_);
+    presetDetail_->setFont(uiFont(12));
+    heading->addWidget(presetName_, 0, Qt::AlignBaseline);
+    heading->addWidget(presetDetail_, 1, Qt::AlignBaseline);
+    column->addLayout(heading);
+    levelBar_ = new LevelBar(body_);
+    column->addWidget(levelBar_);
+    column->addWidget(new TempGrid(model_, TempPalette::notch(), body_));
+    presetRow_ = new QWidget(body_);
+    auto* presets = new QHBoxLayout(presetRow_);
+    presets->setContentsMargins(0, 0, 0, 0);
+    presets->setSpacing(6);
+    for (auto preset : app::kAllPresets)
+        presets->addWidget(new NotchPresetButton(model_, preset, presetRow_), 1);
+    column->addWidget(presetRow_);
+    auto* links = new QHBoxLayout;
+    links->setSpacing(20);
+    links->addStretch();
+    auto* edit = new NotchLink(QStringLiteral("Edit Presets…"), body_);
+    connect(edit, &QAbstractButton::clicked, &model_, &app::FanModel::editPresets);
+    auto* move = new NotchLink(QStringLiteral("Move to menu bar"), body_);
+    connect(move, &QAbstractButton::clicked, &model_,
+            [this] { model_.setDisplayMode(app::DisplayMode::menu); });
+    links->addWidget(edit);
+    links->addWidget(move);
+    links->addStretch();
+    column->addLayout(links);
+    body_->adjustSize();
+    body_->setGraphicsEffect(new QGraphicsOpacityEffect(body_));
+
+    connect(&openness_, &Motion::changed, this, &NotchView::layoutChildren);
+    connect(&state_, &NotchState::openChanged, this, [this] {
+        double target = state_.open() ? 1 : 0;
+        if (auto spring = state_.spring()) {
+            openness_.spring(target, spring->response, spring->dampingFraction);
+        } else {
+            openness_.jump(target);
+        }
+    });
+    connect(&state_, &NotchState::notchSizeChanged, this, &NotchView::layoutChildren);
+    connect(&chipChange_, &Motion::changed, this, [this](double t) {
+        chipColor_ = blend(chipFrom_, chipTo_, t);
+        update();
+    });
+    for (auto signal : {&app::FanModel::presetChanged, &app::FanModel::fansChanged,
+                        &app::FanModel::tempsChanged, &app::FanModel::smartStatusChanged,
+                        &app::FanModel::errorMessageChanged, &app::FanModel::customChanged}) {
+        connect(&model_, signal, this, &NotchView::refresh);
+    }
+    chipColor_ = chipTo_ = white(0.45f);
+    refresh();
+    layoutChildren();
+}
+
+QRectF NotchView::contentRect() const {
+    auto notch = state_.notchSize();
+    auto closed = closedContentSize(notch);
+    auto open = openContentSize(notch);
+    double t = openness_.value();
+    QSizeF size(lerp(closed.width(), open.width(), t), lerp(closed.height(), open.height(), t));
+    return {(width() - size.width()) / 2, 0, size.width(), size.height()};
+}
+
+QRectF NotchView::headerRect() const {
+    auto content = contentRect();
+    return {content.left(), 0, content.width(), state_.notchSize().height()};
+}
+
+QString NotchView::chipText() const {
+    auto chip = model_.temps().chip;
+    return chip ? QString::number(app::roundHalfAway(*chip)) + QStringLiteral("°")
+                : QStringLiteral("—");
+}
+
+void NotchView::refresh() {
+    auto phase = model_.smartPhase();
+    bool safety = phase == smart::Phase::safety;
+    glyph_->setBlades(litBlades(model_.level()));
+    glyph_->setColor(safety ? kNotchSafety : QColor(Qt::white));
+    pulse_->setVisible(safety);
+    QColor chip = safety ? kNotchSafety : phase == smart::Phase::boost ? kNotchBoost : white(0.45f);
+    if (chip != chipTo_) {
+        chipFrom_ = chipColor_;
+        chipTo_ = chip;
+        chipChange_.jump(0);
+        chipChange_.animate(1, std::chrono::milliseconds(400), easeOut());
+    }
+
+    presetName_->setText(QString::fromLatin1(app::displayName(model_.preset()).data()));
+    auto detail = model_.subtitle(model_.preset());
+    const QString smartPrefix = QStringLiteral("Smart · ");
+    if (detail.startsWith(smartPrefix)) detail.remove(0, smartPrefix.size());
+    presetDetail_->setText(detail);
+    QPalette palette = presetDetail_->palette();
+    palette.setColor(QPalette::WindowText, safety ? kNotchSafety : white(0.6f));
+    presetDetail_->setPalette(palette);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    presetName_->setPalette(palette);
+    levelBar_->setLevel(model_.level());
+    levelBar_->setColors(safety ? kNotchSafety : QColor(Qt::white), white(0.14f));
+    presetRow_->setEnabled(!model_.fans().empty());
+    setToolTip(model_.fanSummary());
+    layoutChildren();
+}
+
+void NotchView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutChildren();
+}
+
+void NotchView::layoutChildren() {
+    auto header = headerRect();
+    glyph_->move(static_cast<int>(header.left() + kHeaderPadding + 3),
+                 static_cast<int>(header.center().y() - 8));
+    QFontMetricsF metrics(uiFont(12, QFont::DemiBold));
+    qreal textWidth = metrics.horizontalAdvance(chipText());
+    pulse_->move(static_cast<int>(header.right() - kHeaderPadding - textWidth - 5 - 6),
+                 static_cast<int>(header.center().y() - 3));
+
+    auto content = contentRect();
+    double t = openness_.value();
+    body_->setVisible(t > 0.001);
+    if (body_->isVisible()) {
+        body_->move(static_cast<int>(content.center().x() - kBodyWidth / 2),
+                    static_cast<int>(header.bottom()));
+        QRectF visible =
+            content.translated(-body_->x(), -body_->y()).intersected(QRectF(body_->rect()));
+        body_->setMask(visible.toAlignedRect());
+        auto* effect = static_cast<QGraphicsOpacityEffect*>(body_->graphicsEffect());
+        effect->setOpacity(std::clamp(t, 0.0, 1.0));
+        effect->setEnabled(t < 0.999);  // no offscreen pass once fully open
+    }
+    update();
+}
+
+void NotchView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    auto content = contentRect();
+    double t = std::clamp(openness_.value(), 0.0, 1.0);
+    qreal radius = lerp(12, 26, t);
+    QPainterPath shape;
+    shape.moveTo(content.topLeft());
+    shape.lineTo(content.topRight());
+    shape.arcTo(
+        QRectF(content.right() - 2 * radius, content.bottom() - 2 * radius, 2 * radius, 2 * radius),
+        0, -90);
+    shape.arcTo(QRectF(content.left(), content.bottom() - 2 * radius, 2 * radius, 2 * radius), 270,
+                -90);
+    shape.closeSubpath();
+
+    // The shadow, black at up to 0.5, 20 points soft and 10 below: layered outlines.
+    if (t > 0) {
+        painter.setPen(Qt::NoPen);
+        for (int ring = 20; ring > 0; ring -= 2) {
+            painter.setBrush(QColor::fromRgbF(0, 0, 0, static_cast<float>(0.5 * t / 12)));
+            QPainterPath halo = shape.translated(0, 10);
+            QPainterPathStroker stroker;
+            stroker.setWidth(ring * 2);
+            painter.drawPath(stroker.createStroke(halo).united(halo));
+        }
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::black);
+    painter.drawPath(shape);
+
+    auto header = headerRect();
+    painter.setFont(uiFont(12, QFont::DemiBold));
+    painter.setPen(chipColor_);
+    painter.drawText(header.adjusted(kHeaderPadding, 0, -kHeaderPadding, 0),
+                     Qt::AlignRight | Qt::AlignVCenter, chipText());
+}
+
+void NotchView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    QPointF at = event->position();
+    if (headerRect().contains(at)) {
+        model_.setNotchOpen(!model_.notchOpen());
+    } else if (state_.open() && !contentRect().contains(at)) {
+        model_.setNotchOpen(false);
+    }
+}
+
+void NotchView::contextMenuEvent(QContextMenuEvent* event) {
+    if (!contentRect().contains(event->pos())) return;
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Edit Presets…"), &model_, &app::FanModel::editPresets);
+    menu.addAction(QStringLiteral("Move to Menu Bar"), &model_,
+                   [this] { model_.setDisplayMode(app::DisplayMode::menu); });
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Quit Ventoria"), this, [this] { onQuit_(); });
+    menu.exec(event->globalPos());
+}
+
+}  // namespace ventoria::ui

@@ -1,0 +1,337 @@
+#include "preset_editor.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "fonts.h"
+
+namespace ventoria::ui {
+namespace {
+
+using app::Preset;
+using smart::Aggressiveness;
+
+constexpr smart::SmartSettings kDefaultSmart{0, Aggressiveness::normal};
+constexpr int kWidth = 400;
+constexpr int kMargin = 20;
+
+QLabel* text(const QString& content, const QFont& font, QWidget* parent) {
+    auto* label = new QLabel(content, parent);
+    label->setFont(font);
+    label->setWordWrap(true);
+    return label;
+}
+
+void tint(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget->setPalette(palette);
+}
+
+QSlider* makeSlider(int from, int to, QWidget* parent) {
+    auto* made = new QSlider(Qt::Horizontal, parent);
+    made->setRange(from, to);
+    made->setFixedHeight(18);
+    return made;
+}
+
+class Divider : public QWidget {
+  public:
+    Divider(const QColor& color, QWidget* parent) : QWidget(parent), color_(color) {
+        setFixedHeight(1);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter(this).fillRect(QRectF(0, 0, width(), 0.5), color_);
+    }
+
+  private:
+    QColor color_;
+};
+
+}  // namespace
+
+int roundToStep(double value) {
+    return static_cast<int>(std::lround(value / 5.0)) * 5;
+}
+
+PresetEditorView::PresetEditorView(app::FanModel& model, std::function<void()> onClose,
+                                   QWidget* parent)
+    : QWidget(parent),
+      model_(model),
+      onClose_(std::move(onClose)),
+      draft_(model.custom()),
+      smart_(model.smart()),
+      dark_(desktopIsDark()) {
+    theme_ = PopoverTheme::forScheme(dark_);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setFixedWidth(kWidth);
+    setFocusPolicy(Qt::StrongFocus);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    auto* header = text(QStringLiteral("Edit Presets"), uiFont(13, QFont::DemiBold), this);
+    header->setAlignment(Qt::AlignCenter);
+    header->setMinimumHeight(38);
+    tint(header, theme_.text);
+    outer->addWidget(header);
+
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(kMargin, 4, kMargin, 20);
+    body->setSpacing(16);
+    outer->addLayout(body);
+
+    auto fixedRow = [&](Preset preset, QSlider*& control, QLabel*& value) {
+        auto* block = new QVBoxLayout;
+        block->setSpacing(6);
+        auto* row = new QHBoxLayout;
+        auto* name = text(QString::fromLatin1(app::displayName(preset).data()),
+                          uiFont(13, QFont::DemiBold), this);
+        tint(name, theme_.text);
+        value = text({}, uiFont(13), this);
+        value->setAlignment(Qt::AlignRight);
+        tint(value, theme_.sub);
+        row->addWidget(name);
+        row->addWidget(value);
+        block->addLayout(row);
+        control = makeSlider(20, 100, this);
+        control->setAccessibleName(name->text());
+        connect(control, &QSlider::valueChanged, this, [this, preset](int position) {
+            int stored = roundToStep(position);
+            (preset == Preset::balanced ? draft_.balanced : draft_.max) = stored;
+            refresh();
+        });
+        block->addWidget(control);
+        body->addLayout(block);
+    };
+    fixedRow(Preset::balanced, balanced_, balancedValue_);
+    fixedRow(Preset::max, max_, maxValue_);
+    body->addWidget(new Divider(theme_.track, this));
+
+    auto* smartSection = new QVBoxLayout;
+    smartSection->setSpacing(12);
+    auto* titleRow = new QHBoxLayout;
+    titleRow->setSpacing(7);
+    auto* smartTitle = text(QStringLiteral("Smart"), uiFont(13, QFont::DemiBold), this);
+    smartTitle->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    tint(smartTitle, theme_.text);
+    chartAxis_ = new Segmented({QStringLiteral("Chip"), QStringLiteral("Case")}, false, this);
+    chartAxis_->setTheme(theme_);
+    connect(chartAxis_, &Segmented::chosen, this, [this](int index) {
+        chartChip_ = index == 0;
+        refresh();
+    });
+    titleRow->addWidget(smartTitle);
+    titleRow->addWidget(chartAxis_);
+    titleRow->addStretch();
+    smartSection->addLayout(titleRow);
+    chart_ = new CurveChart(this);
+    chart_->setFixedHeight(chart_->heightForWidth(kWidth - 2 * kMargin));
+    chart_->setTheme(theme_);
+    smartSection->addWidget(chart_);
+
+    auto* aggressivenessBlock = new QVBoxLayout;
+    aggressivenessBlock->setSpacing(7);
+    auto* aggressivenessTitle =
+        text(QStringLiteral("Aggressiveness"), uiFont(12, QFont::Medium), this);
+    tint(aggressivenessTitle, theme_.text);
+    aggressiveness_ = new Segmented(
+        {QStringLiteral("Gentle"), QStringLiteral("Normal"), QStringLiteral("Aggressive")}, true,
+        this);
+    aggressiveness_->setTheme(theme_);
+    connect(aggressiveness_, &Segmented::chosen, this, [this](int index) {
+        smart_.aggressiveness = smart::kAllAggressiveness[static_cast<std::size_t>(index)];
+        refresh();
+    });
+    curveNote_ = text({}, uiFont(11), this);
+    tint(curveNote_, theme_.sub);
+    aggressivenessBlock->addWidget(aggressivenessTitle);
+    aggressivenessBlock->addWidget(aggressiveness_);
+    aggressivenessBlock->addWidget(curveNote_);
+    smartSection->addLayout(aggressivenessBlock);
+
+    auto* minimumBlock = new QVBoxLayout;
+    minimumBlock->setSpacing(6);
+    auto* minimumRow = new QHBoxLayout;
+    auto* minimumTitle = text(QStringLiteral("Minimum speed"), uiFont(12, QFont::Medium), this);
+    tint(minimumTitle, theme_.text);
+    minimumValue_ = text({}, uiFont(12), this);
+    minimumValue_->setAlignment(Qt::AlignRight);
+    tint(minimumValue_, theme_.sub);
+    minimumRow->addWidget(minimumTitle);
+    minimumRow->addWidget(minimumValue_);
+    minimumSlider_ = makeSlider(0, 100, this);
+    minimumSlider_->setAccessibleName(QStringLiteral("Minimum speed"));
+    connect(minimumSlider_, &QSlider::valueChanged, this, [this](int position) {
+        smart_.minimum = roundToStep(position);
+        refresh();
+    });
+    minimumNote_ = text({}, uiFont(11), this);
+    tint(minimumNote_, theme_.sub);
+    minimumBlock->addLayout(minimumRow);
+    minimumBlock->addWidget(minimumSlider_);
+    minimumBlock->addWidget(minimumNote_);
+    smartSection->addLayout(minimumBlock);
+    auto* safetyNote =
+        text(QStringLiteral("Always jumps to 100 % on thermal pressure or a 100 °C chip."),
+             uiFont(11), this);
+    tint(safetyNote, theme_.sub);
+    smartSection->addWidget(safetyNote);
+    body->addLayout(smartSection);
+    body->addWidget(new Divider(theme_.track, this));
+
+    auto* footer = new QHBoxLayout;
+    footer->setSpacing(8);
+    reset_ = new QPushButton(QStringLiteral("Reset"), this);
+    reset_->setFlat(true);
+    reset_->setFont(uiFont(13));
+    tint(reset_, theme_.sub);
+    connect(reset_, &QPushButton::clicked, this,
+            [this] { load(app::kDefaultCustom, kDefaultSmart); });
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_->setFont(uiFont(13));
+    connect(cancel_, &QPushButton::clicked, this, &PresetEditorView::cancel);
+    save_ = new QPushButton(QStringLiteral("Save"), this);
+    save_->setFont(uiFont(13));
+    save_->setDefault(true);
+    connect(save_, &QPushButton::clicked, this, &PresetEditorView::save);
+    footer->addWidget(reset_);
+    footer->addStretch();
+    footer->addWidget(cancel_);
+    footer->addWidget(save_);
+    body->addLayout(footer);
+
+    load(draft_, smart_);
+}
+
+void PresetEditorView::load(const app::CustomPercentages& draft,
+                            const smart::SmartSettings& settings) {
+    draft_ = draft;
+    smart_ = settings;
+    for (auto* control : {balanced_, max_, minimumSlider_}) control->blockSignals(true);
+    balanced_->setValue(draft_.balanced);
+    max_->setValue(draft_.max);
+    minimumSlider_->setValue(static_cast<int>(std::clamp<std::int64_t>(smart_.minimum, 0, 100)));
+    for (auto* control : {balanced_, max_, minimumSlider_}) control->blockSignals(false);
+    refresh();
+}
+
+QSlider* PresetEditorView::slider(Preset preset) const {
+    return preset == Preset::balanced ? balanced_ : preset == Preset::max ? max_ : nullptr;
+}
+
+void PresetEditorView::refresh() {
+    balancedValue_->setText(QStringLiteral("%1 %").arg(draft_.balanced));
+    maxValue_->setText(QStringLiteral("%1 %").arg(draft_.max));
+    for (auto [control, value] :
+         {std::pair{balanced_, draft_.balanced}, std::pair{max_, draft_.max}}) {
+        QSignalBlocker quiet(control);
+        control->setValue(value);  // the knob snaps to the stored step
+    }
+    {
+        QSignalBlocker quiet(minimumSlider_);
+        minimumSlider_->setValue(
+            static_cast<int>(std::clamp<std::int64_t>(smart_.minimum, 0, 100)));
+    }
+    chartAxis_->setSelected(chartChip_ ? 0 : 1);
+    aggressiveness_->setSelected(static_cast<int>(smart_.aggressiveness));
+    auto chip = smart::chipCurve(smart_.aggressiveness);
+    auto chassis = smart::chassisCurve(smart_.aggressiveness);
+    curveNote_->setText(
+        QStringLiteral("Starts cooling at %1 °C chip or %2 °C case. Full speed at %3 °C or %4 °C.")
+            .arg(std::lround(chip.start))
+            .arg(std::lround(chassis.start))
+            .arg(std::lround(chip.full))
+            .arg(std::lround(chassis.full)));
+    chart_->setCurve(chartChip_ ? chip : chassis, static_cast<double>(smart_.minimum), chartChip_,
+                     chartChip_ ? model_.temps().chip : model_.temps().chassis);
+    minimumValue_->setText(QStringLiteral("%1 %").arg(smart_.minimum));
+    minimumNote_->setText(
+        smart_.minimum > 0
+            ? QStringLiteral("Smart keeps the fans at %1 % or more and doesn’t hand back to macOS.")
+                  .arg(smart_.minimum)
+            : QStringLiteral(
+                  "At 0 %, Smart hands the fans back to macOS after 60 s of being cool."));
+    reset_->setEnabled(!(draft_ == app::kDefaultCustom && smart_ == kDefaultSmart));
+    // Wrapped notes change their height with their text; the window follows.
+    if (layout()) setFixedHeight(layout()->totalHeightForWidth(kWidth));
+}
+
+void PresetEditorView::save() {
+    model_.savePresets(draft_, smart_);
+    onClose_();
+}
+
+void PresetEditorView::cancel() {
+    onClose_();
+}
+
+void PresetEditorView::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Escape:
+            return cancel();
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return save();
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}
+
+void PresetEditorView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(dark_ ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 40), 0.5));
+    painter.setBrush(dark_ ? QColor(38, 38, 40) : QColor(246, 246, 247));
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
+}
+
+// Movable by its background, as the window has no title bar.
+void PresetEditorView::mousePressEvent(QMouseEvent* event) {
+    dragFrom_ = event->globalPosition().toPoint() - window()->frameGeometry().topLeft();
+}
+
+void PresetEditorView::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() & Qt::LeftButton)
+        window()->move(event->globalPosition().toPoint() - dragFrom_);
+}
+
+PresetEditorController::PresetEditorController(app::FanModel& model) : model_(model) {}
+
+PresetEditorController::~PresetEditorController() = default;
+
+void PresetEditorController::show() {
+    if (!window_) {
+        window_ = std::make_unique<QWidget>(
+            nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        window_->setAttribute(Qt::WA_TranslucentBackground);
+        window_->setWindowTitle(QStringLiteral("Edit Presets"));
+        new QVBoxLayout(window_.get());
+        window_->layout()->setContentsMargins(0, 0, 0, 0);
+        window_->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    }
+    if (view_) {
+        window_->layout()->removeWidget(view_);
+        view_->hide();
+        view_->deleteLater();
+    }
+    view_ = new PresetEditorView(
+        model_, [this] { window_->close(); }, window_.get());
+    window_->layout()->addWidget(view_);
+    window_->adjustSize();
+    auto* screen = QGuiApplication::primaryScreen();
+    window_->move(screen->availableGeometry().center() - window_->rect().center());
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    view_->setFocus();
+}
+
+}  // namespace ventoria::ui

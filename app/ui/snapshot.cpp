@@ -1,0 +1,116 @@
+#include "snapshot.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QTimer>
+
+#include "glyphs.h"
+#include "notch_displays.h"
+#include "notch_geometry.h"
+#include "notch_view.h"
+#include "preset_editor.h"
+#include "status_item_controller.h"
+#include "ventoria/app/fan_model.h"
+
+namespace ventoria::ui {
+namespace {
+
+constexpr qreal kScale = 2;
+
+// Lets animations that started with the surfaces run to their end.
+void settle() {
+    QEventLoop loop;
+    QTimer::singleShot(std::chrono::milliseconds(1200), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QImage render(QWidget& widget, const QColor& backdrop = Qt::transparent) {
+    QImage image(widget.size() * kScale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(kScale);
+    image.fill(backdrop);
+    QPainter painter(&image);
+    widget.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+// The notch hangs from the top of a screen: show it over a plain desktop.
+QImage onDesktop(QWidget& notch) {
+    QSize area = notch.size() + QSize(80, 40);
+    QImage image(area * kScale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(kScale);
+    QPainter painter(&image);
+    QLinearGradient wallpaper(0, 0, 0, area.height());
+    wallpaper.setColorAt(0, QColor(112, 146, 190));
+    wallpaper.setColorAt(1, QColor(196, 170, 206));
+    painter.fillRect(QRect(QPoint(), area), wallpaper);
+    painter.drawImage(QPointF(40, 0), render(notch));
+    return image;
+}
+
+QImage trayIcons() {
+    const double levels[] = {0, 0.34, 0.67};
+    constexpr int kCell = 40;
+    QImage image(QSize(kCell * 4, kCell * 2) * kScale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(kScale);
+    QPainter painter(&image);
+    for (int row = 0; row < 2; ++row) {
+        bool dark = row == 1;
+        painter.fillRect(QRect(0, row * kCell, kCell * 4, kCell),
+                         dark ? QColor(30, 30, 32) : QColor(236, 236, 238));
+        for (int column = 0; column < 4; ++column) {
+            bool safety = column == 3;
+            int lit = safety ? 3 : litBlades(levels[column]);
+            QImage icon = statusIcon(lit, safety, dark, kScale * 2);
+            painter.drawImage(QRectF(column * kCell + 8, row * kCell + 8, 24, 24), icon);
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+QStringList writeSnapshots(app::FanModel& model, const QString& directory) {
+    QDir().mkpath(directory);
+    QStringList failed;
+    auto screens = systemNotchDisplays(&model);
+    model.setNotchAvailable(screens->notchScreen().has_value());
+    auto write = [&](const QImage& image, const QString& name) {
+        if (!image.save(QDir(directory).filePath(name))) failed << name;
+    };
+
+    for (bool dark : {false, true}) {
+        PopoverPanel panel(
+            model, [] {}, [] {}, false);
+        panel.setAttribute(Qt::WA_TranslucentBackground);
+        panel.view()->setDark(dark);
+        panel.adjustSize();
+        panel.show();
+        settle();
+        write(render(panel),
+              dark ? QStringLiteral("popover-dark.png") : QStringLiteral("popover-light.png"));
+    }
+
+    NotchState state;
+    state.setNotchSize(QSizeF(200, 32));
+    for (bool open : {false, true}) {
+        NotchView view(model, state, [] {});
+        state.setOpen(open, std::nullopt);
+        view.resize(panelSize(state.notchSize(), open).toSize());
+        view.show();
+        settle();
+        write(onDesktop(view),
+              open ? QStringLiteral("notch-open.png") : QStringLiteral("notch-closed.png"));
+    }
+
+    PresetEditorView editor(model, [] {});
+    editor.adjustSize();
+    editor.show();
+    settle();
+    write(render(editor), QStringLiteral("editor.png"));
+    write(trayIcons(), QStringLiteral("tray-icons.png"));
+    return failed;
+}
+
+}  // namespace ventoria::ui

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <functional>
+#include <memory>
+
+#include "menu_popover_view.h"
+#include "ventoria/app/fan_model.h"
+
+namespace ventoria::ui {
+
+// The popover's window: frameless, rounded, closing on any click outside it.
+class PopoverPanel : public QWidget {
+    Q_OBJECT
+  public:
+    PopoverPanel(app::FanModel& model, std::function<void()> onEditPresets,
+                 std::function<void()> onQuit, bool popup);
+    MenuPopoverView* view() const { return view_; }
+    // Places the panel under `anchor` (the icon), inside `available`.
+    void placeUnder(const QRect& anchor, const QRect& available);
+
+  signals:
+    void closed();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    MenuPopoverView* view_;
+};
+
+// The menu-bar item: a small fan whose lit blades show the fan level and which turns red in
+// a Smart safety boost. A click opens the popover under it. While the notch shows the
+// interface, the item and its popover step aside. Without a tray on the desktop, the popover
+// is a window of its own instead.
+class StatusItemController : public QObject {
+    Q_OBJECT
+  public:
+    StatusItemController(app::FanModel& model, std::function<void()> onQuit);
+
+    void toggle();
+    void refreshItem();
+
+    PopoverPanel* popover() const { return popover_.get(); }
+    bool highlighted() const { return highlighted_; }
+    bool itemVisible() const { return itemVisible_; }
+    const QImage& icon() const { return icon_; }
+    bool safetyIcon() const { return safety_; }
+
+  private:
+    QRect anchor() const;
+
+    app::FanModel& model_;
+    bool tray_;
+    std::unique_ptr<QSystemTrayIcon> item_;
+    std::unique_ptr<PopoverPanel> popover_;
+    QImage icon_;
+    int lit_ = -1;
+    bool safety_ = false;
+    bool dark_ = false;
+    bool highlighted_ = false;
+    bool itemVisible_ = false;
+    QElapsedTimer sinceClosed_;  // a click on the icon that closed the popover must not reopen it
+};
+
+}  // namespace ventoria::ui

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QWidget>
+
+#include "animation.h"
+#include "theme.h"
+#include "ventoria/app/fan_model.h"
+
+namespace ventoria::ui {
+
+// The chip and case temperatures side by side, coloured by the model's tones.
+class TempGrid : public QWidget {
+  public:
+    TempGrid(app::FanModel& model, const TempPalette& palette, QWidget* parent = nullptr);
+    QSize sizeHint() const override { return {200, 27}; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    struct Tile {
+        bool chip;
+        app::TempTone tone;
+        QColor from;
+        QColor to;
+        Motion change{1};
+    };
+    void follow();
+    QColor toneColor(app::TempTone tone) const;
+    QColor shown(const Tile& tile) const;
+
+    app::FanModel& model_;
+    const TempPalette& palette_;
+    Tile tiles_[2];
+};
+
+// The design's segmented control: a row of options on a tile, the selected one raised.
+class Segmented : public QWidget {
+    Q_OBJECT
+  public:
+    Segmented(QStringList titles, bool fill, QWidget* parent = nullptr);
+
+    void setSelected(int index);
+    int selected() const { return selected_; }
+    void setTheme(const PopoverTheme& theme);
+    QSize sizeHint() const override;
+    // The option under `point`, or -1.
+    int optionAt(QPoint point) const;
+
+  signals:
+    void chosen(int index);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    QRectF segment(int index) const;
+    QFont font() const;
+
+    QStringList titles_;
+    bool fill_;
+    int selected_ = 0;
+    PopoverTheme theme_;
+};
+
+}  // namespace ventoria::ui

@@ -1,0 +1,61 @@
+#pragma once
+// A fan model on the test's own virtual Mac, talking to a scripted helper, with its user
+// defaults in a file of the test's own.
+
+#include <QCoreApplication>
+#include <QSettings>
+#include <QSignalSpy>
+#include <memory>
+
+#include "fake_helper_connection.h"
+#include "ventoria/app/fan_model.h"
+#include "virtual_mac_test.h"
+
+namespace ventoria::testing {
+
+class FanModelFixture : public VirtualMacTest {
+  protected:
+    explicit FanModelFixture(sim::Profile profile = sim::Profile::appleSilicon)
+        : VirtualMacTest(profile) {}
+
+    // Requests left unanswered end, so no coroutine is left suspended.
+    void TearDown() override {
+        helper.failWaiting();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+
+    QString defaultsPath() const {
+        return QString::fromStdString((root.path() / "defaults.ini").string());
+    }
+    void store(const QString& key, const QVariant& value) {
+        QSettings(defaultsPath(), QSettings::IniFormat).setValue(key, value);
+    }
+    QVariant stored(const QString& key) {
+        return QSettings(defaultsPath(), QSettings::IniFormat).value(key);
+    }
+    app::FanModel& start(bool reapply = true) {
+        model = std::make_unique<app::FanModel>(
+            std::make_unique<app::HelperClient>(helper.connector(), helper.installer()),
+            std::make_unique<QSettings>(defaultsPath(), QSettings::IniFormat),
+            app::FanModel::Options{reapply, std::chrono::milliseconds(2000)});
+        return *model;
+    }
+    // Runs the event loop until the newest choice has been dealt with.
+    void settle() {
+        if (!model->applying()) return;
+        QSignalSpy applied(model.get(), &app::FanModel::applied);
+        ASSERT_TRUE(applied.wait(5000));
+    }
+    // The helper installs, answers the version and accepts every request.
+    void installable() {
+        helper.version = "3";
+        helper.answer = std::optional<std::string>();
+        helper.onInstall = [] { placeHelperPlist(); };
+    }
+
+    FakeHelper helper;
+    std::unique_ptr<app::FanModel> model;
+};
+
+}  // namespace ventoria::testing

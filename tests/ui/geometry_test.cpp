@@ -1,0 +1,137 @@
+// The interface's geometry and motion as pure functions.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "animation.h"
+#include "curve_chart.h"
+#include "glyphs.h"
+#include "notch_geometry.h"
+#include "preset_editor.h"
+#include "theme.h"
+
+namespace ventoria::ui {
+namespace {
+
+TEST(FanGlyphGeometry, BladesLightUpWithTheLevel) {
+    EXPECT_EQ(litBlades(0), 1);      // always at least one
+    EXPECT_EQ(litBlades(0.336), 1);  // up to 1.01 / 3
+    EXPECT_EQ(litBlades(0.34), 2);
+    EXPECT_EQ(litBlades(0.669), 2);
+    EXPECT_EQ(litBlades(0.67), 3);
+    EXPECT_EQ(litBlades(1), 3);
+    for (int blade = 0; blade < 3; ++blade) {
+        EXPECT_DOUBLE_EQ(bladeOpacity(blade, 0), 0.3);
+        EXPECT_DOUBLE_EQ(bladeOpacity(blade, 3), 1.0);
+    }
+    EXPECT_DOUBLE_EQ(bladeOpacity(1, 1), 0.3);
+    EXPECT_DOUBLE_EQ(bladeOpacity(1, 2), 1.0);
+}
+
+TEST(FanGlyphGeometry, ThreeBladesAt120DegreesFromA45DegreeRest) {
+    EXPECT_DOUBLE_EQ(bladeRotation(0, 0), 45);
+    EXPECT_DOUBLE_EQ(bladeRotation(1, 0), 165);
+    EXPECT_DOUBLE_EQ(bladeRotation(2, 0), 285);
+    EXPECT_DOUBLE_EQ(bladeRotation(0, 370), 55);  // the spin angle wraps
+    EXPECT_EQ(kBladeRect, QRectF(-2.3, -7.6, 4.6, 7.8));
+}
+
+TEST(StatusIcon, RedOnlyInASafetyBoost) {
+    auto pixelsOf = [](const QImage& image, QRgb colour) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == colour;
+        }
+        return count;
+    };
+    QImage safety = statusIcon(3, true, false, 4);
+    EXPECT_EQ(safety.size(), QSize(64, 64));
+    EXPECT_GT(pixelsOf(safety, iconSafetyColor(false).rgba()), 100);
+    EXPECT_EQ(pixelsOf(safety, qRgba(0, 0, 0, 255)), 0);
+    QImage calm = statusIcon(3, false, false, 4);
+    EXPECT_GT(pixelsOf(calm, qRgba(0, 0, 0, 255)), 100);
+    EXPECT_EQ(pixelsOf(calm, iconSafetyColor(false).rgba()), 0);
+    EXPECT_EQ(iconSafetyColor(true), QColor::fromRgbF(1.0f, 105 / 255.0f, 97 / 255.0f));
+}
+
+TEST(NotchGeometry, A200By32Notch) {
+    QSizeF notch(200, 32);
+    EXPECT_EQ(closedContentSize(notch), QSizeF(292, 32));
+    EXPECT_EQ(openContentSize(notch), QSizeF(380, 224));
+    EXPECT_EQ(panelSize(notch, true), QSizeF(440, 254));
+    EXPECT_EQ(panelSize(notch, false), QSizeF(292, 32));
+    EXPECT_EQ(openContentSize(QSizeF(300, 38)).width(), 392);  // wider than 288: wider than 380
+    QRect screen(0, 0, 1512, 982);
+    EXPECT_EQ(panelFrame(screen, notch, true), QRect(536, 0, 440, 254));
+    EXPECT_EQ(panelFrame(QRect(1512, 0, 1512, 982), notch, false),
+              QRect(1512 + 756 - 146, 0, 292, 32));
+}
+
+TEST(CurveChartGeometry, TheDesignSpace) {
+    auto chip = chartAxis(true);
+    EXPECT_DOUBLE_EQ(chartX(40, chip), 32);
+    EXPECT_DOUBLE_EQ(chartX(105, chip), 332);
+    EXPECT_NEAR(chartX(100, chip), 308.92, 0.01);
+    EXPECT_DOUBLE_EQ(chartX(60, chartAxis(false)), 332);
+    EXPECT_DOUBLE_EQ(chartY(0), 100);
+    EXPECT_DOUBLE_EQ(chartY(100), 8);
+}
+
+TEST(CurveChartGeometry, TheNormalChipCurve) {
+    smart::CurveRange normal{68, 95};
+    auto points = curvePoints(normal, 0, chartAxis(true));
+    ASSERT_EQ(points.size(), 131u);  // 40 to 105 in half degrees, both ends
+    auto levelAt = [&](double t) {
+        return (100 - points[static_cast<std::size_t>((t - 40) * 2)].y()) / 0.92;
+    };
+    EXPECT_NEAR(levelAt(67.5), 0, 1e-9);
+    EXPECT_NEAR(levelAt(68), 25, 1e-9);
+    EXPECT_NEAR(levelAt(81.5), 62.5, 1e-9);
+    EXPECT_NEAR(levelAt(95), 100, 1e-9);
+    EXPECT_NEAR(levelAt(105), 100, 1e-9);
+    EXPECT_DOUBLE_EQ(chartLevel(73.4, normal, 40), 40);  // the floor holds until the line passes it
+    EXPECT_GT(chartLevel(73.5, normal, 40), 40);
+    EXPECT_EQ(nowCaption(81.5, normal, 0), "Now 82 °C → 63 %");
+    EXPECT_EQ(nowCaption(std::nullopt, normal, 0), "");
+    EXPECT_EQ(axisCaption(false), "Case / airflow temperature →");
+}
+
+TEST(EditorSliders, StoreTheNearestStepOfFive) {
+    EXPECT_EQ(roundToStep(62), 60);
+    EXPECT_EQ(roundToStep(63), 65);
+    EXPECT_EQ(roundToStep(97.5), 100);
+    EXPECT_EQ(roundToStep(2.5), 5);
+    EXPECT_EQ(roundToStep(0), 0);
+}
+
+TEST(Motion, CurvesAndSpringsEndWhereTheyAim) {
+    for (const auto& curve : {easeOut(), easeInOut(), levelCurve()}) {
+        EXPECT_NEAR(curve.valueForProgress(0), 0, 1e-6);
+        EXPECT_NEAR(curve.valueForProgress(1), 1, 1e-6);
+    }
+    EXPECT_GT(levelCurve().valueForProgress(0.3), 0.7);  // fast start, long settle
+    EXPECT_DOUBLE_EQ(springProgress(0.45, 0.72, 0), 0);
+    double settle = springSettleTime(0.45, 0.72);
+    EXPECT_NEAR(springProgress(0.45, 0.72, settle), 1, 0.001);
+    EXPECT_GT(settle, 0.3);
+    EXPECT_LT(settle, 1.5);
+    double overshoot = 0;
+    for (double t = 0; t < settle; t += 0.005)
+        overshoot = std::max(overshoot, springProgress(0.45, 0.72, t));
+    EXPECT_GT(overshoot, 1.0);  // under-damped: it overshoots a little
+    EXPECT_LT(overshoot, 1.05);
+}
+
+TEST(Themes, LightAndDarkAsTabled) {
+    auto dark = PopoverTheme::forScheme(true);
+    auto light = PopoverTheme::forScheme(false);
+    EXPECT_NEAR(dark.segmentOn.alphaF(), 0.22, 0.001);  // translucent white
+    EXPECT_EQ(light.segmentOn, QColor(Qt::white));      // opaque white
+    EXPECT_EQ(light.text, QColor::fromRgbF(0.11f, 0.11f, 0.12f));
+    EXPECT_EQ(dark.safety, kNotchSafety);
+    EXPECT_EQ(TempPalette::notch().inset, 10);
+}
+
+}  // namespace
+}  // namespace ventoria::ui

@@ -1,0 +1,344 @@
+// The interface's surfaces, rendered offscreen and driven as a user would.
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "app_delegate.h"
+#include "fan_model_fixture.h"
+#include "helper_process.h"
+#include "menu_popover_view.h"
+#include "notch_controller.h"
+#include "preset_editor.h"
+#include "status_item_controller.h"
+
+namespace ventoria::ui {
+namespace {
+
+using app::DisplayMode;
+using app::Preset;
+using testing::eventually;
+using Events = std::vector<std::string>;
+
+// Waits for a condition while the event loop runs.
+bool soon(const std::function<bool()>& condition) {
+    return QTest::qWaitFor(condition, 5000);
+}
+
+class PopoverTest : public testing::FanModelFixture {};
+
+TEST_F(PopoverTest, ATileClickSelectsItsPreset) {
+    installable();
+    auto& m = start();
+    MenuPopoverView view(
+        m, [] {}, [] {});
+    view.show();
+    QTest::mouseClick(view.tile(Preset::max), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(m.preset(), Preset::max);
+    EXPECT_EQ(helper.events.back(), "setFraction:reply:");
+    EXPECT_EQ(view.subtitleLabel()->text(), "Fixed 100 %");
+}
+
+TEST_F(PopoverTest, TheSelectedTileWearsTheAccent) {
+    auto& m = start();
+    MenuPopoverView view(
+        m, [] {}, [] {});
+    view.show();
+    auto* selected = view.tile(Preset::automatic);
+    QImage picture = selected->grab().toImage();
+    EXPECT_EQ(QColor(picture.pixel(picture.width() / 2, 4)).rgb(), accentColor().rgb());
+    QImage other = view.tile(Preset::max)->grab().toImage();
+    EXPECT_NE(QColor(other.pixel(other.width() / 2, 4)).rgb(), accentColor().rgb());
+}
+
+TEST_F(PopoverTest, TheNotchSwitchRefusesWithoutANotchDisplay) {
+    auto& m = start();
+    MenuPopoverView view(
+        m, [] {}, [] {});
+    view.show();
+    QTest::mouseClick(view.notchSwitch(), Qt::LeftButton);
+    EXPECT_EQ(m.preferredMode(), DisplayMode::menu);
+    EXPECT_FALSE(view.notchSwitch()->isOn());
+    m.setNotchAvailable(true);
+    QTest::mouseClick(view.notchSwitch(), Qt::LeftButton);
+    EXPECT_EQ(m.preferredMode(), DisplayMode::notch);
+    EXPECT_TRUE(view.notchSwitch()->isOn());
+}
+
+TEST_F(PopoverTest, TheHeaderSpinsOnlyWhileShown) {
+    auto& m = start();
+    MenuPopoverView view(
+        m, [] {}, [] {});
+    EXPECT_GT(view.glyph()->spin(), 0);  // fans at their minimum still turn
+    EXPECT_FALSE(view.glyph()->spinning());
+    view.show();
+    EXPECT_TRUE(view.glyph()->spinning());
+    view.hide();
+    EXPECT_FALSE(view.glyph()->spinning());
+}
+
+class FanlessPopoverTest : public testing::FanModelFixture {
+  protected:
+    FanlessPopoverTest() : FanModelFixture(sim::Profile::fanless) {}
+};
+
+TEST_F(FanlessPopoverTest, WithoutFansTheTilesAreDisabled) {
+    auto& m = start();
+    MenuPopoverView view(
+        m, [] {}, [] {});
+    EXPECT_FALSE(view.tile(Preset::max)->isEnabled());
+    EXPECT_EQ(view.subtitleLabel()->text(), "No fans detected");
+}
+
+class StatusItemTest : public testing::FanModelFixture {};
+
+TEST_F(StatusItemTest, TheIconTurnsRedInASafetyBoostAndBack) {
+    installable();
+    auto& m = start();
+    StatusItemController item(m, [] {});
+    EXPECT_FALSE(item.safetyIcon());
+    m.select(Preset::smart);
+    settle();
+    helper.answer = std::optional<std::string>(
+        R"({"phase":"safety","driver":"safety","level":1,"cooldown":0})");
+    m.refresh();
+    ASSERT_TRUE(soon([&] { return item.safetyIcon(); }));
+    helper.answer = std::optional<std::string>();
+    m.select(Preset::balanced);
+    settle();
+    EXPECT_FALSE(item.safetyIcon());
+}
+
+TEST_F(StatusItemTest, TheNotchTakesOverAndGivesBack) {
+    auto& m = start();
+    StatusItemController item(m, [] {});
+    EXPECT_TRUE(item.itemVisible());
+    m.setNotchAvailable(true);
+    m.setDisplayMode(DisplayMode::notch);
+    EXPECT_FALSE(item.itemVisible());
+    EXPECT_FALSE(item.popover()->isVisible());
+    m.setDisplayMode(DisplayMode::menu);
+    EXPECT_TRUE(item.itemVisible());
+}
+
+TEST_F(StatusItemTest, EditingPresetsClosesThePopoverFirst) {
+    auto& m = start();
+    StatusItemController item(m, [] {});
+    item.popover()->show();
+    bool popoverWasOpen = true;
+    m.editPresetsHandler = [&] { popoverWasOpen = item.popover()->isVisible(); };
+    QTest::mouseClick(item.popover()->view()->editRow(), Qt::LeftButton);
+    EXPECT_FALSE(popoverWasOpen);
+}
+
+class EditorTest : public testing::FanModelFixture {
+  protected:
+    app::FanModel& m = start();
+    int closed = 0;
+    PresetEditorView view{m, [this] { ++closed; }};
+};
+
+TEST_F(EditorTest, ResetIsOfferedOnlyOffTheDefaultsAndSavesNothing) {
+    EXPECT_FALSE(view.resetButton()->isEnabled());
+    view.slider(Preset::balanced)->setValue(62);  // stores 60, still the default
+    EXPECT_FALSE(view.resetButton()->isEnabled());
+    view.slider(Preset::balanced)->setValue(43);
+    EXPECT_EQ(view.draft().balanced, 45);
+    EXPECT_TRUE(view.resetButton()->isEnabled());
+    QTest::mouseClick(view.resetButton(), Qt::LeftButton);
+    EXPECT_EQ(view.draft(), app::kDefaultCustom);
+    EXPECT_FALSE(view.resetButton()->isEnabled());
+    EXPECT_EQ(closed, 0);
+    EXPECT_FALSE(stored("balanced").isValid());
+}
+
+TEST_F(EditorTest, EscapeCancelsAndReturnSaves) {
+    view.slider(Preset::balanced)->setValue(45);
+    QTest::keyClick(&view, Qt::Key_Escape);
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(m.custom().balanced, 60);
+    PresetEditorView again(m, [this] { ++closed; });
+    again.slider(Preset::balanced)->setValue(45);
+    again.minimumSlider()->setValue(17);
+    QTest::keyClick(&again, Qt::Key_Return);
+    EXPECT_EQ(closed, 2);
+    EXPECT_EQ(m.custom().balanced, 45);
+    EXPECT_EQ(m.smart().minimum, 15);
+    EXPECT_EQ(stored("balanced"), 45);
+}
+
+TEST_F(EditorTest, SlidersSnapAndExplainTheMinimum) {
+    view.slider(Preset::max)->setValue(63);
+    EXPECT_EQ(view.draft().max, 65);
+    EXPECT_EQ(view.slider(Preset::max)->value(), 65);
+    EXPECT_EQ(view.minimumExplanation()->text(),
+              "At 0 %, Smart hands the fans back to macOS after 60 s of being cool.");
+    view.minimumSlider()->setValue(15);
+    EXPECT_EQ(view.minimumExplanation()->text(),
+              "Smart keeps the fans at 15 % or more and doesn’t hand back to macOS.");
+    EXPECT_EQ(view.curveExplanation()->text(),
+              "Starts cooling at 68 °C chip or 38 °C case. Full speed at 95 °C or 52 °C.");
+}
+
+TEST_F(EditorTest, TheChartsAxisIsNotPartOfTheDraft) {
+    view.show();
+    auto* axis = view.chartAxisControl();
+    QPoint caseOption;
+    for (int x = axis->width() - 1; x >= 0; --x) {
+        if (axis->optionAt(QPoint(x, axis->height() / 2)) == 1)
+            caseOption = QPoint(x, axis->height() / 2);
+    }
+    QTest::mouseClick(axis, Qt::LeftButton, {}, caseOption);
+    EXPECT_FALSE(view.chartChip());
+    EXPECT_EQ(view.draft(), app::kDefaultCustom);
+    EXPECT_FALSE(view.resetButton()->isEnabled());
+}
+
+TEST_F(EditorTest, OpeningTwiceShowsOneWindowWithFreshValues) {
+    PresetEditorController editor(m);
+    editor.show();
+    auto* window = editor.window();
+    editor.view()->slider(Preset::balanced)->setValue(80);
+    editor.show();
+    EXPECT_EQ(editor.window(), window);
+    EXPECT_EQ(editor.view()->draft().balanced, 60);
+    EXPECT_TRUE(window->isVisible());
+}
+
+// Screens as the test says they are.
+class TestDisplays : public NotchDisplays {
+  public:
+    std::optional<NotchScreen> screen;
+    std::optional<NotchScreen> notchScreen() override { return screen; }
+    void attach(bool attached) {
+        screen = attached ? std::optional(NotchScreen{QRect(0, 0, 1512, 982), QSize(200, 32)})
+                          : std::nullopt;
+        emit changed();
+    }
+};
+
+class NotchTest : public testing::FanModelFixture {
+  protected:
+    NotchController& controller(bool attached) {
+        auto owned = std::make_unique<TestDisplays>();
+        displays = owned.get();
+        displays->screen = attached
+                               ? std::optional(NotchScreen{QRect(0, 0, 1512, 982), QSize(200, 32)})
+                               : std::nullopt;
+        notch = std::make_unique<NotchController>(*model, std::move(owned), [] {});
+        return *notch;
+    }
+    bool panelShown() { return notch->panel() && notch->panel()->isVisible(); }
+
+    TestDisplays* displays = nullptr;
+    std::unique_ptr<NotchController> notch;
+};
+
+TEST_F(NotchTest, ANotchScreenAttachedLaterShowsThePanelWithoutARestart) {
+    store("mode", "notch");
+    auto& m = start();
+    controller(false);
+    EXPECT_FALSE(m.notchAvailable());
+    EXPECT_FALSE(panelShown());
+    displays->attach(true);
+    EXPECT_TRUE(m.notchAvailable());
+    ASSERT_TRUE(panelShown());
+    EXPECT_EQ(notch->panel()->geometry(), QRect(610, 0, 292, 32));
+    displays->attach(false);
+    EXPECT_FALSE(panelShown());
+}
+
+TEST_F(NotchTest, OpeningGrowsAtOnceAndClosingShrinksAfterTheAnimation) {
+    store("mode", "notch");
+    auto& m = start();
+    auto& c = controller(true);
+    m.setNotchOpen(true);
+    EXPECT_EQ(c.panel()->geometry(), QRect(536, 0, 440, 254));
+    EXPECT_TRUE(c.state().open());
+    m.setNotchOpen(false);
+    EXPECT_FALSE(c.state().open());
+    EXPECT_TRUE(c.collapsePending());
+    EXPECT_EQ(c.panel()->geometry().size(), QSize(440, 254));
+    ASSERT_TRUE(soon([&] { return !c.collapsePending(); }));
+    EXPECT_EQ(c.panel()->geometry(), QRect(610, 0, 292, 32));
+}
+
+TEST_F(NotchTest, ReopeningWithinTheDelayCancelsTheShrink) {
+    store("mode", "notch");
+    auto& m = start();
+    auto& c = controller(true);
+    m.setNotchOpen(true);
+    m.setNotchOpen(false);
+    m.setNotchOpen(true);
+    EXPECT_FALSE(c.collapsePending());
+    EXPECT_EQ(c.panel()->geometry().size(), QSize(440, 254));
+}
+
+TEST_F(NotchTest, TappingTheBarTogglesAndMovingToTheMenuBarHides) {
+    store("mode", "notch");
+    auto& m = start();
+    auto& c = controller(true);
+    auto* view = c.panel()->view();
+    QTest::mouseClick(view, Qt::LeftButton, {}, view->headerRect().center().toPoint());
+    EXPECT_TRUE(m.notchOpen());
+    ASSERT_TRUE(soon([&] { return view->openness() >= 0.999; }));
+    EXPECT_EQ(view->chipText(), QString::number(app::roundHalfAway(*m.temps().chip)) + "°");
+    m.setDisplayMode(DisplayMode::menu);
+    EXPECT_FALSE(panelShown());
+    EXPECT_FALSE(c.state().open());
+    EXPECT_EQ(view->openness(), 0);  // reset without animation
+}
+
+class DelegateTest : public testing::FanModelFixture {
+  protected:
+    AppDelegate& launch() {
+        start();
+        delegate =
+            std::make_unique<AppDelegate>(std::move(model), std::make_unique<TestDisplays>());
+        delegate->didFinishLaunching();
+        return *delegate;
+    }
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(DelegateTest, LaunchingCreatesTheInterfaceAndWiresTheEditor) {
+    auto& d = launch();
+    ASSERT_TRUE(d.presetEditor() && d.notch() && d.statusItem());
+    d.model().editPresets();
+    EXPECT_TRUE(d.presetEditor()->window()->isVisible());
+}
+
+TEST_F(DelegateTest, QuittingWithoutAHelperEndsAtOnce) {
+    auto& d = launch();
+    QSignalSpy ready(&d, &AppDelegate::readyToTerminate);
+    d.requestQuit();
+    ASSERT_TRUE(ready.wait(2000));
+    EXPECT_TRUE(helper.events.empty());
+}
+
+TEST_F(DelegateTest, QuittingHandsTheFansBackOnceEvenUnderAuto) {
+    testing::placeHelperPlist();
+    helper.answer = std::optional<std::string>();
+    auto& d = launch();
+    QSignalSpy ready(&d, &AppDelegate::readyToTerminate);
+    d.requestQuit();
+    d.requestQuit();
+    ASSERT_TRUE(ready.wait(2000));
+    EXPECT_EQ(helper.events, (Events{"connect", "setAutoWithReply:"}));
+}
+
+TEST_F(DelegateTest, QuittingWhileAChoiceIsOnItsWayCancelsIt) {
+    installable();
+    auto& d = launch();
+    d.model().select(Preset::max);  // waiting for launchd after the install
+    QSignalSpy ready(&d, &AppDelegate::readyToTerminate);
+    d.requestQuit();
+    ASSERT_TRUE(ready.wait(2000));
+    // The cancelled choice ended inside its wait for launchd, before the hand-back's reply.
+    EXPECT_EQ(std::count(helper.events.begin(), helper.events.end(), "setFraction:reply:"), 0);
+}
+
+}  // namespace
+}  // namespace ventoria::ui
