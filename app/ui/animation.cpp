@@ -86,4 +86,13 @@ void Motion::jump(double target) {
     emit changed(value_);
 }
 
+void animateIfShown(Motion& motion, const QWidget& widget, double target,
+                    std::chrono::milliseconds duration, const QEasingCurve& curve) {
+    if (widget.isVisible()) {
+        motion.animate(target, duration, curve);
+    } else {
+        motion.jump(target);
+    }
+}
+
 }  // namespace ventoria::ui

@@ -5,6 +5,7 @@
 #include <QEasingCurve>
 #include <QObject>
 #include <QVariantAnimation>
+#include <QWidget>
 #include <chrono>
 
 namespace ventoria::ui {
@@ -53,5 +54,10 @@ class Motion : public QObject {
     double from_ = 0;
     double to_ = 0;
 };
+
+// Animates `motion` only while `widget` is on screen; a hidden widget just takes the value, so
+// an interface nobody looks at costs no frames.
+void animateIfShown(Motion& motion, const QWidget& widget, double target,
+                    std::chrono::milliseconds duration, const QEasingCurve& curve);
 
 }  // namespace ventoria::ui

@@ -25,7 +25,7 @@ FanGlyph::FanGlyph(int size, bool hub, QWidget* parent)
 
 void FanGlyph::setBlades(int blades) {
     if (blades_.running() || blades_.value() != blades)
-        blades_.animate(blades, kBladeChange, easeInOut());
+        animateIfShown(blades_, *this, blades, kBladeChange, easeInOut());
 }
 
 void FanGlyph::setColor(const QColor& color) {

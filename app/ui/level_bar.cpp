@@ -14,7 +14,7 @@ LevelBar::LevelBar(QWidget* parent) : QWidget(parent), level_(0) {
 void LevelBar::setLevel(double level) {
     level = std::clamp(level, 0.0, 1.0);
     if (level != level_.value())
-        level_.animate(level, std::chrono::milliseconds(800), levelCurve());
+        animateIfShown(level_, *this, level, std::chrono::milliseconds(800), levelCurve());
 }
 
 void LevelBar::setColors(const QColor& fill, const QColor& track) {

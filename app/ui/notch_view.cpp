@@ -49,8 +49,8 @@ class NotchPresetButton : public QAbstractButton {
         setCursor(Qt::PointingHandCursor);
         connect(this, &QAbstractButton::clicked, this, [this] { model_.select(preset_); });
         connect(&model_, &app::FanModel::presetChanged, this, [this] {
-            selected_.animate(model_.preset() == preset_ ? 1 : 0, std::chrono::milliseconds(200),
-                              easeOut());
+            animateIfShown(selected_, *this, model_.preset() == preset_ ? 1 : 0,
+                           std::chrono::milliseconds(200), easeOut());
         });
         connect(&selected_, &Motion::changed, this, qOverload<>(&QWidget::update));
     }
@@ -257,7 +257,7 @@ void NotchView::refresh() {
         chipFrom_ = chipColor_;
         chipTo_ = chip;
         chipChange_.jump(0);
-        chipChange_.animate(1, std::chrono::milliseconds(400), easeOut());
+        animateIfShown(chipChange_, *this, 1, std::chrono::milliseconds(400), easeOut());
     }
 
     presetName_->setText(QString::fromLatin1(app::displayName(model_.preset()).data()));
@@ -294,7 +294,7 @@ void NotchView::layoutChildren() {
     auto content = contentRect();
     double t = openness_.value();
     body_->setVisible(t > 0.001);
-    if (body_->isVisible()) {
+    if (!body_->isHidden()) {  // isVisible() is false until the panel itself is shown
         body_->move(static_cast<int>(content.center().x() - kBodyWidth / 2),
                     static_cast<int>(header.bottom()));
         QRectF visible =

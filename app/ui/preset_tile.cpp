@@ -35,7 +35,7 @@ PresetTile::PresetTile(app::FanModel& model, app::Preset preset, QWidget* parent
 void PresetTile::follow() {
     double target = model_.preset() == preset_ ? 1 : 0;
     if (target != selected_.value())
-        selected_.animate(target, std::chrono::milliseconds(200), easeOut());
+        animateIfShown(selected_, *this, target, std::chrono::milliseconds(200), easeOut());
 }
 
 void PresetTile::setTheme(const PopoverTheme& theme) {
@@ -136,7 +136,7 @@ ToggleSwitch::ToggleSwitch(QWidget* parent) : QAbstractButton(parent), knob_(0) 
 void ToggleSwitch::setOn(bool on) {
     if (on == on_) return;
     on_ = on;
-    knob_.animate(on ? 1 : 0, std::chrono::milliseconds(150), easeOut());
+    animateIfShown(knob_, *this, on ? 1 : 0, std::chrono::milliseconds(150), easeOut());
 }
 
 void ToggleSwitch::paintEvent(QPaintEvent*) {

@@ -56,7 +56,7 @@ void TempGrid::follow() {
         tile.tone = tone;
         tile.to = toneColor(tone);
         tile.change.jump(0);
-        tile.change.animate(1, std::chrono::milliseconds(400), easeOut());
+        animateIfShown(tile.change, *this, 1, std::chrono::milliseconds(400), easeOut());
     }
 }
 

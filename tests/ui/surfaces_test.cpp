@@ -79,6 +79,16 @@ TEST_F(PopoverTest, TheHeaderSpinsOnlyWhileShown) {
     EXPECT_FALSE(view.glyph()->spinning());
 }
 
+TEST_F(PopoverTest, AHiddenPopoverAnimatesNothing) {
+    LevelBar bar;
+    bar.setLevel(0.8);  // hidden: takes the value, runs no frames
+    EXPECT_EQ(bar.shownLevel(), 0.8);
+    bar.show();
+    bar.setLevel(0.2);
+    EXPECT_EQ(bar.shownLevel(), 0.8);  // shown: eases over 0.8 s
+    EXPECT_TRUE(soon([&] { return bar.shownLevel() == 0.2; }));
+}
+
 class FanlessPopoverTest : public testing::FanModelFixture {
   protected:
     FanlessPopoverTest() : FanModelFixture(sim::Profile::fanless) {}
@@ -289,6 +299,18 @@ TEST_F(NotchTest, TappingTheBarTogglesAndMovingToTheMenuBarHides) {
     EXPECT_FALSE(panelShown());
     EXPECT_FALSE(c.state().open());
     EXPECT_EQ(view->openness(), 0);  // reset without animation
+}
+
+TEST_F(NotchTest, AViewOpenedBeforeItIsShownLaysOutItsBody) {
+    auto& m = start();
+    NotchState state;
+    state.setNotchSize(QSizeF(200, 32));
+    NotchView view(m, state, [] {});
+    state.setOpen(true, std::nullopt);
+    view.resize(440, 254);
+    view.show();
+    EXPECT_EQ(view.body()->pos(), QPoint(30, 32));  // centred under the housing's bar
+    EXPECT_EQ(view.contentRect(), QRectF(30, 0, 380, 224));
 }
 
 class DelegateTest : public testing::FanModelFixture {
