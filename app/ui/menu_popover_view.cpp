@@ -6,56 +6,13 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "decorations.h"
 #include "fonts.h"
 
 namespace ventoria::ui {
 namespace {
 
 constexpr int kWidth = 300;
-
-// A rounded rectangle of one colour, behind the header's glyph.
-class Tile : public QWidget {
-  public:
-    Tile(QSize size, qreal radius, QWidget* parent) : QWidget(parent), radius_(radius) {
-        setFixedSize(size);
-    }
-    void setColor(const QColor& color) {
-        color_ = color;
-        update();
-    }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(color_);
-        painter.drawRoundedRect(QRectF(rect()), radius_, radius_);
-    }
-
-  private:
-    qreal radius_;
-    QColor color_;
-};
-
-// A hairline of the track colour.
-class Hairline : public QWidget {
-  public:
-    explicit Hairline(QWidget* parent) : QWidget(parent) { setFixedHeight(1); }
-    void setColor(const QColor& color) {
-        color_ = color;
-        update();
-    }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.fillRect(QRectF(0, 0, width(), 0.5), color_);
-    }
-
-  private:
-    QColor color_;
-};
 
 QLabel* label(const QString& text, const QFont& font, QWidget* parent) {
     auto* made = new QLabel(text, parent);
@@ -86,7 +43,7 @@ MenuPopoverView::MenuPopoverView(app::FanModel& model, std::function<void()> onE
     auto* headerRow = new QHBoxLayout(header_);
     headerRow->setContentsMargins(0, 0, 0, 0);
     headerRow->setSpacing(10);
-    auto* glyphTile = new Tile(QSize(30, 30), 8, header_);
+    auto* glyphTile = new RoundedTile(QSize(30, 30), 8, header_);
     glyphTile_ = glyphTile;
     glyph_ = new FanGlyph(18, false, glyphTile);
     glyph_->move(6, 6);
@@ -184,13 +141,13 @@ void MenuPopoverView::changeEvent(QEvent* event) {
 
 void MenuPopoverView::applyTheme() {
     theme_ = PopoverTheme::forScheme(dark_);
-    static_cast<Tile*>(glyphTile_)->setColor(theme_.tile);
+    glyphTile_->setColor(theme_.tile);
     glyph_->setColor(theme_.text);
     setColor(title_, theme_.text);
     setColor(levelText_, theme_.sub);
     setColor(notchLabel_, theme_.text);
     setColor(notchNote_, theme_.sub);
-    static_cast<Hairline*>(divider_)->setColor(theme_.track);
+    divider_->setColor(theme_.track);
     for (auto* child : tiles_->findChildren<PresetTile*>()) child->setTheme(theme_);
     editRow_->setTheme(theme_);
     quitRow_->setTheme(theme_);

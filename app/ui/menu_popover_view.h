@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "decorations.h"
 #include "fan_glyph.h"
 #include "level_bar.h"
 #include "preset_tile.h"
@@ -44,14 +45,14 @@ class MenuPopoverView : public QWidget {
     bool followDesktop_ = true;
     PopoverTheme theme_;
     QWidget* header_;
-    QWidget* glyphTile_;
+    RoundedTile* glyphTile_;
     FanGlyph* glyph_;
     QLabel* title_;
     QLabel* subtitle_;
     QLabel* levelText_;
     LevelBar* levelBar_;
     QWidget* tiles_;
-    QWidget* divider_;
+    Hairline* divider_;
     QLabel* notchLabel_;
     QLabel* notchNote_;
     ToggleSwitch* notchSwitch_;

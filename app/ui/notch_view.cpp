@@ -25,12 +25,6 @@ QColor white(float opacity) {
     return QColor::fromRgbF(1, 1, 1, opacity);
 }
 
-QColor blend(const QColor& from, const QColor& to, double t) {
-    auto mix = [t](float a, float b) { return static_cast<float>(a + (b - a) * t); };
-    return QColor::fromRgbF(mix(from.redF(), to.redF()), mix(from.greenF(), to.greenF()),
-                            mix(from.blueF(), to.blueF()), mix(from.alphaF(), to.alphaF()));
-}
-
 double lerp(double a, double b, double t) {
     return a + (b - a) * t;
 }

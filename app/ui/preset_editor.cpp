@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "decorations.h"
 #include "fonts.h"
 
 namespace ventoria::ui {
@@ -34,27 +35,18 @@ void tint(QWidget* widget, const QColor& color) {
     widget->setPalette(palette);
 }
 
+Hairline* divider(const QColor& color, QWidget* parent) {
+    auto* line = new Hairline(parent);
+    line->setColor(color);
+    return line;
+}
+
 QSlider* makeSlider(int from, int to, QWidget* parent) {
     auto* made = new QSlider(Qt::Horizontal, parent);
     made->setRange(from, to);
     made->setFixedHeight(18);
     return made;
 }
-
-class Divider : public QWidget {
-  public:
-    Divider(const QColor& color, QWidget* parent) : QWidget(parent), color_(color) {
-        setFixedHeight(1);
-    }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter(this).fillRect(QRectF(0, 0, width(), 0.5), color_);
-    }
-
-  private:
-    QColor color_;
-};
 
 }  // namespace
 
@@ -113,7 +105,7 @@ PresetEditorView::PresetEditorView(app::FanModel& model, std::function<void()> o
     };
     fixedRow(Preset::balanced, balanced_, balancedValue_);
     fixedRow(Preset::max, max_, maxValue_);
-    body->addWidget(new Divider(theme_.track, this));
+    body->addWidget(divider(theme_.track, this));
 
     auto* smartSection = new QVBoxLayout;
     smartSection->setSpacing(12);
@@ -185,7 +177,7 @@ PresetEditorView::PresetEditorView(app::FanModel& model, std::function<void()> o
     tint(safetyNote, theme_.sub);
     smartSection->addWidget(safetyNote);
     body->addLayout(smartSection);
-    body->addWidget(new Divider(theme_.track, this));
+    body->addWidget(divider(theme_.track, this));
 
     auto* footer = new QHBoxLayout;
     footer->setSpacing(8);

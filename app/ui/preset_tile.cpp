@@ -7,16 +7,6 @@
 #include "glyphs.h"
 
 namespace ventoria::ui {
-namespace {
-
-QColor blend(const QColor& from, const QColor& to, double t) {
-    auto mix = [t](float a, float b) { return static_cast<float>(a + (b - a) * t); };
-    return QColor::fromRgbF(mix(from.redF(), to.redF()), mix(from.greenF(), to.greenF()),
-                            mix(from.blueF(), to.blueF()), mix(from.alphaF(), to.alphaF()));
-}
-
-}  // namespace
-
 PresetTile::PresetTile(app::FanModel& model, app::Preset preset, QWidget* parent)
     : QAbstractButton(parent),
       model_(model),

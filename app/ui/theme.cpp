@@ -39,6 +39,12 @@ const TempPalette& TempPalette::notch() {
     return palette;
 }
 
+QColor blend(const QColor& from, const QColor& to, double t) {
+    auto mix = [t](float a, float b) { return static_cast<float>(a + (b - a) * t); };
+    return QColor::fromRgbF(mix(from.redF(), to.redF()), mix(from.greenF(), to.greenF()),
+                            mix(from.blueF(), to.blueF()), mix(from.alphaF(), to.alphaF()));
+}
+
 QColor iconSafetyColor(bool dark) {
     return dark ? rgb(1.0f, 105 / 255.0f, 97 / 255.0f) : rgb(215 / 255.0f, 0, 21 / 255.0f);
 }

@@ -42,6 +42,9 @@ struct TempPalette {
     static const TempPalette& notch();
 };
 
+// The colour a fraction `t` of the way from `from` to `to`, alpha included.
+QColor blend(const QColor& from, const QColor& to, double t);
+
 // The menu-bar icon's colour during a Smart safety boost.
 QColor iconSafetyColor(bool dark);
 // The system accent colour.

@@ -1,23 +1,13 @@
 // On Linux the application's bundle is the directory of the running program: the helper and
 // its property list stand next to it.
 
-#include <unistd.h>
 
 #include "ventoria/app/installer.h"
 
 namespace ventoria::app {
 
-Bundle::Bundle(std::filesystem::path executableDirectory)
-    : executableDirectory_(std::move(executableDirectory)) {}
-
 Bundle Bundle::main() {
     return Bundle(std::filesystem::read_symlink("/proc/self/exe").parent_path());
-}
-
-std::optional<std::filesystem::path> Bundle::auxiliaryExecutable(std::string_view name) const {
-    auto path = executableDirectory_ / name;
-    if (access(path.c_str(), X_OK) != 0) return std::nullopt;
-    return path;
 }
 
 std::optional<std::filesystem::path> Bundle::resource(std::string_view name,

@@ -2,7 +2,6 @@
 // resources in Contents/Resources.
 
 #include <mach-o/dyld.h>
-#include <unistd.h>
 
 #include <vector>
 
@@ -10,21 +9,12 @@
 
 namespace ventoria::app {
 
-Bundle::Bundle(std::filesystem::path executableDirectory)
-    : executableDirectory_(std::move(executableDirectory)) {}
-
 Bundle Bundle::main() {
     std::uint32_t size = 0;
     _NSGetExecutablePath(nullptr, &size);
     std::vector<char> path(size);
     _NSGetExecutablePath(path.data(), &size);
     return Bundle(std::filesystem::canonical(path.data()).parent_path());
-}
-
-std::optional<std::filesystem::path> Bundle::auxiliaryExecutable(std::string_view name) const {
-    auto path = executableDirectory_ / name;
-    if (access(path.c_str(), X_OK) != 0) return std::nullopt;
-    return path;
 }
 
 std::optional<std::filesystem::path> Bundle::resource(std::string_view name,

@@ -1,5 +1,7 @@
 #include "ventoria/app/installer.h"
 
+#include <unistd.h>
+
 #include <QProcess>
 
 #include "ventoria/app/helper_error.h"
@@ -35,6 +37,16 @@ class OsascriptRunner final : public ScriptRunner {
 };
 
 }  // namespace
+
+Bundle::Bundle(std::filesystem::path executableDirectory)
+    : executableDirectory_(std::move(executableDirectory)) {}
+
+// Auxiliary executables stand next to the main one on both systems.
+std::optional<std::filesystem::path> Bundle::auxiliaryExecutable(std::string_view name) const {
+    auto path = executableDirectory_ / name;
+    if (access(path.c_str(), X_OK) != 0) return std::nullopt;
+    return path;
+}
 
 InstallerProfile macProfile() {
     return {"/bin/launchctl",

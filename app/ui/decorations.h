@@ -1,0 +1,36 @@
+#pragma once
+// Plain shapes the surfaces are built from.
+
+#include <QColor>
+#include <QWidget>
+
+namespace ventoria::ui {
+
+// A rounded rectangle of one colour.
+class RoundedTile : public QWidget {
+  public:
+    RoundedTile(QSize size, qreal radius, QWidget* parent);
+    void setColor(const QColor& color);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    qreal radius_;
+    QColor color_;
+};
+
+// A divider: a rectangle half a point high.
+class Hairline : public QWidget {
+  public:
+    explicit Hairline(QWidget* parent);
+    void setColor(const QColor& color);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QColor color_;
+};
+
+}  // namespace ventoria::ui
