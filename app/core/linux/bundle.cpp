@@ -1,7 +1,6 @@
 // On Linux the application's bundle is the directory of the running program: the helper and
 // its property list stand next to it.
 
-
 #include "ventoria/app/installer.h"
 
 namespace ventoria::app {
