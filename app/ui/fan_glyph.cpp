@@ -68,20 +68,4 @@ void FanGlyph::paintEvent(QPaintEvent*) {
     paintFanGlyph(painter, rect(), blades_.value(), hub_, color_, angle());
 }
 
-ThermometerGlyph::ThermometerGlyph(int size, QWidget* parent) : QWidget(parent), color_(Qt::black) {
-    setFixedSize(size, size);
-    setAttribute(Qt::WA_TranslucentBackground);
-}
-
-void ThermometerGlyph::setColor(const QColor& color) {
-    if (color == color_) return;
-    color_ = color;
-    update();
-}
-
-void ThermometerGlyph::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    paintThermometer(painter, rect(), color_);
-}
-
 }  // namespace ventoria::ui

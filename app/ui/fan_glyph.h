@@ -37,16 +37,4 @@ class FanGlyph : public QWidget {
     QTimer frame_;
 };
 
-class ThermometerGlyph : public QWidget {
-  public:
-    ThermometerGlyph(int size, QWidget* parent = nullptr);
-    void setColor(const QColor& color);
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-
-  private:
-    QColor color_;
-};
-
 }  // namespace ventoria::ui

@@ -39,7 +39,6 @@ class PresetEditorView : public QWidget {
     QPushButton* saveButton() const { return save_; }
     QLabel* minimumExplanation() const { return minimumNote_; }
     QLabel* curveExplanation() const { return curveNote_; }
-    CurveChart* chart() const { return chart_; }
 
     void save();
     void cancel();

@@ -62,7 +62,7 @@ StatusItemController::StatusItemController(app::FanModel& model, std::function<v
         std::move(onQuit), tray_);
     connect(popover_.get(), &PopoverPanel::closed, this, [this] {
         highlighted_ = false;
-        sinceClosed_.start();
+        if (!closingByToggle_) sinceClosed_.start();  // closed by a click outside it
     });
     if (tray_) {
         item_ = std::make_unique<QSystemTrayIcon>();
@@ -87,7 +87,9 @@ QRect StatusItemController::anchor() const {
 
 void StatusItemController::toggle() {
     if (popover_->isVisible()) {
+        closingByToggle_ = true;
         popover_->close();
+        closingByToggle_ = false;
         return;
     }
     if (sinceClosed_.isValid() && sinceClosed_.elapsed() < kSameClickMilliseconds) return;

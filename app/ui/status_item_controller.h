@@ -64,7 +64,9 @@ class StatusItemController : public QObject {
     bool dark_ = false;
     bool highlighted_ = false;
     bool itemVisible_ = false;
-    QElapsedTimer sinceClosed_;  // a click on the icon that closed the popover must not reopen it
+    // The icon's click that closed the popover from outside must not reopen it at once.
+    QElapsedTimer sinceClosed_;
+    bool closingByToggle_ = false;
 };
 
 }  // namespace ventoria::ui

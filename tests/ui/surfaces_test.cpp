@@ -115,6 +115,13 @@ TEST_F(StatusItemTest, TheIconTurnsRedInASafetyBoostAndBack) {
         R"({"phase":"safety","driver":"safety","level":1,"cooldown":0})");
     m.refresh();
     ASSERT_TRUE(soon([&] { return item.safetyIcon(); }));
+    QColor red = iconSafetyColor(desktopIsDark());
+    bool redPixel = false;
+    for (int y = 0; y < item.icon().height(); ++y) {
+        for (int x = 0; x < item.icon().width(); ++x)
+            redPixel |= item.icon().pixelColor(x, y) == red;
+    }
+    EXPECT_TRUE(redPixel);
     helper.answer = std::optional<std::string>();
     m.select(Preset::balanced);
     settle();
@@ -131,6 +138,20 @@ TEST_F(StatusItemTest, TheNotchTakesOverAndGivesBack) {
     EXPECT_FALSE(item.popover()->isVisible());
     m.setDisplayMode(DisplayMode::menu);
     EXPECT_TRUE(item.itemVisible());
+}
+
+TEST_F(StatusItemTest, TheItemIsHighlightedExactlyWhileThePopoverShows) {
+    auto& m = start();
+    StatusItemController item(m, [] {});
+    item.toggle();  // without a tray the popover starts open; this closes it
+    EXPECT_FALSE(item.popover()->isVisible());
+    EXPECT_FALSE(item.highlighted());
+    item.toggle();
+    EXPECT_TRUE(item.popover()->isVisible());
+    EXPECT_TRUE(item.highlighted());
+    item.toggle();
+    EXPECT_FALSE(item.popover()->isVisible());
+    EXPECT_FALSE(item.highlighted());
 }
 
 TEST_F(StatusItemTest, EditingPresetsClosesThePopoverFirst) {
@@ -201,6 +222,7 @@ TEST_F(EditorTest, TheChartsAxisIsNotPartOfTheDraft) {
             caseOption = QPoint(x, axis->height() / 2);
     }
     QTest::mouseClick(axis, Qt::LeftButton, {}, caseOption);
+    EXPECT_EQ(axis->selected(), 1);
     EXPECT_FALSE(view.chartChip());
     EXPECT_EQ(view.draft(), app::kDefaultCustom);
     EXPECT_FALSE(view.resetButton()->isEnabled());
@@ -295,6 +317,7 @@ TEST_F(NotchTest, TappingTheBarTogglesAndMovingToTheMenuBarHides) {
     EXPECT_TRUE(m.notchOpen());
     ASSERT_TRUE(soon([&] { return view->openness() >= 0.999; }));
     EXPECT_EQ(view->chipText(), QString::number(app::roundHalfAway(*m.temps().chip)) + "°");
+    EXPECT_NEAR(view->chipColor().alphaF(), 0.45, 0.001);  // white at 0.45 outside a Smart boost
     m.setDisplayMode(DisplayMode::menu);
     EXPECT_FALSE(panelShown());
     EXPECT_FALSE(c.state().open());
