@@ -336,6 +336,24 @@ TEST_F(NotchTest, AViewOpenedBeforeItIsShownLaysOutItsBody) {
     EXPECT_EQ(view.contentRect(), QRectF(30, 0, 380, 224));
 }
 
+TEST_F(NotchTest, TheVirtualMacsDisplayIsLookedAtOnEveryPoll) {
+    auto& m = start();
+    auto screens = systemNotchDisplays(&m);
+    ASSERT_TRUE(screens->notchScreen());
+    EXPECT_EQ(screens->notchScreen()->notch, QSize(200, 32));  // the apple-silicon laptop's
+    QSignalSpy changed(screens.get(), &NotchDisplays::changed);
+    mac->setDisplay({});
+    m.refresh();
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_FALSE(screens->notchScreen());
+    m.refresh();
+    EXPECT_EQ(changed.count(), 1);  // nothing new, nothing said
+    mac->setDisplay({300, 38});
+    m.refresh();
+    EXPECT_EQ(changed.count(), 2);
+    EXPECT_EQ(screens->notchScreen()->notch, QSize(300, 38));
+}
+
 class DelegateTest : public testing::FanModelFixture {
   protected:
     AppDelegate& launch() {
