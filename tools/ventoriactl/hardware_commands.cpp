@@ -26,89 +26,71 @@ std::string fourChars(std::string key) {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-void printSMCFailure(const SMCError& error) {
-    std::cerr << error.description() << "\n";
+// Every reading command fails the same way: the SMC error's own words, and status 1.
+Runner reportingSMCErrors(std::function<int()> command) {
+    return [command = std::move(command)] {
+        try {
+            return command();
+        } catch (const SMCError& error) {
+            std::cerr << error.description() << "\n";
+            return 1;
+        }
+    };
 }
 
 int listKeys() {
-    try {
-        SMCReader smc;
-        for (const auto& key : smc.allKeys()) std::cout << key << "\n";
-        return 0;
-    } catch (const SMCError& error) {
-        printSMCFailure(error);
-        return 1;
-    }
+    SMCReader smc;
+    for (const auto& key : smc.allKeys()) std::cout << key << "\n";
+    return 0;
 }
 
 int readKey(const std::string& key, bool json) {
-    try {
-        SMCReader smc;
-        auto read = smc.read(fourChars(key));
-        double value = hardware::decode(read.bytes, read.info.type);
-        if (json) {
-            std::cout << nlohmann::json{{"key", fourChars(key)},
-                                        {"type", read.info.type},
-                                        {"size", read.info.size},
-                                        {"bytes", hex(read.bytes)},
-                                        {"value", value}}
-                             .dump()
-                      << "\n";
-        } else {
-            std::cout << fourChars(key) << "  [" << read.info.type << "] size " << read.info.size
-                      << "  " << hex(read.bytes) << "  " << value << "\n";
-        }
-        return 0;
-    } catch (const SMCError& error) {
-        printSMCFailure(error);
-        return 1;
+    SMCReader smc;
+    auto read = smc.read(fourChars(key));
+    double value = hardware::decode(read.bytes, read.info.type);
+    if (json) {
+        std::cout << nlohmann::json{{"key", fourChars(key)},
+                                    {"type", read.info.type},
+                                    {"size", read.info.size},
+                                    {"bytes", hex(read.bytes)},
+                                    {"value", value}}
+                         .dump()
+                  << "\n";
+    } else {
+        std::cout << fourChars(key) << "  [" << read.info.type << "] size " << read.info.size
+                  << "  " << hex(read.bytes) << "  " << value << "\n";
     }
+    return 0;
 }
 
 int showFans(bool json) {
-    try {
-        hardware::FanReader fans(std::make_shared<SMCReader>());
-        auto readings = fans.readings();
-        if (json) {
-            std::cout << fansJson(readings).dump() << "\n";
-        } else if (readings.empty()) {
-            std::cout << "No fans detected\n";
-        } else {
-            for (const auto& fan : readings) std::cout << fanLine(fan) << "\n";
-        }
-        return 0;
-    } catch (const SMCError& error) {
-        printSMCFailure(error);
-        return 1;
+    hardware::FanReader fans(std::make_shared<SMCReader>());
+    auto readings = fans.readings();
+    if (json) {
+        std::cout << fansJson(readings).dump() << "\n";
+    } else if (readings.empty()) {
+        std::cout << "No fans detected\n";
+    } else {
+        for (const auto& fan : readings) std::cout << fanLine(fan) << "\n";
     }
+    return 0;
 }
 
 int showTemperatures(bool json) {
-    try {
-        hardware::Thermals thermals(std::make_shared<SMCReader>());
-        auto reading = thermals.sample();
-        if (json) {
-            std::cout << temperaturesJson(reading).dump() << "\n";
-        } else {
-            std::cout << "Chip " << temperatureText(reading.chip) << ", case "
-                      << temperatureText(reading.chassis) << "\n";
-        }
-        return 0;
-    } catch (const SMCError& error) {
-        printSMCFailure(error);
-        return 1;
+    hardware::Thermals thermals(std::make_shared<SMCReader>());
+    auto reading = thermals.sample();
+    if (json) {
+        std::cout << temperaturesJson(reading).dump() << "\n";
+    } else {
+        std::cout << "Chip " << temperatureText(reading.chip) << ", case "
+                  << temperatureText(reading.chassis) << "\n";
     }
+    return 0;
 }
 
 // Live readings, refreshed in place on a terminal and appended otherwise.
 int watch(double interval, int count) {
-    std::shared_ptr<SMCReader> smc;
-    try {
-        smc = std::make_shared<SMCReader>();
-    } catch (const SMCError& error) {
-        printSMCFailure(error);
-        return 1;
-    }
+    auto smc = std::make_shared<SMCReader>();
     hardware::FanReader fans(smc);
     hardware::Thermals thermals(smc);
     std::signal(SIGINT, [](int) { interrupted = 1; });
@@ -143,22 +125,27 @@ void addHardwareCommands(CLI::App& app, Runner& chosen) {
     auto* smc = app.add_subcommand("smc", "Read the SMC directly");
     smc->require_subcommand(1);
     smc->add_subcommand("keys", "Every key name, one per line")->callback([&chosen] {
-        chosen = listKeys;
+        chosen = reportingSMCErrors(listKeys);
     });
     auto* read = smc->add_subcommand("read", "One key's type, size, bytes and value");
     auto key = std::make_shared<std::string>();
     auto json = std::make_shared<bool>(false);
     read->add_option("KEY", *key)->required();
     read->add_flag("--json", *json, "print one JSON document");
-    read->callback([&chosen, key, json] { chosen = [key, json] { return readKey(*key, *json); }; });
+    read->callback([&chosen, key, json] {
+        chosen = reportingSMCErrors([key, json] { return readKey(*key, *json); });
+    });
 
     auto* fans = app.add_subcommand("fans", "Each fan's speeds and mode");
     fans->add_flag("--json", *json, "print one JSON document");
-    fans->callback([&chosen, json] { chosen = [json] { return showFans(*json); }; });
+    fans->callback(
+        [&chosen, json] { chosen = reportingSMCErrors([json] { return showFans(*json); }); });
 
     auto* temps = app.add_subcommand("temps", "Chip and case temperatures");
     temps->add_flag("--json", *json, "print one JSON document");
-    temps->callback([&chosen, json] { chosen = [json] { return showTemperatures(*json); }; });
+    temps->callback([&chosen, json] {
+        chosen = reportingSMCErrors([json] { return showTemperatures(*json); });
+    });
 
     auto interval = std::make_shared<double>(1.0);
     auto count = std::make_shared<int>(0);
@@ -167,7 +154,7 @@ void addHardwareCommands(CLI::App& app, Runner& chosen) {
         ->check(CLI::Range(0.1, 60.0));
     live->add_option("--count", *count, "stop after this many readings (0: until Ctrl-C)");
     live->callback([&chosen, interval, count] {
-        chosen = [interval, count] { return watch(*interval, *count); };
+        chosen = reportingSMCErrors([interval, count] { return watch(*interval, *count); });
     });
 }
 
