@@ -30,11 +30,7 @@ QString failure(Task& task) {
 class HelperClientTest : public ::testing::Test {
   protected:
     // Requests left unanswered end, so no coroutine is left suspended.
-    void TearDown() override {
-        helper.failWaiting();
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-    }
+    void TearDown() override { helper.endWaiting(); }
 
     testing::TemporaryRoot root;
     FakeHelper helper;

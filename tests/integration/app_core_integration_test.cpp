@@ -34,7 +34,7 @@ class AppCoreIntegrationTest : public testing::InstalledHelperTest {
 };
 
 TEST_F(AppCoreIntegrationTest, TheFirstFixedChoiceInstallsTheHelperAndQuittingHandsBack) {
-    FanModel model(client(binDirectory()), userDefaults(), {});
+    FanModel model(client(testing::binDirectory()), userDefaults(), {});
     QSignalSpy applied(&model, &FanModel::applied);
     model.select(Preset::max);
     ASSERT_TRUE(applied.wait(20'000));
@@ -57,7 +57,7 @@ TEST_F(AppCoreIntegrationTest, AHelperThatStillAnswersAnotherVersionIsReportedOn
 TEST_F(AppCoreIntegrationTest, AHelperOfAnotherVersionIsReplaced) {
     auto stale = client(bundleWithHelperOfVersion("2"));
     ensureInstalled(*stale);
-    auto current = client(binDirectory());
+    auto current = client(testing::binDirectory());
     EXPECT_EQ(ensureInstalled(*current), "");
     auto version = current->version();
     EXPECT_EQ(testing::awaitTask(version), "3");

@@ -1,5 +1,6 @@
 #include "fake_helper_connection.h"
 
+#include <QCoreApplication>
 #include <fstream>
 
 #include "ventoria/app/helper_error.h"
@@ -71,9 +72,12 @@ SentRequest FakeHelper::take() {
     return request;
 }
 
-void FakeHelper::failWaiting() {
+void FakeHelper::endWaiting() {
     auto requests = std::move(waiting);
     for (auto& request : requests) request.error(QStringLiteral("The test is over."));
+    // One pass resumes each request; the next lets its caller finish.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
 }
 
 void placeHelperPlist() {

@@ -56,8 +56,9 @@ class FakeHelper {
     std::function<void()> onInstall;
 
     SentRequest take();
-    // Fails every request still waiting, as a connection that goes away does.
-    void failWaiting();
+    // Fails every request still waiting, as a connection that goes away does, and lets the
+    // coroutines that sent them run to their end, so none is left suspended.
+    void endWaiting();
 };
 
 // Puts a launchd property list where an installed helper's would be.

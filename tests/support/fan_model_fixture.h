@@ -19,11 +19,7 @@ class FanModelFixture : public VirtualMacTest {
         : VirtualMacTest(profile) {}
 
     // Requests left unanswered end, so no coroutine is left suspended.
-    void TearDown() override {
-        helper.failWaiting();
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-    }
+    void TearDown() override { helper.endWaiting(); }
 
     QString defaultsPath() const {
         return QString::fromStdString((root.path() / "defaults.ini").string());

@@ -18,7 +18,6 @@ class InstalledHelperTest : public VirtualMacTest {
     std::filesystem::path bundleWithHelperOfVersion(const std::string& version);
     // A bundle holding only a copy of ventoriactl: the helper is missing from it.
     std::filesystem::path bundleWithoutHelper();
-    std::filesystem::path binDirectory() const { return VENTORIA_BIN_DIR; }
 
     bool forced();
     bool handedBack();

@@ -13,8 +13,12 @@ extern char** environ;
 
 namespace ventoria::testing {
 
+std::filesystem::path binDirectory() {
+    return VENTORIA_BIN_DIR;
+}
+
 std::string program(const std::string& name) {
-    return std::string(VENTORIA_BIN_DIR) + "/" + name;
+    return (binDirectory() / name).string();
 }
 
 ProcessResult run(const std::vector<std::string>& arguments) {

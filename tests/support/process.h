@@ -1,6 +1,7 @@
 #pragma once
 // Running the project's real programs from a test, as a user would from a shell.
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
@@ -14,7 +15,9 @@ struct ProcessResult {
     std::string err;
 };
 
-// The path of one of the project's programs in the build's bin directory.
+// The build's bin directory, where every program of the project stands.
+std::filesystem::path binDirectory();
+// The path of one of the project's programs in it.
 std::string program(const std::string& name);
 
 // Runs `arguments` (the first names the program) to completion and collects its output.
