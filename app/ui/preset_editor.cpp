@@ -207,12 +207,7 @@ void PresetEditorView::load(const app::CustomPercentages& draft,
                             const smart::SmartSettings& settings) {
     draft_ = draft;
     smart_ = settings;
-    for (auto* control : {balanced_, max_, minimumSlider_}) control->blockSignals(true);
-    balanced_->setValue(draft_.balanced);
-    max_->setValue(draft_.max);
-    minimumSlider_->setValue(static_cast<int>(std::clamp<std::int64_t>(smart_.minimum, 0, 100)));
-    for (auto* control : {balanced_, max_, minimumSlider_}) control->blockSignals(false);
-    refresh();
+    refresh();  // which also puts the sliders where the draft says
 }
 
 QSlider* PresetEditorView::slider(Preset preset) const {

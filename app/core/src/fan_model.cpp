@@ -39,11 +39,8 @@ QCoro::Task<> runApply(QPointer<FanModel> model, Preset preset, double fraction,
         model->setErrorMessage(std::nullopt);
     } catch (const Cancelled&) {
         // A newer choice is on its way.
-    } catch (const HelperError& error) {
-        if (!model) co_return;
-        model->setErrorMessage(error.description());
-        if (preset != Preset::automatic) model->setPreset(Preset::automatic);
     } catch (const std::exception& error) {
+        // A HelperError's what() is its description, the text the user reads.
         if (!model) co_return;
         model->setErrorMessage(QString::fromUtf8(error.what()));
         if (preset != Preset::automatic) model->setPreset(Preset::automatic);

@@ -48,10 +48,10 @@ class LocalSocketConnection final : public HelperConnection {
                 Qt::QueuedConnection);
             return true;
         }
-        auto id = nextId_++;
-        auto bytes = ipc::frame(
-            ipc::encodeRequest({id, request.message, request.fraction, request.settings}));
-        pending_.emplace(id, Pending{std::move(onReply), std::move(onError)});
+        auto numbered = request;
+        numbered.id = nextId_++;
+        auto bytes = ipc::frame(ipc::encodeRequest(numbered));
+        pending_.emplace(numbered.id, Pending{std::move(onReply), std::move(onError)});
         outbox_.append(reinterpret_cast<const char*>(bytes.data()),
                        static_cast<qsizetype>(bytes.size()));
         if (socket_->state() == QLocalSocket::ConnectedState) flush();
