@@ -1,12 +1,19 @@
 #include "ventoria/hardware/fan_reader.h"
 
 #include <algorithm>
-#include <limits>
+#include <cmath>
 
 #include "ventoria/hardware/smc_codec.h"
 #include "whole_number.h"
 
 namespace ventoria::hardware {
+namespace {
+
+constexpr const char* kFanCount = "FNum";
+constexpr const char* kForceMask = "FS! ";
+
+}  // namespace
+
 std::string fanKey(int id, const char* suffix) {
     return "F" + std::to_string(id) + suffix;
 }
@@ -23,8 +30,18 @@ std::optional<double> FanReader::value(const std::string& key) {
 }
 
 int FanReader::fanCount() {
-    auto count = wholeNumber(value("FNum").value_or(0));
-    return static_cast<int>(std::clamp<std::int64_t>(count, 0, std::numeric_limits<int>::max()));
+    return knownFanCount().value_or(0);
+}
+
+std::optional<int> FanReader::knownFanCount() {
+    try {
+        if (!smc_->findKey(kFanCount)) return 0;
+    } catch (const SMCError&) {
+        return std::nullopt;
+    }
+    auto count = value(kFanCount);
+    if (!count || !std::isfinite(*count) || *count < 0) return std::nullopt;
+    return static_cast<int>(std::min<double>(std::trunc(*count), kMaxFanCount));
 }
 
 std::vector<FanReading> FanReader::readings() {
@@ -43,16 +60,24 @@ std::optional<FanReading> FanReader::reading(int id) {
 }
 
 bool FanReader::isManual(int id) {
+    return mode(id).value_or(false);
+}
+
+std::optional<bool> FanReader::mode(int id) {
     auto modeKey = fanKey(id, "Md");
-    bool hasModeKey = true;
     try {
-        smc_->keyInfo(modeKey);
+        if (smc_->findKey(modeKey)) {
+            auto mode = value(modeKey);
+            if (!mode) return std::nullopt;
+            return *mode == 1.0;
+        }
+        if (!smc_->findKey(kForceMask)) return false;  // nothing can force this fan
     } catch (const SMCError&) {
-        hasModeKey = false;
+        return std::nullopt;
     }
-    if (hasModeKey) return value(modeKey) == 1.0;
-    auto mask = wholeNumber(value("FS! ").value_or(0));
-    return id >= 0 && id < 64 && ((mask >> id) & 1) != 0;
+    auto mask = value(kForceMask);
+    if (!mask) return std::nullopt;
+    return id >= 0 && id < 64 && ((wholeNumber(*mask) >> id) & 1) != 0;
 }
 
 }  // namespace ventoria::hardware

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "ventoria/hardware/smc_codec.h"
 #include "ventoria/hardware/smc_encode.h"
@@ -13,45 +14,60 @@ namespace {
 constexpr const char* kForceMask = "FS! ";
 constexpr const char* kForcedControl = "Ftst";
 
+bool plausibleSpeed(double rpm) {
+    return std::isfinite(rpm) && rpm >= 0 && rpm <= kMaxPlausibleRPM;
+}
+
 }  // namespace
+
+std::optional<double> fanTarget(std::optional<double> min, std::optional<double> max,
+                                double fraction) {
+    if (!min || !max || !plausibleSpeed(*min) || !plausibleSpeed(*max) || *max <= *min ||
+        !std::isfinite(fraction)) {
+        return std::nullopt;
+    }
+    return std::clamp(*max * fraction, *min, *max);
+}
 
 Fans::Fans(std::shared_ptr<SMC> smc) : FanReader(smc), smc_(std::move(smc)) {}
 
 void Fans::setMode(int id, bool manual) {
     auto modeKey = fanKey(id, "Md");
-    std::optional<KeyInfo> mode;
-    try {
-        mode = smc_->keyInfo(modeKey);
-    } catch (const SMCError&) {
-    }
-    if (mode) {
+    if (auto mode = smc_->findKey(modeKey)) {
         smc_->write(modeKey, encode(manual ? 1.0 : 0.0, mode->type, mode->size));
         return;
     }
-    KeyInfo mask;
-    try {
-        mask = smc_->keyInfo(kForceMask);
-    } catch (const SMCError&) {
-        return;  // neither key: the fan cannot be forced, and that is not an error
-    }
+    auto mask = smc_->findKey(kForceMask);
+    if (!mask) return;  // neither key: the fan cannot be forced, and that is not an error
     auto current = smc_->read(kForceMask);
     auto bits = wholeNumber(decode(current.bytes, current.info.type));
     if (id >= 0 && id < 64) {
         auto bit = std::int64_t{1} << id;
         bits = manual ? bits | bit : bits & ~bit;
     }
-    smc_->write(kForceMask, encode(static_cast<double>(bits), mask.type, mask.size));
+    smc_->write(kForceMask, encode(static_cast<double>(bits), mask->type, mask->size));
 }
 
-bool Fans::writeIfDifferent(const std::string& key, double wanted) {
-    auto current = value(key);
-    if (!current || std::abs(*current - wanted) < 1.0) return true;
+bool Fans::trySetMode(int id, bool manual) {
     try {
-        auto info = smc_->keyInfo(key);
-        smc_->write(key, encode(wanted, info.type, info.size));
+        setMode(id, manual);
+        return true;
     } catch (const SMCError&) {
+        return false;
     }
-    return false;
+}
+
+KeyUpdate Fans::update(const std::string& key, double wanted) {
+    try {
+        auto info = smc_->findKey(key);
+        if (!info) return KeyUpdate::unchanged;
+        auto current = value(key);
+        if (current && std::abs(*current - wanted) < 1.0) return KeyUpdate::unchanged;
+        smc_->write(key, encode(wanted, info->type, info->size));
+        return KeyUpdate::written;
+    } catch (const SMCError&) {
+        return KeyUpdate::failed;
+    }
 }
 
 bool Fans::apply(std::optional<double> fraction) {
@@ -59,44 +75,57 @@ bool Fans::apply(std::optional<double> fraction) {
 }
 
 bool Fans::force(double fraction) {
-    auto fans = readings();  // read everything before the first write
-    bool settled = writeIfDifferent(kForcedControl, 1.0);
-    for (const auto& fan : fans) {
-        // The fraction scales the maximum; it is not a position between minimum and maximum.
-        double target = std::min(fan.max, std::max(fan.min, fan.max * fraction));
-        if (!fan.manual) {
-            try {
-                setMode(fan.id, true);
-            } catch (const SMCError&) {
-            }
+    // Without the count there is no telling which fans there are: write nothing this time.
+    auto count = knownFanCount();
+    if (!count) return false;
+
+    struct Plan {
+        int id;
+        std::optional<double> target;  // nothing: the fan stays with the machine
+        std::optional<bool> manual;
+    };
+    std::vector<Plan> plans;  // everything is read before the first write
+    for (int id = 0; id < *count; ++id) {
+        plans.push_back(
+            {id, fanTarget(value(fanKey(id, "Mn")), value(fanKey(id, "Mx")), fraction), mode(id)});
+    }
+
+    bool settled = true;
+    if (std::any_of(plans.begin(), plans.end(), [](const Plan& plan) { return plan.target; })) {
+        settled = update(kForcedControl, 1.0) == KeyUpdate::unchanged;
+    }
+    for (const auto& plan : plans) {
+        if (!plan.target) {
+            if (plan.manual != false) settled = false;
+            if (plan.manual == true) trySetMode(plan.id, false);
+            continue;
+        }
+        if (plan.manual != true) {
+            trySetMode(plan.id, true);
             settled = false;
         }
-        auto targetKey = fanKey(fan.id, "Tg");
-        auto current = value(targetKey);
-        if (!current || std::abs(*current - target) < 1.0) continue;
-        settled = false;
-        try {
-            auto info = smc_->keyInfo(targetKey);
-            smc_->write(targetKey, encode(target, info.type, info.size));
-        } catch (const SMCError&) {
-        }
+        if (update(fanKey(plan.id, "Tg"), *plan.target) != KeyUpdate::unchanged) settled = false;
     }
     return settled;
 }
 
 bool Fans::release() {
-    auto fans = readings();
+    auto count = knownFanCount();
+    if (!count) return false;
+    bool allKnown = true;
     bool anyForced = false;
-    for (const auto& fan : fans) {
-        if (!fan.manual) continue;
-        anyForced = true;
-        try {
-            setMode(fan.id, false);
-        } catch (const SMCError&) {
+    for (int id = 0; id < *count; ++id) {
+        auto manual = mode(id);
+        if (!manual) {
+            allKnown = false;  // unknown is never taken for automatic
+        } else if (*manual) {
+            anyForced = true;
+            trySetMode(id, false);
         }
     }
-    // "Ftst" goes back only once no fan reports forced any more: one stage per call.
-    return anyForced ? false : writeIfDifferent(kForcedControl, 0.0);
+    // "Ftst" goes back only once every fan is known to be automatic: one stage per call.
+    if (anyForced || !allKnown) return false;
+    return update(kForcedControl, 0.0) == KeyUpdate::unchanged;
 }
 
 }  // namespace ventoria::hardware

@@ -45,6 +45,15 @@ KeyInfo SMCReader::keyInfo(const std::string& key) {
     return info;
 }
 
+std::optional<KeyInfo> SMCReader::findKey(const std::string& key) {
+    try {
+        return keyInfo(key);
+    } catch (const SMCError& error) {
+        if (error.kind() == SMCError::Case::keyNotFound) return std::nullopt;
+        throw;
+    }
+}
+
 KeyBytes SMCReader::read(const std::string& key) {
     auto info = keyInfo(key);
     SMCParam input;
@@ -64,9 +73,10 @@ std::vector<std::string> SMCReader::allKeys() {
     } catch (const SMCError&) {
         count = 0;
     }
-    // A count that is no number at all enumerates nothing.
+    // A count that is no number at all enumerates nothing; one beyond any real SMC stops at
+    // the most keys one could hold, so a bad count cannot wedge its caller for days.
     auto total = std::isfinite(count) && count > 0
-                     ? static_cast<std::uint64_t>(std::min(count, 4294967295.0))
+                     ? static_cast<std::uint64_t>(std::min<double>(count, kMaxKeyCount))
                      : 0;
     std::vector<std::string> keys;
     for (std::uint64_t index = 0; index < total; ++index) {

@@ -73,6 +73,9 @@ ThermalReading Thermals::sample() {
             chip_ = *chip_ + (*raw - *chip_) * alpha;
         }
         sampled_ = now;
+        chipMisses_ = 0;
+    } else {
+        ++chipMisses_;
     }
     return {chip_, hottest(chassisKeys_)};
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "ventoria/hardware/smc_codec.h"
 #include "virtual_mac_test.h"
 
@@ -9,6 +12,7 @@ namespace ventoria::hardware {
 namespace {
 
 using sim::FaultKind;
+using sim::VirtualMac;
 using testing::VirtualMacTest;
 
 class FansTest : public VirtualMacTest {
@@ -109,10 +113,10 @@ TEST_F(FansTest, AModeKeyRefusesForcingUntilForcedControlIsOn) {
 }
 
 TEST_F(FansTest, TheForcedControlSwitchIsWrittenOnlyWhenItDiffers) {
-    EXPECT_FALSE(fans.writeIfDifferent("Ftst", 1.0));
-    EXPECT_TRUE(fans.writeIfDifferent("Ftst", 1.0));
-    EXPECT_TRUE(fans.writeIfDifferent("Ftst", 1.5));
-    EXPECT_TRUE(fans.writeIfDifferent("NoKy", 1.0));
+    EXPECT_EQ(fans.update("Ftst", 1.0), KeyUpdate::written);
+    EXPECT_EQ(fans.update("Ftst", 1.0), KeyUpdate::unchanged);
+    EXPECT_EQ(fans.update("Ftst", 1.5), KeyUpdate::unchanged);
+    EXPECT_EQ(fans.update("NoKy", 1.0), KeyUpdate::unchanged);
     EXPECT_EQ(writes("Ftst"), 1u);
 }
 
@@ -131,9 +135,92 @@ TEST_F(FansTest, ControlNeverThrowsWhenTheSMCFails) {
     EXPECT_NO_THROW(fans.apply(std::nullopt));
 }
 
+TEST(FanTargets, LimitsThatAreNoSpeedsGiveNoTarget) {
+    EXPECT_EQ(fanTarget(1200, 5000, 0.5), 2500);
+    EXPECT_EQ(fanTarget(1200, 5000, 0.0), 1200);
+    EXPECT_EQ(fanTarget(1200, 5000, 1.0), 5000);
+    const double nan = std::nan("");
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::pair<std::optional<double>, std::optional<double>> nonsense[] = {
+        {std::nullopt, 5000}, {1200, std::nullopt}, {1200, -100}, {-1, 5000},  {1200, 1200},
+        {5000, 1200},         {nan, 5000},          {1200, nan},  {1200, inf}, {0, 2e6},
+    };
+    for (auto [min, max] : nonsense) {
+        EXPECT_EQ(fanTarget(min, max, 1.0), std::nullopt)
+            << min.value_or(-999) << "…" << max.value_or(-999);
+    }
+}
+
 TEST(FanKeys, NamesCarryTheFanNumberWithoutPadding) {
     EXPECT_EQ(fanKey(0, "Ac"), "F0Ac");
     EXPECT_EQ(fanKey(10, "Ac"), "F10Ac");
+}
+
+// Handing back is settled only when every fan the machine has is known to be automatic: what
+// cannot be read is "not yet", so the loop goes on and finishes once the fault clears.
+TEST_F(FansTest, HandingBackWaitsOutWhateverCannotBeRead) {
+    const std::pair<const char*, FaultKind> faults[] = {
+        {"FNum", FaultKind::missing}, {"FNum", FaultKind::kernel}, {"F0Md", FaultKind::missing},
+        {"F1Md", FaultKind::kernel},  {"Ftst", FaultKind::result},
+    };
+    for (auto [key, kind] : faults) {
+        fans.apply(0.7);  // forced, and every key looked up once
+        fault(key, kind, kind == FaultKind::kernel ? static_cast<int>(0xE00002BC) : 1);
+        for (int call = 0; call < 4; ++call) {
+            EXPECT_FALSE(fans.apply(std::nullopt)) << key << ": settled while unreadable";
+        }
+        fault(key, FaultKind::none);
+        bool settled = false;
+        for (int call = 0; call < 4 && !settled; ++call) settled = fans.apply(std::nullopt);
+        EXPECT_TRUE(settled) << key;
+        EXPECT_FALSE(forced(0) || forced(1)) << key;
+        EXPECT_EQ(machine().ftst, 0.0) << key;
+    }
+}
+
+TEST_F(FansTest, AnUnreadableModeKeepsForcedControlOn) {
+    fans.apply(0.7);
+    fault("F0Md", FaultKind::kernel, static_cast<int>(0xE00002BC));
+    fans.apply(std::nullopt);
+    fans.apply(std::nullopt);
+    EXPECT_FALSE(forced(1));
+    EXPECT_EQ(machine().ftst, 1.0);  // fan 0 may still be forced: the switch stays on
+}
+
+TEST_F(FansTest, HandingBackNeedsNoSpeedReading) {
+    fans.apply(0.7);
+    fault("F0Ac", FaultKind::missing);
+    fans.apply(std::nullopt);
+    EXPECT_FALSE(forced(0));
+}
+
+TEST_F(FansTest, AFanWithoutSensibleLimitsIsLeftToTheMachine) {
+    const std::pair<const char*, double> limits[] = {
+        {"F0Mx", -100}, {"F0Mx", 0}, {"F0Mx", 1000}, {"F0Mn", 9000}, {"F0Mx", std::nan("")}};
+    for (auto [key, value] : limits) {
+        // a fresh machine each time, so one bad limit does not linger into the next case
+        VirtualMac::create(root.path(), {sim::Profile::appleSilicon, sim::ClockMode::manual, 1});
+        fans.apply(1.0);
+        ASSERT_TRUE(forced(0));
+        setValue(key, value);
+        fans.apply(1.0);
+        EXPECT_FALSE(forced(0)) << key << " " << value;  // handed back, not driven to 0 rpm
+        EXPECT_TRUE(forced(1)) << key << " " << value;
+        EXPECT_EQ(target(1), 6200) << key << " " << value;
+        auto writtenTarget = smc->read("F0Tg");
+        EXPECT_FALSE(std::isnan(decode(writtenTarget.bytes, writtenTarget.info.type)));
+    }
+    fault("F1Mx", FaultKind::missing);  // unreadable is no better than nonsense
+    fans.apply(1.0);
+    EXPECT_FALSE(forced(1));
+}
+
+TEST_F(FansTest, ACountBeyondTheFanKeysIsClamped) {
+    setValue("FNum", 255);
+    EXPECT_EQ(fans.fanCount(), kMaxFanCount);
+    EXPECT_EQ(fans.readings().size(), 2u);  // only the fans whose keys exist
+    EXPECT_FALSE(fans.apply(0.5));
+    EXPECT_TRUE(forced(0));
 }
 
 class MaskFansTest : public FansTest {

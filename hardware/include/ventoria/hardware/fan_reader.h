@@ -10,6 +10,9 @@
 
 namespace ventoria::hardware {
 
+// Fan keys exist for ids 0 to 9 only; a larger count is the SMC's nonsense, not more fans.
+inline constexpr int kMaxFanCount = 10;
+
 struct FanReading {
     int id = 0;         // counting from 0; the number in the fan's key names
     double actual = 0;  // rpm
@@ -27,13 +30,20 @@ class FanReader {
   public:
     explicit FanReader(std::shared_ptr<SMCReader> smc);
 
-    // The number of fans; 0 when "FNum" cannot be read. Never throws.
+    // The number of fans, 0 to kMaxFanCount; 0 when "FNum" cannot be read. Never throws.
     int fanCount();
+    // The number of fans as far as it is known: nothing when "FNum" exists but cannot be read
+    // or holds no sensible count; 0 on a machine without the key. Never throws.
+    std::optional<int> knownFanCount();
     // A reading per fan in ascending id; a fan whose speed cannot be read is left out.
     std::vector<FanReading> readings();
     std::optional<FanReading> reading(int id);
-    // Forced by its own mode key, or else by its bit in the "FS! " mask. Never throws.
+    // Forced by its own mode key, or else by its bit in the "FS! " mask; false when unknown.
+    // Never throws.
     bool isManual(int id);
+    // Forced (true) or automatic (false), or nothing when the mode cannot be read. A fan with
+    // neither key cannot be forced and is automatic. Never throws.
+    std::optional<bool> mode(int id);
 
   protected:
     // The decoded value of `key`, or nothing when it cannot be read.

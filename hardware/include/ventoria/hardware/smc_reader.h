@@ -15,6 +15,9 @@
 
 namespace ventoria::hardware {
 
+// Real SMCs hold a few thousand keys; "#KEY" claiming more is not believed.
+inline constexpr std::uint32_t kMaxKeyCount = 8192;
+
 struct KeyInfo {
     std::uint32_t size = 0;
     std::string type;  // four characters, blanks included ("flt ", "ui8 ")
@@ -38,9 +41,13 @@ class SMCReader {
     // The key's size and type. Cached after the first success; a failure is tried afresh
     // next time. Throws SMCError.
     KeyInfo keyInfo(const std::string& key);
+    // keyInfo, with absence as a value: nothing when the SMC has no such key. Any other failure
+    // throws SMCError, so a key that merely failed to answer is never taken for a missing one.
+    std::optional<KeyInfo> findKey(const std::string& key);
     // The key's bytes, read through keyInfo. Throws SMCError.
     KeyBytes read(const std::string& key);
-    // Every key name in index order; keys whose lookup fails are left out. Never throws.
+    // Every key name in index order, at most kMaxKeyCount of them; keys whose lookup fails are
+    // left out. Never throws.
     std::vector<std::string> allKeys();
     // The name of the key at `index`, or nothing on any failure. Never throws.
     std::optional<std::string> keyAt(std::uint32_t index);

@@ -40,6 +40,9 @@ class Thermals {
     std::optional<double> hottest(const std::vector<std::string>& keys);
     // The system's thermal pressure level; 0 when it cannot be read.
     int pressureLevel();
+    // How many samples in a row, up to the latest, read no plausible chip temperature: the
+    // chip value they reported is that much older than it looks.
+    int chipMisses() const { return chipMisses_; }
 
     const std::vector<std::string>& chipKeys() const { return chipKeys_; }
     const std::vector<std::string>& chassisKeys() const { return chassisKeys_; }
@@ -52,6 +55,7 @@ class Thermals {
     std::optional<double> chip_;
     std::optional<platform::MachineClock::time_point> sampled_;
     int pressureToken_ = -1;
+    int chipMisses_ = 0;
 };
 
 }  // namespace ventoria::hardware

@@ -1,6 +1,8 @@
 #pragma once
 // Commanding the fans. Control is written to be called again and again on a timer: it writes
 // only what differs from what the SMC holds and says whether anything had to be written.
+// What cannot be read is never taken for what is wanted: an unknown mode is not "automatic",
+// an unknown limit gives no target.
 
 #include <memory>
 #include <optional>
@@ -11,6 +13,23 @@
 
 namespace ventoria::hardware {
 
+// What one "read, compare, write" step of a key did.
+enum class KeyUpdate {
+    unchanged,  // the key already held the value (to within 1.0), or the machine has no such key
+    written,    // the value was written
+    failed,     // the key could not be read or written, so what it holds is unknown
+};
+
+// No fan spins this fast; a larger maximum is the SMC's nonsense.
+inline constexpr double kMaxPlausibleRPM = 100'000;
+
+// The target for `fraction` of a fan's maximum, never below its minimum: the fraction scales
+// the maximum, it is not a position between minimum and maximum. Nothing when the limits are
+// no speeds a fan could have (unread, not finite, negative, or a maximum not above the
+// minimum): such a fan is left to the machine.
+std::optional<double> fanTarget(std::optional<double> min, std::optional<double> max,
+                                double fraction);
+
 class Fans : public FanReader {
   public:
     explicit Fans(std::shared_ptr<SMC> smc);
@@ -18,17 +37,20 @@ class Fans : public FanReader {
     // Forces one fan (manual) or hands it back, through its mode key or else the "FS! " mask;
     // writes even when nothing changes. Without either key it does nothing. Throws SMCError.
     void setMode(int id, bool manual);
-    // Writes `value` unless the key is unreadable or already within 1.0 of it. True when
-    // nothing was written. Never throws.
-    bool writeIfDifferent(const std::string& key, double value);
-    // One control step. A fraction forces every fan to that share of its maximum (never
-    // below its minimum); nothing hands every fan back, one stage per call. True when the
-    // hardware already was as requested and nothing was written. Never throws.
+    // Writes `value` to `key` unless the key already holds it to within 1.0. A key that cannot
+    // be read is written all the same. Never throws.
+    KeyUpdate update(const std::string& key, double value);
+    // One control step. A fraction (0…1) forces every fan with sensible limits to that share
+    // of its maximum and hands the others back; nothing hands every fan back, one stage per
+    // call. True (settled) only when every fan the machine has was read and already was as
+    // requested, so nothing was written. Never throws.
     bool apply(std::optional<double> fraction);
 
   private:
     bool force(double fraction);
     bool release();
+    // setMode for a control step, where a refusal only means "not settled yet".
+    bool trySetMode(int id, bool manual);
 
     std::shared_ptr<SMC> smc_;
 };
