@@ -202,6 +202,7 @@ void buildMachine(MachineState& state, const CreateOptions& options) {
     state.fanCount = 0;
     for (auto& fan : state.fans) fan = FanState{};
     state.latencyMicros = 0;
+    state.detached = false;
     state.calls = CallCounters{};
     state.indexFault = IndexFault{};
     state.display = Display{};

@@ -45,10 +45,11 @@ bool usable(const MachineState* state) {
 void publish(const std::filesystem::path& path, const CreateOptions& options, bool replace) {
     auto temporary = path;
     temporary += ".new." + std::to_string(getpid()) + "." + std::to_string(std::random_device{}());
-    int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // The helper runs as root, the application as the user who owns the machine: nobody else
+    // may change it.
+    int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) fail("cannot create", temporary);
-    // The helper runs as root and the application as the user: both must open the machine.
-    fchmod(fd, 0666);
+    fchmod(fd, 0644);
     if (ftruncate(fd, sizeof(MachineState)) != 0) {
         ::close(fd);
         fail("cannot size", temporary);

@@ -1,5 +1,8 @@
 #include "ventoria/sim/virtual_mac.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -188,13 +191,29 @@ std::filesystem::path VirtualMac::statePath(const std::filesystem::path& systemR
     return systemRoot / "VirtualMac" / "smc.state";
 }
 
+namespace {
+
+// The machine's console, whose owner is the user logged in at it: whoever created the machine.
+void provideConsole(const std::filesystem::path& systemRoot, bool recreate) {
+    auto console = systemRoot / "dev" / "console";
+    std::error_code ignored;
+    std::filesystem::create_directories(console.parent_path(), ignored);
+    if (recreate) std::filesystem::remove(console, ignored);
+    int fd = ::open(console.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0) ::close(fd);
+}
+
+}  // namespace
+
 std::shared_ptr<VirtualMac> VirtualMac::open(const std::filesystem::path& systemRoot) {
+    provideConsole(systemRoot, false);
     auto mapping = mapState(statePath(systemRoot), CreateOptions{});
     return std::shared_ptr<VirtualMac>(new VirtualMac(mapping.fd, mapping.state));
 }
 
 std::shared_ptr<VirtualMac> VirtualMac::create(const std::filesystem::path& systemRoot,
                                                const CreateOptions& options) {
+    provideConsole(systemRoot, true);
     auto mapping = mapState(statePath(systemRoot), options);
     auto mac = std::shared_ptr<VirtualMac>(new VirtualMac(mapping.fd, mapping.state));
     Locked machine(*mac);
@@ -210,7 +229,7 @@ VirtualMac::~VirtualMac() {
 
 bool VirtualMac::hasSMCService() {
     Locked machine(*this);
-    return machine->profile != Profile::noSMC;
+    return machine->profile != Profile::noSMC && !machine->detached;
 }
 
 std::int32_t VirtualMac::call(std::uint32_t selector, const void* input, std::size_t inputSize,
@@ -225,6 +244,7 @@ std::int32_t VirtualMac::call(std::uint32_t selector, const void* input, std::si
     Outcome outcome;
     {
         Locked machine(*this);
+        if (machine->detached) return kKernelNoDevice;
         outcome = serve(*machine, machine.nanos, in, out);
     }
     if (outcome.kernel != 0) return outcome.kernel;
@@ -341,6 +361,11 @@ void VirtualMac::setLatency(std::uint32_t micros) {
     machine->latencyMicros = micros;
 }
 
+void VirtualMac::setDetached(bool detached) {
+    Locked machine(*this);
+    machine->detached = detached;
+}
+
 void VirtualMac::resetCounters() {
     Locked machine(*this);
     machine->calls = CallCounters{};
@@ -378,6 +403,7 @@ Snapshot VirtualMac::snapshot() {
     shot.load = appliedLoad(*machine, machine.nanos);
     shot.loadWave = machine->loadWave;
     shot.latencyMicros = machine->latencyMicros;
+    shot.detached = machine->detached;
     shot.calls = machine->calls;
     shot.keyCount = machine->keyCount;
     shot.display = machine->display;

@@ -143,6 +143,11 @@ int main(int argc, char** argv) {
     auto* latencyCommand = app.add_subcommand("latency", "Delay every SMC call");
     latencyCommand->add_option("MICROSECONDS", latency)->required();
 
+    auto* service = app.add_subcommand("smc", "Take the AppleSMC service away, or bring it back");
+    service->add_subcommand("detach", "Every SMC call fails, and no new connection finds it");
+    service->add_subcommand("attach", "The service answers again");
+    service->require_subcommand(1);
+
     auto* counters = app.add_subcommand("counters", "Reset the call and write counters");
     counters->add_subcommand("reset", "Set every counter to 0")->required();
     counters->require_subcommand(1);
@@ -205,6 +210,8 @@ int main(int argc, char** argv) {
             mac->setFault(key.starts_with("#") ? key : fourChars(key), parseFault(fault));
         } else if (latencyCommand->parsed()) {
             mac->setLatency(latency);
+        } else if (service->parsed()) {
+            mac->setDetached(service->got_subcommand("detach"));
         } else if (counters->parsed()) {
             mac->resetCounters();
         } else if (display->parsed()) {

@@ -39,6 +39,7 @@ nlohmann::json snapshotJson(const Snapshot& shot) {
             {"load", shot.load},
             {"loadWave", shot.loadWave},
             {"latency", shot.latencyMicros},
+            {"detached", shot.detached},
             {"calls",
              {{"readKeyInfo", shot.calls.readKeyInfo},
               {"readBytes", shot.calls.readBytes},
@@ -81,6 +82,7 @@ std::string snapshotText(const Snapshot& shot) {
         << ", writeBytes " << shot.calls.writeBytes << ", keyAtIndex " << shot.calls.keyAtIndex
         << "\n";
     if (shot.latencyMicros) out << "Latency " << shot.latencyMicros << " µs per call\n";
+    if (shot.detached) out << "The AppleSMC service is detached: every call fails\n";
     if (shot.display.notchWidth > 0) {
         out << "Display: notch " << shot.display.notchWidth << "×" << shot.display.notchHeight
             << "\n";

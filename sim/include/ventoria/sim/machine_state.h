@@ -10,7 +10,7 @@
 namespace ventoria::sim {
 
 inline constexpr std::uint32_t kStateMagic = 0x56'4D'41'43;  // "VMAC"
-inline constexpr std::uint32_t kStateLayoutVersion = 1;
+inline constexpr std::uint32_t kStateLayoutVersion = 2;
 inline constexpr std::size_t kMaxKeys = 1024;
 inline constexpr std::size_t kMaxFans = 8;
 inline constexpr std::size_t kKeyDataSize = 32;
@@ -108,6 +108,7 @@ struct MachineState {
     FanState fans[kMaxFans];
 
     std::uint32_t latencyMicros = 0;
+    bool detached = false;  // the AppleSMC service has gone away: every call fails
     CallCounters calls;
     IndexFault indexFault;
     Display display;

@@ -33,6 +33,7 @@ inline constexpr std::uint8_t kResultIndexRange = 0xB8;
 inline constexpr std::int32_t kKernelBadArgument = static_cast<std::int32_t>(0xE00002C2);
 inline constexpr std::int32_t kKernelUnsupported = static_cast<std::int32_t>(0xE00002C7);
 inline constexpr std::int32_t kKernelNotOpen = static_cast<std::int32_t>(0xE00002CD);
+inline constexpr std::int32_t kKernelNoDevice = static_cast<std::int32_t>(0xE00002C0);
 
 inline constexpr std::uint32_t kStructSelector = 2;
 inline constexpr std::size_t kParamSize = 80;
@@ -64,6 +65,7 @@ struct Snapshot {
     double load = 0;  // percent, as applied now
     bool loadWave = false;
     std::uint32_t latencyMicros = 0;
+    bool detached = false;
     CallCounters calls;
     std::map<std::string, std::uint64_t> writes;  // keys written at least once
     std::size_t keyCount = 0;
@@ -117,6 +119,9 @@ class VirtualMac {
                 const std::vector<std::uint8_t>& bytes);
     void setFault(const std::string& key, Fault fault);  // "#N" faults keyAtIndex N
     void setLatency(std::uint32_t micros);
+    // Takes the AppleSMC service away (nobody finds it, every call on an open connection fails
+    // with "no device") or brings it back, as a kernel service that terminates and returns.
+    void setDetached(bool detached);
     void resetCounters();
     void setDisplay(Display display);
 
