@@ -1,0 +1,18 @@
+#pragma once
+// Who is at the other end of a local socket, and who sits at the machine.
+
+#include <sys/types.h>
+
+#include <optional>
+
+namespace ventoria::platform {
+
+// The effective user id of the process at the other end of the connected Unix-domain socket
+// `fd`, as the kernel recorded it; nothing when the system cannot tell.
+std::optional<uid_t> peerUser(int fd);
+
+// The user logged in at the machine's console: the owner of /dev/console under the system
+// root (root while nobody is logged in); nothing when it cannot be read.
+std::optional<uid_t> consoleUser();
+
+}  // namespace ventoria::platform
