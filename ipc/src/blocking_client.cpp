@@ -1,23 +1,45 @@
 #include "ventoria/ipc/blocking_client.h"
 
-#include <asio/read.hpp>
 #include <asio/write.hpp>
 
 namespace ventoria::ipc {
+namespace {
 
-BlockingClient::BlockingClient(const std::filesystem::path& path) : socket_(io_) {
+const char* kNoAnswer = "the helper did not answer in time";
+
+}  // namespace
+
+BlockingClient::BlockingClient(const std::filesystem::path& path, std::chrono::milliseconds timeout)
+    : socket_(io_), timeout_(timeout) {
     asio::error_code error;
-    socket_.connect(asio::local::stream_protocol::endpoint(path.string()), error);
+    socket_.async_connect(asio::local::stream_protocol::endpoint(path.string()),
+                          [&error](const asio::error_code& outcome) { error = outcome; });
+    if (!finish(std::chrono::steady_clock::now() + timeout_)) throw ConnectionError(kNoAnswer);
     if (error) {
         throw ConnectionError("cannot reach the helper at " + path.string() + ": " +
                               error.message());
     }
 }
 
+bool BlockingClient::finish(std::chrono::steady_clock::time_point deadline) {
+    io_.restart();
+    io_.run_until(deadline);
+    if (io_.stopped()) return true;  // nothing left to do: the operation completed
+    asio::error_code ignored;
+    socket_.close(ignored);
+    io_.restart();
+    io_.run();  // lets the abandoned operation's handler see its cancellation
+    return false;
+}
+
 std::optional<std::string> BlockingClient::call(Request request) {
     request.id = nextId_++;
+    auto deadline = std::chrono::steady_clock::now() + timeout_;
+    auto bytes = frame(encodeRequest(request));
     asio::error_code error;
-    asio::write(socket_, asio::buffer(frame(encodeRequest(request))), error);
+    asio::async_write(socket_, asio::buffer(bytes),
+                      [&error](const asio::error_code& outcome, std::size_t) { error = outcome; });
+    if (!finish(deadline)) throw ConnectionError(kNoAnswer);
     if (error) throw ConnectionError("the helper closed the connection: " + error.message());
     for (;;) {
         while (auto payload = reader_.next()) {
@@ -26,7 +48,13 @@ std::optional<std::string> BlockingClient::call(Request request) {
             if (reply->id == request.id) return reply->value;
         }
         std::uint8_t buffer[4096];
-        auto count = socket_.read_some(asio::buffer(buffer), error);
+        std::size_t count = 0;
+        socket_.async_read_some(asio::buffer(buffer),
+                                [&](const asio::error_code& outcome, std::size_t read) {
+                                    error = outcome;
+                                    count = read;
+                                });
+        if (!finish(deadline)) throw ConnectionError(kNoAnswer);
         if (error) throw ConnectionError("the helper closed the connection: " + error.message());
         if (!reader_.feed(std::span(buffer, count))) {
             throw ConnectionError("the helper sent a broken frame");

@@ -2,40 +2,69 @@
 
 #include <array>
 #include <asio/local/stream_protocol.hpp>
+#include <asio/steady_timer.hpp>
 #include <asio/strand.hpp>
+#include <chrono>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "ventoria/ipc/fan_helper_protocol.h"
 #include "ventoria/ipc/framing.h"
-#include "ventoria/ipc/listener.h"
 #include "ventoria/ipc/messages.h"
 
 namespace ventoria::ipc {
 
+// Requests of one connection that may be read but not yet answered and written; past them
+// the connection stops reading until replies have gone out.
+inline constexpr std::size_t kMaxUnansweredRequests = 16;
+// How long a peer may leave a frame half sent, or leave our replies unread, before it is
+// taken for gone.
+inline constexpr std::chrono::seconds kPeerStallLimit{5};
+
 // One client's connection. Its strand orders its own reads, writes and closing; requests go to
-// the protocol, whose replies come back from any thread.
+// the protocol, whose replies come back from any thread. A peer that closes its sending side
+// still gets the replies to what it sent, then the connection ends.
 class Connection : public std::enable_shared_from_this<Connection> {
   public:
-    Connection(asio::local::stream_protocol::socket socket, Listener& listener);
+    using Closed = std::function<void(const std::shared_ptr<Connection>&)>;
+
+    // `closed` runs once, on the connection's strand, when the connection ends for any reason.
+    Connection(asio::local::stream_protocol::socket socket, FanHelperProtocol& protocol,
+               Closed closed);
 
     void start();
     void close();
 
   private:
-    void readHeader();
-    void readPayload(std::uint32_t size);
+    void read();
+    void takeRequests();
     void dispatch(const Request& request);
     void send(std::vector<std::uint8_t> bytes);
     void writeNext();
+    void watchPartialFrame();
+    void finishIfDrained();
+    std::size_t unanswered() const { return dispatched_ + outbox_.size(); }
 
     asio::strand<asio::any_io_executor> strand_;
     asio::local::stream_protocol::socket socket_;
-    Listener& listener_;
-    std::array<std::uint8_t, kFrameHeaderSize> header_{};
-    std::vector<std::uint8_t> payload_;
+    FanHelperProtocol& protocol_;
+    Closed closed_;
+    std::array<std::uint8_t, 4096> incoming_{};
+    FrameReader frames_;
+    std::size_t dispatched_ = 0;  // requests handed to the protocol, not yet answered
+    // Replies waiting to be written; the front one is being written while it is not empty,
+    // and stays alive until that write has finished, even if the connection closes meanwhile.
     std::deque<std::vector<std::uint8_t>> outbox_;
-    bool closed_ = false;
+    asio::steady_timer partialFrame_;
+    asio::steady_timer unreadReply_;
+    std::uint64_t watchedFrame_ = 0;  // frames completed when the partial-frame watch began
+    std::uint64_t written_ = 0;       // writes finished, so a stale unread-reply watch knows
+    bool watching_ = false;
+    bool reading_ = false;
+    bool peerDone_ = false;  // the peer closed its sending side
+    bool ended_ = false;
 };
 
 }  // namespace ventoria::ipc

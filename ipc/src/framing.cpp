@@ -36,6 +36,7 @@ bool FrameReader::feed(std::span<const std::uint8_t> bytes) {
         if (buffer_.size() - used - kFrameHeaderSize < *size) break;
         auto start = buffer_.begin() + static_cast<std::ptrdiff_t>(used + kFrameHeaderSize);
         ready_.emplace_back(start, start + *size);
+        ++completed_;
         used += kFrameHeaderSize + *size;
     }
     buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(used));

@@ -3,8 +3,11 @@
 #include <sys/stat.h>
 
 #include <asio/steady_timer.hpp>
+#include <iostream>
+#include <string>
 
 #include "connection.h"
+#include "ventoria/platform/peer_identity.h"
 
 namespace ventoria::ipc {
 namespace {
@@ -25,10 +28,15 @@ void clearStaleSocket(asio::io_context& io, const std::filesystem::path& path) {
     std::filesystem::remove(path);
 }
 
+std::string describe(std::optional<uid_t> peer) {
+    return peer ? "user " + std::to_string(*peer) : std::string("a user the system cannot name");
+}
+
 }  // namespace
 
-Listener::Listener(asio::io_context& io, FanHelperProtocol& protocol, ConnectionDelegate& delegate)
-    : io_(io), protocol_(protocol), delegate_(delegate), acceptor_(io) {}
+Listener::Listener(asio::io_context& io, FanHelperProtocol& protocol, ConnectionDelegate& delegate,
+                   Admission admit)
+    : io_(io), protocol_(protocol), delegate_(delegate), admit_(std::move(admit)), acceptor_(io) {}
 
 Listener::~Listener() {
     stop();
@@ -40,7 +48,7 @@ void Listener::start(const std::filesystem::path& path) {
     stream_protocol::endpoint endpoint(path.string());
     acceptor_.open(endpoint.protocol());
     acceptor_.bind(endpoint);
-    // The helper runs as root; the application that talks to it does not.
+    // Anyone may knock: who gets in is decided from the peer's credentials at accept.
     ::chmod(path.c_str(), 0666);
     acceptor_.listen();
     path_ = path;
@@ -50,24 +58,42 @@ void Listener::start(const std::filesystem::path& path) {
 void Listener::accept() {
     acceptor_.async_accept([this](const asio::error_code& error, stream_protocol::socket socket) {
         if (error == asio::error::operation_aborted) return;
-        if (!error) {
-            auto connection = std::make_shared<Connection>(std::move(socket), *this);
-            {
-                std::lock_guard lock(mutex_);
-                if (stopped_) return;
-                connections_.insert(connection);
-            }
-            delegate_.connectionAccepted();
-            connection->start();
-        }
         if (error) {
             // Out of descriptors or the like: breathe before trying again rather than spin.
             auto pause = std::make_shared<asio::steady_timer>(io_, std::chrono::milliseconds(100));
             pause->async_wait([this, pause](const asio::error_code&) { accept(); });
             return;
         }
+        admit(std::move(socket));
         accept();
     });
+}
+
+void Listener::admit(stream_protocol::socket socket) {
+    // Refused peers are closed (as `socket` goes) before a byte of theirs is read.
+    auto peer = platform::peerUser(socket.native_handle());
+    if (!admit_(peer)) {
+        std::cerr << "VentoriaHelper: refused a connection from " << describe(peer) << "\n";
+        return;
+    }
+    std::shared_ptr<Connection> connection;
+    {
+        std::lock_guard lock(mutex_);
+        if (stopped_) return;
+        if (connections_.size() >= kMaxConnections) {
+            std::cerr << "VentoriaHelper: refused a connection from " << describe(peer) << ": "
+                      << kMaxConnections << " are open already\n";
+            return;
+        }
+        connection = std::make_shared<Connection>(
+            std::move(socket), protocol_, [this](const std::shared_ptr<Connection>& closed) {
+                delegate_.connectionInvalidated();
+                forget(closed);
+            });
+        connections_.insert(connection);
+    }
+    delegate_.connectionAccepted();
+    connection->start();
 }
 
 void Listener::forget(const std::shared_ptr<Connection>& connection) {

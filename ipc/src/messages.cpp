@@ -3,6 +3,8 @@
 #include <array>
 #include <nlohmann/json.hpp>
 
+#include "message_pack_shape.h"
+
 namespace ventoria::ipc {
 namespace {
 
@@ -16,7 +18,12 @@ constexpr std::array<std::pair<Message, std::string_view>, 5> kSelectors = {{
     {Message::setAuto, "setAutoWithReply:"},
 }};
 
+// A request is a map holding an arguments array; a reply is a flat map. Nothing deeper is ever
+// meant, and the parser below recurses once per level.
+constexpr int kMaxNesting = 2;
+
 std::optional<json> parse(std::span<const std::uint8_t> payload) {
+    if (!shallowMessagePack(payload, kMaxNesting)) return std::nullopt;
     json document = json::from_msgpack(payload.begin(), payload.end(), true, false);
     if (document.is_discarded() || !document.is_object()) return std::nullopt;
     return document;

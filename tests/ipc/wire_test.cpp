@@ -37,6 +37,27 @@ TEST(Framing, EmptyAndOversizedFramesBreakTheStream) {
               static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)}));
 }
 
+// The cap is what a peer may rely on: 8 KiB of payload, not a byte more.
+TEST(Framing, AFrameMayCarryEightKibibytes) {
+    FrameReader largest;
+    EXPECT_TRUE(largest.feed(frame(Bytes(8192, 1))));
+    EXPECT_EQ(largest.next(), Bytes(8192, 1));
+    FrameReader larger;
+    EXPECT_FALSE(larger.feed(Bytes{0, 0, 0x20, 0x01}));
+}
+
+TEST(Framing, APartialFrameIsToldApartFromAWaitingOne) {
+    FrameReader reader;
+    auto framed = frame(Bytes{1, 2, 3});
+    EXPECT_TRUE(reader.feed(std::span(framed.data(), 5)));
+    EXPECT_TRUE(reader.partial());
+    EXPECT_FALSE(reader.hasPayload());
+    EXPECT_TRUE(reader.feed(std::span(framed.data() + 5, framed.size() - 5)));
+    EXPECT_FALSE(reader.partial());
+    EXPECT_TRUE(reader.hasPayload());
+    EXPECT_EQ(reader.completed(), 1u);
+}
+
 TEST(Messages, RequestsRoundTripWithExactArguments) {
     Request fraction{7, Message::setFraction, std::nan(""), {}};
     auto decoded = decodeRequest(encodeRequest(fraction));
@@ -69,6 +90,35 @@ TEST(Messages, AnythingButAWellFormedKnownRequestIsRefused) {
     EXPECT_FALSE(decodeRequest(pack({{"id", 1}, {"call", "setAutoWithReply:"}, {"args", {1}}})));
     EXPECT_FALSE(decodeRequest(pack({1, 2, 3})));
     EXPECT_TRUE(decodeRequest(pack({{"id", 1}, {"call", "setFraction:reply:"}, {"args", {1}}})));
+}
+
+// Nesting is refused before the recursive parser sees it, so no message chooses the depth of
+// the reader's stack; a request's own two levels, and a string of any content, still pass.
+TEST(Messages, DeepNestingIsRefusedWithoutRecursion) {
+    Bytes deep(65535, 0x91);
+    deep.push_back(0xC0);
+    EXPECT_FALSE(decodeRequest(deep));
+    EXPECT_FALSE(decodeReply(deep));
+
+    using nlohmann::json;
+    auto request = [](const json& args) {
+        return json::to_msgpack({{"id", 1}, {"call", "setFraction:reply:"}, {"args", args}});
+    };
+    EXPECT_TRUE(decodeRequest(request({0.5})));
+    EXPECT_FALSE(decodeRequest(request(json::array({json::array({0.5})}))));
+    EXPECT_FALSE(decodeRequest(request({{{"a", 1}}})));
+    std::string lookalike(600, '\x91');
+    EXPECT_TRUE(decodeRequest(encodeRequest({2, Message::setSmart, 0, lookalike})));
+
+    auto valid = request({0.5});
+    for (std::size_t cut = 0; cut < valid.size(); ++cut) {
+        EXPECT_FALSE(decodeRequest(std::span(valid.data(), cut))) << cut;
+    }
+    auto trailing = valid;
+    trailing.push_back(0xC0);
+    EXPECT_FALSE(decodeRequest(trailing));
+    // A count larger than the bytes that follow could never be met.
+    EXPECT_FALSE(decodeRequest(Bytes{0xDD, 0xFF, 0xFF, 0xFF, 0xFF, 0xC0}));
 }
 
 TEST(Messages, RepliesCarryTextDataOrNothing) {

@@ -30,7 +30,7 @@ class OtherVersion final : public ventoria::ipc::FanHelperProtocol,
 int main() {
     asio::io_context io;
     OtherVersion helper;
-    ventoria::ipc::Listener listener(io, helper, helper);
+    ventoria::ipc::Listener listener(io, helper, helper, [](auto) { return true; });
     listener.start(ventoria::ipc::socketPath());
     asio::signal_set signals(io, SIGTERM, SIGINT);
     signals.async_wait([&](const asio::error_code&, int) {

@@ -4,6 +4,9 @@
 #include <QLocalSocket>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
 #include <map>
 
 #include "ventoria/app/helper_connection.h"
@@ -12,6 +15,8 @@
 
 namespace ventoria::app {
 namespace {
+
+using Deadline = std::chrono::steady_clock::time_point;
 
 QString serviceGone() {
     return QStringLiteral("The connection to service named %1 was invalidated.")
@@ -28,6 +33,8 @@ class LocalSocketConnection final : public HelperConnection {
                          [this](QLocalSocket::LocalSocketError) { end(describe()); });
         QObject::connect(socket_, &QLocalSocket::disconnected, socket_,
                          [this] { end(serviceGone()); });
+        watchdog_->setSingleShot(true);
+        QObject::connect(watchdog_, &QTimer::timeout, socket_, [this] { checkDeadlines(); });
         socket_->connectToServer(QString::fromStdString(ipc::socketPath().string()));
     }
 
@@ -51,7 +58,10 @@ class LocalSocketConnection final : public HelperConnection {
         auto numbered = request;
         numbered.id = nextId_++;
         auto bytes = ipc::frame(ipc::encodeRequest(numbered));
-        pending_.emplace(numbered.id, Pending{std::move(onReply), std::move(onError)});
+        pending_.emplace(numbered.id,
+                         Pending{std::move(onReply), std::move(onError),
+                                 std::chrono::steady_clock::now() + ipc::kHelperTimeout});
+        watch();
         outbox_.append(reinterpret_cast<const char*>(bytes.data()),
                        static_cast<qsizetype>(bytes.size()));
         if (socket_->state() == QLocalSocket::ConnectedState) flush();
@@ -64,7 +74,31 @@ class LocalSocketConnection final : public HelperConnection {
     struct Pending {
         ReplyHandler onReply;
         ErrorHandler onError;
+        Deadline deadline;
     };
+
+    // The watchdog wakes at the earliest deadline of the requests still out.
+    void watch() {
+        if (pending_.empty()) return watchdog_->stop();
+        auto earliest = std::min_element(pending_.begin(), pending_.end(), [](auto& a, auto& b) {
+                            return a.second.deadline < b.second.deadline;
+                        })->second.deadline;
+        auto wait = std::chrono::ceil<std::chrono::milliseconds>(earliest -
+                                                                 std::chrono::steady_clock::now());
+        watchdog_->start(std::max(wait, std::chrono::milliseconds(0)));
+    }
+
+    // A helper that leaves a request unanswered this long is stuck: the connection ends, so
+    // the next request starts afresh, and the helper counts this client out.
+    void checkDeadlines() {
+        auto now = std::chrono::steady_clock::now();
+        for (const auto& [id, request] : pending_) {
+            if (request.deadline <= now) {
+                return end(QStringLiteral("The helper did not answer in time."));
+            }
+        }
+        watch();
+    }
 
     QString describe() const {
         switch (socket_->error()) {
@@ -97,6 +131,7 @@ class LocalSocketConnection final : public HelperConnection {
             if (it == pending_.end()) continue;
             auto onReply = std::move(it->second.onReply);
             pending_.erase(it);
+            watch();
             onReply(std::move(reply->value));
         }
     }
@@ -110,6 +145,7 @@ class LocalSocketConnection final : public HelperConnection {
     void end(const QString& description) {
         if (ended_) return;
         ended_ = true;
+        watchdog_->stop();
         socket_->abort();
         auto pending = std::move(pending_);
         for (auto& [id, request] : pending) request.onError(description);
@@ -117,6 +153,7 @@ class LocalSocketConnection final : public HelperConnection {
     }
 
     QLocalSocket* socket_;  // deleted later: its own signal may be what ended us
+    QTimer* watchdog_ = new QTimer(socket_);
     std::function<void()> invalidated_;
     std::map<std::uint64_t, Pending> pending_;
     QByteArray outbox_;

@@ -24,9 +24,17 @@ class FrameReader {
     bool feed(std::span<const std::uint8_t> bytes);
     std::optional<std::vector<std::uint8_t>> next();
 
+    // A complete payload is waiting to be taken.
+    bool hasPayload() const { return !ready_.empty(); }
+    // Bytes of a frame that has begun but not ended are waiting for the rest.
+    bool partial() const { return !buffer_.empty(); }
+    // How many frames have been completed so far, taken or not.
+    std::uint64_t completed() const { return completed_; }
+
   private:
     std::vector<std::uint8_t> buffer_;
     std::deque<std::vector<std::uint8_t>> ready_;
+    std::uint64_t completed_ = 0;
     bool broken_ = false;
 };
 
