@@ -3,13 +3,15 @@
 #include <pthread.h>
 
 #include <asio/executor_work_guard.hpp>
-#include <asio/post.hpp>
 #include <asio/signal_set.hpp>
 #include <csignal>
+#include <cstdlib>
+#include <future>
 #include <iostream>
 #include <string>
 #include <thread>
 
+#include "ventoria/helper/admission.h"
 #include "ventoria/helper/helper_service.h"
 #include "ventoria/ipc/listener.h"
 #include "ventoria/ipc/protocol.h"
@@ -18,8 +20,13 @@ namespace ventoria::helper {
 namespace {
 
 // Long enough for the three stages of handing back on any Mac, short enough that launchd
-// does not lose patience with a stopping job.
+// does not lose patience with a stopping job. It holds however slow the SMC is: at the bound
+// the process ends even while an SMC call is still under way.
 constexpr std::chrono::seconds kHandBackBound{3};
+// What the queue gets beyond the bound to report an outcome it reached just in time.
+constexpr std::chrono::milliseconds kReportGrace{250};
+
+enum ExitStatus { kHandedBack = 0, kCannotListen = 1, kNotHandedBack = 3 };
 
 }  // namespace
 
@@ -35,35 +42,47 @@ int runDaemon() {
         pthread_setname_np(pthread_self(), label.substr(label.find("helper")).c_str());
         smc.run();
     });
+    auto endQueue = [&] {
+        work.reset();
+        smc.stop();
+        queueThread.join();
+    };
 
     auto queue = asio::make_strand(smc);
     auto service =
         HelperService::create(queue, std::make_unique<SteadyControlTimer>(queue, kTickPeriod));
-    ipc::Listener listener(io, *service, *service);
-    int status = 0;
+    ipc::Listener listener(io, *service, *service,
+                           [](std::optional<uid_t> peer) { return mayCommandFans(peer); });
     try {
         listener.start(ipc::socketPath());
     } catch (const std::exception& error) {
         std::cerr << "VentoriaHelper: " << error.what() << "\n";
-        status = 1;
+        endQueue();
+        return kCannotListen;
     }
+    service->recoverFans();
 
+    std::promise<bool> handedBack;
+    auto outcome = handedBack.get_future();
+    std::chrono::steady_clock::time_point deadline;
     asio::signal_set signals(io, SIGTERM, SIGINT);
-    // The loop runs until the hand-back is done, not merely until the last socket closes.
-    auto running = asio::make_work_guard(io);
-    if (status == 0) {
-        signals.async_wait([&](const asio::error_code& error, int) {
-            if (error) return;
-            listener.stop();
-            service->handBack(kHandBackBound,
-                              [&io](bool) { asio::post(io, [&io] { io.stop(); }); });
-        });
-        io.run();
-    }
+    signals.async_wait([&](const asio::error_code& error, int) {
+        if (error) return;
+        deadline = std::chrono::steady_clock::now() + kHandBackBound + kReportGrace;
+        listener.stop();  // no new connection, no further request read
+        service->stop(kHandBackBound,
+                      [&handedBack](bool settled) { handedBack.set_value(settled); });
+        io.stop();
+    });
+    io.run();
 
-    work.reset();
-    smc.stop();
-    queueThread.join();
+    if (outcome.wait_until(deadline) != std::future_status::ready) {
+        // The queue is stuck in an SMC call past the bound: leave it there.
+        std::cerr << "VentoriaHelper: the fans could not be handed back in time\n";
+        std::_Exit(kNotHandedBack);
+    }
+    int status = outcome.get() ? kHandedBack : kNotHandedBack;
+    endQueue();
     return status;
 }
 

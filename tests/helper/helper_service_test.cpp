@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "manual_timer.h"
+#include "ventoria/helper/admission.h"
 #include "virtual_mac_test.h"
 
 namespace ventoria::helper {
@@ -87,6 +88,17 @@ TEST(ControlLoop, DeadlinesFollowTheirPredecessorsAndMissedTicksCoalesce) {
     EXPECT_EQ(nextDeadline(start, start + milliseconds(3), period), start + period);
     EXPECT_EQ(nextDeadline(start, start + milliseconds(1725), period), start + 2 * period);
     EXPECT_EQ(nextDeadline(start, start + period, period), start + period);
+}
+
+TEST(Admission, OnlyThePeopleAtTheMachineMayCommandTheFans) {
+    const uid_t helper = 0, console = 501;
+    EXPECT_TRUE(mayCommandFans(0, helper, console));
+    EXPECT_TRUE(mayCommandFans(501, helper, console));
+    EXPECT_FALSE(mayCommandFans(502, helper, console));
+    EXPECT_FALSE(mayCommandFans(65534, helper, console));
+    EXPECT_FALSE(mayCommandFans(std::nullopt, helper, console));  // a peer nobody can name
+    EXPECT_FALSE(mayCommandFans(501, helper, std::nullopt));      // nobody known at the console
+    EXPECT_TRUE(mayCommandFans(1000, 1000, std::nullopt));  // a helper run as a user serves it
 }
 
 TEST_F(HelperServiceTest, FractionsAreClampedAndAnsweredWithNothing) {
@@ -224,11 +236,81 @@ TEST_F(HelperServiceTest, HandingBackAtTheEndSettlesTheHardware) {
     fraction(1.0);
     tick();
     bool settled = false;
-    run([&] { service->handBack(std::chrono::seconds(3), [&](bool done) { settled = done; }); });
+    run([&] { service->stop(std::chrono::seconds(3), [&](bool done) { settled = done; }); });
     EXPECT_TRUE(settled);
     EXPECT_FALSE(machine().fans[0].forced);
     EXPECT_EQ(machine().ftst, 0.0);
     EXPECT_FALSE(service->ticking());
+}
+
+TEST_F(HelperServiceTest, OnceStoppingNoRequestForcesTheFansAgain) {
+    fraction(1.0);
+    tick();
+    bool settled = false;
+    run([&] { service->stop(std::chrono::seconds(3), [&](bool done) { settled = done; }); });
+    ASSERT_TRUE(settled);
+    EXPECT_EQ(fraction(0.9), kStopping);
+    EXPECT_EQ(smartRequest(R"({"minimum": 50, "aggressiveness": "normal"})"), kStopping);
+    connect();
+    disconnect();
+    EXPECT_EQ(ask([&](auto reply) { service->version(reply); }), "3");
+    EXPECT_TRUE(automatic());
+    EXPECT_FALSE(service->ticking());
+    EXPECT_FALSE(machine().fans[0].forced || machine().fans[1].forced);
+}
+
+TEST_F(HelperServiceTest, StoppingGivesUpAtItsBoundWhenTheHardwareCannotSettle) {
+    fraction(1.0);
+    tick();
+    fault("F0Md", sim::FaultKind::kernel, static_cast<int>(0xE00002BC));
+    std::optional<bool> settled;
+    run([&] { service->stop(std::chrono::milliseconds(100), [&](bool done) { settled = done; }); });
+    EXPECT_EQ(settled, false);
+    EXPECT_EQ(machine().ftst, 1.0);  // fan 0 may be forced, so the switch stays on
+}
+
+// A predecessor that died holding the fans left them forced: the fresh service hands them
+// back without waiting for a client, and leaves alone what is already the machine's.
+TEST_F(HelperServiceTest, AtStartFansLeftForcedAreHandedBack) {
+    run([&] { service->recoverFans(); });
+    EXPECT_FALSE(service->ticking());
+    EXPECT_EQ(machine().calls.writeBytes, 0u);
+
+    fraction(0.6);
+    tick();
+    auto manual = std::make_unique<ManualTimer>();
+    auto* successorTimer = manual.get();
+    auto successor = HelperService::create(queue, std::move(manual));
+    run([&] { successor->recoverFans(); });
+    EXPECT_TRUE(successor->ticking());
+    for (int i = 0; i < 4 && successor->ticking(); ++i) successorTimer->fire();
+    EXPECT_FALSE(successor->ticking());
+    EXPECT_FALSE(machine().fans[0].forced || machine().fans[1].forced);
+    EXPECT_EQ(machine().ftst, 0.0);
+}
+
+TEST_F(HelperServiceTest, SmartThatCannotSeeTheChipGivesTheFansToTheMachine) {
+    smartRequest(R"({"minimum": 40, "aggressiveness": "normal"})");
+    tick();
+    ASSERT_TRUE(machine().fans[0].forced);
+    auto chipKeys = hardware::Thermals(std::make_shared<hardware::SMC>()).chipKeys();
+    ASSERT_FALSE(chipKeys.empty());
+    for (const auto& key : chipKeys)
+        fault(key, sim::FaultKind::kernel, static_cast<int>(0xE00002BC));
+    for (int i = 0; i < kBlindTicks - 1; ++i) tick();
+    EXPECT_TRUE(machine().fans[0].forced);  // a few misses are waited out on the last reading
+    for (int i = 0; i < 3; ++i) tick();
+    EXPECT_FALSE(machine().fans[0].forced || machine().fans[1].forced);
+    EXPECT_EQ(machine().ftst, 0.0);
+    auto blind = smart::decodeSmartStatus(status().value_or(""));
+    ASSERT_TRUE(blind);
+    EXPECT_TRUE(blind->chipUnreadable);
+    EXPECT_EQ(blind->phase, smart::Phase::idle);
+
+    for (const auto& key : chipKeys) fault(key, sim::FaultKind::none);
+    tick();
+    EXPECT_TRUE(machine().fans[0].forced);  // the minimum holds again
+    EXPECT_FALSE(smart::decodeSmartStatus(status().value_or(""))->chipUnreadable);
 }
 
 class FanlessServiceTest : public HelperServiceTest {
@@ -257,6 +339,16 @@ TEST_F(NoSMCServiceTest, WithoutAnSMCOnlyAutomaticIsAccepted) {
     tick();
     tick();
     EXPECT_TRUE(service->ticking());  // nothing to settle, so the loop goes on doing nothing
+}
+
+TEST_F(HelperServiceTest, AnSMCThatWasAwayAtStartIsOpenedByTheNextRequest) {
+    mac->setDetached(true);
+    auto late = HelperService::create(queue, std::make_unique<ManualTimer>());
+    EXPECT_FALSE(late->hasSMC());
+    EXPECT_EQ(ask([&](auto reply) { late->setFraction(0.5, reply); }), kSMCUnavailable);
+    mac->setDetached(false);
+    EXPECT_EQ(ask([&](auto reply) { late->setFraction(0.5, reply); }), std::nullopt);
+    EXPECT_TRUE(late->hasSMC());
 }
 
 }  // namespace

@@ -52,6 +52,31 @@ TEST(SmartSettingsJson, AcceptsWhatTheRecordAllows) {
         INT64_MIN);
 }
 
+// Room for keys a newer application adds, up to 4 KiB in all; a larger record is invalid.
+TEST(SmartSettingsJson, ReadsRecordsOfUpToFourKibibytes) {
+    auto padded = [](std::size_t size) {
+        std::string head = R"({"minimum": 30, "aggressiveness": "normal", "note": ")";
+        std::string tail = R"("})";
+        return head + std::string(size - head.size() - tail.size(), 'x') + tail;
+    };
+    EXPECT_EQ(decodeSmartSettings(padded(4096)), (SmartSettings{30, Aggressiveness::normal}));
+    EXPECT_EQ(decodeSmartSettings(padded(4097)), std::nullopt);
+}
+
+TEST(SmartStatusJson, SaysSoOnlyWhenTheChipCannotBeRead) {
+    SmartStatus blind{Phase::idle, SmartDriver::none, 0, 0, true};
+    EXPECT_EQ(json::parse(*encode(blind)), (json{{"phase", "idle"},
+                                                 {"driver", "none"},
+                                                 {"level", 0},
+                                                 {"cooldown", 0},
+                                                 {"chipUnreadable", true}}));
+    EXPECT_EQ(decodeSmartStatus(*encode(blind)), blind);
+    EXPECT_EQ(json::parse(*encode(SmartStatus{})).count("chipUnreadable"), 0u);
+    EXPECT_EQ(decodeSmartStatus(
+                  R"({"phase":"idle","driver":"none","level":0,"cooldown":0,"chipUnreadable":1})"),
+              std::nullopt);
+}
+
 TEST(SmartStatusJson, RoundTripsAndRefusesWhatItCannotCarry) {
     SmartStatus status{Phase::cooldown, SmartDriver::none, 0.42, 37};
     auto text = encode(status);

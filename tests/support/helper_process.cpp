@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
 
@@ -64,6 +65,14 @@ int HelperProcess::stop(int signal) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+long HelperProcess::residentKiB() {
+    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmRSS:")) return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
 RawClient::RawClient() {
     fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address{};
@@ -82,6 +91,10 @@ RawClient::~RawClient() {
 
 void RawClient::sendBytes(const std::vector<std::uint8_t>& bytes) {
     ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+}
+
+void RawClient::halfClose() {
+    ::shutdown(fd_, SHUT_WR);
 }
 
 std::uint64_t RawClient::send(ipc::Message message, double fraction, const std::string& settings) {
@@ -113,9 +126,9 @@ std::optional<std::string> RawClient::call(ipc::Message message, double fraction
     }
 }
 
-bool RawClient::closedByHelper() {
+bool RawClient::closedByHelper(std::chrono::milliseconds wait) {
     pollfd ready{fd_, POLLIN, 0};
-    if (poll(&ready, 1, 5'000) <= 0) return false;
+    if (poll(&ready, 1, static_cast<int>(wait.count())) <= 0) return false;
     std::uint8_t byte;
     auto n = ::recv(fd_, &byte, 1, MSG_PEEK);
     // Closing with our bytes still unread makes the kernel reset the connection.

@@ -29,6 +29,8 @@ class HelperProcess {
     // Sends `signal` and waits for the exit; the exit status, or -1 when it did not exit.
     int stop(int signal);
     bool running();
+    // The daemon's resident memory in KiB, as the kernel reports it now.
+    long residentKiB();
 
   private:
     pid_t pid_ = -1;
@@ -42,6 +44,9 @@ class RawClient {
     RawClient& operator=(const RawClient&) = delete;
 
     void sendBytes(const std::vector<std::uint8_t>& bytes);
+    // Closes our sending side only, as a peer does that has said all it will say.
+    void halfClose();
+    int fd() const { return fd_; }
     // Sends a request and returns its id.
     std::uint64_t send(ipc::Message message, double fraction = 0, const std::string& settings = {});
     // The next reply, or nothing when the helper closed the connection (or 10 s passed).
@@ -49,8 +54,8 @@ class RawClient {
     // Sends and waits for the matching reply's value.
     std::optional<std::string> call(ipc::Message message, double fraction = 0,
                                     const std::string& settings = {});
-    // True once the helper has closed its side.
-    bool closedByHelper();
+    // True once the helper has closed its side, within `wait`.
+    bool closedByHelper(std::chrono::milliseconds wait = std::chrono::seconds(5));
 
   private:
     int fd_ = -1;

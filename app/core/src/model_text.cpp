@@ -52,6 +52,7 @@ std::optional<QString> smartDetail(const std::optional<smart::SmartStatus>& stat
                                    const hardware::ThermalReading& temps) {
     if (!status) return std::nullopt;
     auto percent = QString::number(roundHalfAway(status->level * 100)) + QStringLiteral(" %");
+    if (status->chipUnreadable) return QStringLiteral("no chip temperature, macOS in control");
     switch (status->phase) {
         case Phase::idle:
             return QStringLiteral("idle, fans off");

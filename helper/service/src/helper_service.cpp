@@ -7,16 +7,16 @@
 #include "ventoria/ipc/protocol.h"
 
 namespace ventoria::helper {
+namespace {
+
+// Between the stages of a hand-back at exit: long enough for the SMC to take a stage in.
+constexpr std::chrono::milliseconds kStopStagePause{20};
+
+}  // namespace
 
 HelperService::HelperService(SerialQueue queue, std::unique_ptr<ControlTimer> timer, Clock clock)
     : queue_(std::move(queue)), timer_(std::move(timer)), clock_(std::move(clock)) {
-    try {
-        auto smc = std::make_shared<hardware::SMC>();
-        fans_.emplace(smc);
-        thermals_.emplace(smc);
-    } catch (const hardware::SMCError&) {
-        // No SMC: every fan request is answered "AppleSMC is unavailable".
-    }
+    openSMC();
 }
 
 std::shared_ptr<HelperService> HelperService::create(SerialQueue queue,
@@ -24,6 +24,16 @@ std::shared_ptr<HelperService> HelperService::create(SerialQueue queue,
                                                      Clock clock) {
     return std::shared_ptr<HelperService>(
         new HelperService(std::move(queue), std::move(timer), std::move(clock)));
+}
+
+void HelperService::openSMC() {
+    try {
+        auto smc = std::make_shared<hardware::SMC>();
+        fans_.emplace(smc);
+        thermals_.emplace(smc, clock_);
+    } catch (const hardware::SMCError&) {
+        // No SMC: fan requests are answered "AppleSMC is unavailable" until it opens.
+    }
 }
 
 template <typename Work>
@@ -38,6 +48,8 @@ void HelperService::version(Reply reply) {
 }
 
 std::optional<std::string> HelperService::refusal() {
+    if (stopping_) return kStopping;
+    if (!fans_) openSMC();  // a request, not a tick, is worth another try
     if (!fans_) return kSMCUnavailable;
     if (fans_->fanCount() < 1) return kNoFans;
     return std::nullopt;
@@ -90,7 +102,16 @@ void HelperService::connectionInvalidated() {
     });
 }
 
+void HelperService::recoverFans() {
+    onQueue([](HelperService& self) {
+        if (!self.fans_ || self.ticking_) return;
+        // One look: settled means nothing was forced and nothing had to be written.
+        if (!self.fans_->apply(std::nullopt)) self.setTarget(Auto{});
+    });
+}
+
 void HelperService::setTarget(Target target) {
+    if (stopping_) return;  // the hand-back at exit has the last word
     desired_ = std::move(target);
     if (ticking_) return;  // the next tick picks the new target up
     ticking_ = true;
@@ -104,28 +125,38 @@ void HelperService::tick() {
     if (auto* fixed = std::get_if<Fixed>(&desired_)) {
         fans_->apply(fixed->fraction);
     } else if (auto* running = std::get_if<Smart>(&desired_)) {
-        auto reading = thermals_->sample();
-        int pressure = thermals_->pressureLevel();
-        auto now = clock_().time_since_epoch();
-        fans_->apply(running->controller->step(reading.chip, reading.chassis, pressure, now));
+        tickSmart(*running->controller);
     } else if (fans_->apply(std::nullopt)) {
         timer_->cancel();  // handed back and confirmed: the loop ends
         ticking_ = false;
     }
 }
 
-void HelperService::handBack(std::chrono::milliseconds bound,
-                             std::function<void(bool settled)> done) {
-    onQueue([bound, done = std::move(done)](HelperService& self) {
+void HelperService::tickSmart(smart::SmartController& controller) {
+    auto reading = thermals_->sample();
+    auto now = clock_().time_since_epoch();
+    if (thermals_->chipMisses() >= kBlindTicks) {
+        // The last chip value grows staler by the tick while the chip may be heating: the
+        // machine, which can still see it, takes the fans back.
+        controller.loseChip(now);
+        fans_->apply(std::nullopt);
+        return;
+    }
+    int pressure = thermals_->pressureLevel();
+    fans_->apply(controller.step(reading.chip, reading.chassis, pressure, now));
+}
+
+void HelperService::stop(std::chrono::milliseconds bound, std::function<void(bool settled)> done) {
+    auto deadline = std::chrono::steady_clock::now() + bound;
+    onQueue([deadline, done = std::move(done)](HelperService& self) {
         self.desired_ = Auto{};
+        self.stopping_ = true;
         if (self.ticking_) self.timer_->cancel();
         self.ticking_ = false;
         if (!self.fans_) return done(true);
-        auto deadline = std::chrono::steady_clock::now() + bound;
         bool settled = self.fans_->apply(std::nullopt);
         while (!settled && std::chrono::steady_clock::now() < deadline) {
-            // Each call moves the hardware one stage; give it a moment between stages.
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::this_thread::sleep_for(kStopStagePause);
             settled = self.fans_->apply(std::nullopt);
         }
         done(settled);

@@ -44,9 +44,17 @@ std::pair<double, SmartDriver> demand(const SmartSettings& settings, std::option
     return {level, driver};
 }
 
+void SmartController::loseChip(Time now) {
+    level_.reset();
+    coolSince_.reset();
+    stepped_ = now;
+    status_ = SmartStatus{Phase::idle, SmartDriver::none, 0.0, 0, true};
+}
+
 std::optional<double> SmartController::step(std::optional<double> chip,
                                             std::optional<double> chassis, int pressure, Time now) {
     auto [target, driver] = demand(settings, chip, chassis, pressure);
+    status_.chipUnreadable = false;
     double drop =
         stepped_ ? kFallPerSecond * std::min(kLongestCountedGap, secondsBetween(*stepped_, now))
                  : 0.0;

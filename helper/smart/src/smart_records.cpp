@@ -113,14 +113,16 @@ std::optional<std::string> encode(const SmartSettings& settings) {
 
 std::optional<std::string> encode(const SmartStatus& status) {
     if (!std::isfinite(status.level)) return std::nullopt;
-    return json{{"phase", std::string(rawValue(status.phase))},
-                {"driver", std::string(rawValue(status.driver))},
-                {"level", status.level},
-                {"cooldown", status.cooldown}}
-        .dump();
+    json object = {{"phase", std::string(rawValue(status.phase))},
+                   {"driver", std::string(rawValue(status.driver))},
+                   {"level", status.level},
+                   {"cooldown", status.cooldown}};
+    if (status.chipUnreadable) object["chipUnreadable"] = true;
+    return object.dump();
 }
 
 std::optional<SmartSettings> decodeSmartSettings(std::string_view text) {
+    if (text.size() > kMaxSettingsSize) return std::nullopt;
     auto object = parseObject(text);
     if (!object) return std::nullopt;
     auto minimum = integer(member(*object, "minimum"));
@@ -139,8 +141,13 @@ std::optional<SmartStatus> decodeSmartStatus(std::string_view text) {
     auto driver = driverRaw ? smartDriverFromRaw(*driverRaw) : std::nullopt;
     const json* level = member(*object, "level");
     auto cooldown = integer(member(*object, "cooldown"));
-    if (!phase || !driver || !level || !level->is_number() || !cooldown) return std::nullopt;
-    return SmartStatus{*phase, *driver, level->get<double>(), *cooldown};
+    const json* chipUnreadable = member(*object, "chipUnreadable");
+    if (!phase || !driver || !level || !level->is_number() || !cooldown ||
+        (chipUnreadable && !chipUnreadable->is_boolean())) {
+        return std::nullopt;
+    }
+    return SmartStatus{*phase, *driver, level->get<double>(), *cooldown,
+                       chipUnreadable && chipUnreadable->get<bool>()};
 }
 
 }  // namespace ventoria::smart

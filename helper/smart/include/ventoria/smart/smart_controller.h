@@ -28,6 +28,10 @@ class SmartController {
     std::optional<double> step(std::optional<double> chip, std::optional<double> chassis,
                                int pressure, Time now);
 
+    // No chip temperature can be read: the fans go back to the machine at once, and the
+    // status says why. The next step with a temperature starts afresh, as on the first step.
+    void loseChip(Time now);
+
     const SmartStatus& status() const { return status_; }
 
     // Replaced in place while Smart runs; the held level and the timers go on.

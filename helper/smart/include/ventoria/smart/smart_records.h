@@ -3,6 +3,7 @@
 // the process boundary as JSON and are stored by the application in the same form.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,17 +40,24 @@ struct SmartStatus {
     SmartDriver driver = SmartDriver::none;
     double level = 0;           // fraction of maximum fan speed the controller commands
     std::int64_t cooldown = 0;  // whole seconds left before handing back
+    // No chip temperature could be read for a while, so the machine has the fans. Travels as
+    // "chipUnreadable": true, and only when true, so that the record is otherwise unchanged.
+    bool chipUnreadable = false;
 
     bool operator==(const SmartStatus&) const = default;
 };
+
+// The largest Smart settings record that is read at all: the two keys with plenty of room for
+// keys a newer application may add beside them. A larger one is invalid, like any malformed one.
+inline constexpr std::size_t kMaxSettingsSize = 4096;
 
 // Compact JSON objects. Encoding fails (nothing) only for a level that is not finite.
 std::optional<std::string> encode(const SmartSettings& settings);
 std::optional<std::string> encode(const SmartStatus& status);
 
-// Strict decoding: an object with every key present and non-null, exact raw values, integers
-// without a fractional part that fit 64 bits; keys it does not know are ignored. Anything
-// else decodes to nothing.
+// Strict decoding (settings of at most kMaxSettingsSize bytes): an object with every key present
+// and non-null, exact raw values, integers without a fractional part that fit 64 bits; keys it does
+// not know are ignored. Anything else decodes to nothing.
 std::optional<SmartSettings> decodeSmartSettings(std::string_view json);
 std::optional<SmartStatus> decodeSmartStatus(std::string_view json);
 

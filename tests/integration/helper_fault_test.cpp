@@ -1,0 +1,196 @@
+// The real VentoriaHelper on a flaky SMC, and stopped or killed at awkward moments. Whatever
+// fails, a forced fan is never driven toward nonsense, the daemon keeps answering, and the
+// fans end with the machine once the fault has cleared and nobody wants them.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cmath>
+#include <csignal>
+#include <thread>
+
+#include "helper_process.h"
+#include "virtual_mac_test.h"
+
+namespace ventoria::testing {
+namespace {
+
+using ipc::Message;
+using sim::FaultKind;
+using namespace std::chrono_literals;
+
+constexpr int kNotHandedBack = 3;  // the daemon's exit status when its bound passed first
+
+class HelperFaultTest : public VirtualMacTest {
+  protected:
+    bool anyForced() {
+        auto fans = machine().fans;
+        return fans[0].forced || fans[1].forced;
+    }
+    bool handedBack() { return !anyForced() && machine().ftst == 0.0; }
+    // A forced fan runs toward a real speed of its own range, never toward 0 rpm or NaN.
+    void expectSaneTargets() {
+        for (const auto& fan : machine().fans) {
+            if (!fan.forced) continue;
+            EXPECT_TRUE(std::isfinite(fan.target)) << "fan " << fan.id;
+            EXPECT_GE(fan.target, fan.min) << "fan " << fan.id;
+            EXPECT_LE(fan.target, fan.max) << "fan " << fan.id;
+        }
+    }
+    // A helper started afresh after one that could not finish: it hands back by itself.
+    void expectRecoveryByASuccessor() {
+        helper.emplace();
+        EXPECT_TRUE(eventually([&] { return handedBack(); }));
+    }
+
+    std::optional<HelperProcess> helper{std::in_place};
+};
+
+enum class Scenario { fixedHold, smartHold, handingBack, terminated };
+
+struct Fault {
+    const char* name;  // also the test's name
+    const char* key;   // nothing: the whole SMC is at fault
+    FaultKind kind;
+};
+
+const Fault kFaults[] = {
+    {"F0AcMissing", "F0Ac", FaultKind::missing}, {"F0AcKernel", "F0Ac", FaultKind::kernel},
+    {"F0MnMissing", "F0Mn", FaultKind::missing}, {"F0MnKernel", "F0Mn", FaultKind::kernel},
+    {"F0MxMissing", "F0Mx", FaultKind::missing}, {"F0MxKernel", "F0Mx", FaultKind::kernel},
+    {"F0MdMissing", "F0Md", FaultKind::missing}, {"F0MdKernel", "F0Md", FaultKind::kernel},
+    {"F0TgMissing", "F0Tg", FaultKind::missing}, {"F0TgKernel", "F0Tg", FaultKind::kernel},
+    {"FtstMissing", "Ftst", FaultKind::missing}, {"FtstKernel", "Ftst", FaultKind::kernel},
+    {"FNumMissing", "FNum", FaultKind::missing}, {"FNumKernel", "FNum", FaultKind::kernel},
+    {"SlowSMC", nullptr, FaultKind::none},       {"DetachedSMC", nullptr, FaultKind::missing},
+};
+
+class FaultMatrixTest : public HelperFaultTest,
+                        public ::testing::WithParamInterface<std::tuple<Scenario, Fault>> {
+  protected:
+    void inject(bool on) {
+        const auto& fault = std::get<Fault>(GetParam());
+        if (fault.key) {
+            this->fault(fault.key, on ? fault.kind : FaultKind::none, 0xE00002BC);
+        } else if (fault.kind == FaultKind::none) {
+            mac->setLatency(on ? 100'000 : 0);
+        } else {
+            mac->setDetached(on);
+        }
+    }
+};
+
+TEST_P(FaultMatrixTest, TheFansEndWithTheMachineOnceTheFaultClears) {
+    auto scenario = std::get<Scenario>(GetParam());
+    std::optional<RawClient> client{std::in_place};
+    if (scenario == Scenario::smartHold) {
+        client->call(Message::setSmart, 0, R"({"minimum":60,"aggressiveness":"normal"})");
+    } else {
+        client->call(Message::setFraction, 0.8);
+    }
+    ASSERT_TRUE(eventually([&] { return anyForced(); }));
+
+    inject(true);
+    if (scenario == Scenario::handingBack) client.reset();
+    if (scenario == Scenario::terminated) {
+        int status = helper->stop(SIGTERM);
+        EXPECT_TRUE(status == 0 || status == kNotHandedBack) << status;
+        if (status == 0) EXPECT_TRUE(handedBack());
+        inject(false);
+        if (status != 0) expectRecoveryByASuccessor();
+        return;
+    }
+    for (int tick = 0; tick < 2; ++tick) {
+        std::this_thread::sleep_for(750ms);
+        expectSaneTargets();
+        RawClient other;  // a second client, so the holder's connection stays the same
+        EXPECT_EQ(other.call(Message::version), "3");
+    }
+    inject(false);
+    client.reset();
+    EXPECT_TRUE(eventually([&] { return handedBack(); }));
+    EXPECT_TRUE(helper->running());
+}
+
+std::string nameOf(const ::testing::TestParamInfo<FaultMatrixTest::ParamType>& info) {
+    const char* scenarios[] = {"FixedHold", "SmartHold", "HandingBack", "Terminated"};
+    return std::string(scenarios[static_cast<int>(std::get<Scenario>(info.param))]) + "_" +
+           std::get<Fault>(info.param).name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryFaultInEveryScenario, FaultMatrixTest,
+    ::testing::Combine(::testing::Values(Scenario::fixedHold, Scenario::smartHold,
+                                         Scenario::handingBack, Scenario::terminated),
+                       ::testing::ValuesIn(kFaults)),
+    nameOf);
+
+// Requests still arriving while the daemon stops must not force the fans again behind the
+// hand-back: every trial ends handed back, with the exit status that says so.
+TEST_F(HelperFaultTest, StoppingUnderTrafficAlwaysEndsHandedBack) {
+    for (int trial = 0; trial < 6; ++trial) {
+        if (!helper) helper.emplace();
+        std::atomic<bool> go{true};
+        std::vector<std::thread> clients;
+        for (int c = 0; c < 4; ++c) {
+            clients.emplace_back([&go] {
+                RawClient client;
+                while (go) {
+                    client.send(Message::setFraction, 1.0);
+                    if (!client.receive()) return;  // the helper went away
+                }
+            });
+        }
+        ASSERT_TRUE(eventually([&] { return anyForced(); }));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100 + 60 * trial));
+        EXPECT_EQ(helper->stop(SIGTERM), 0) << "trial " << trial;
+        go = false;
+        for (auto& thread : clients) thread.join();
+        EXPECT_TRUE(handedBack()) << "trial " << trial;
+        helper.reset();
+    }
+}
+
+// However slow each SMC call is, stopping takes about its bound, not the sum of the calls.
+TEST_F(HelperFaultTest, StoppingKeepsItsBoundOnAVerySlowSMC) {
+    RawClient client;
+    client.call(Message::setFraction, 1.0);
+    ASSERT_TRUE(eventually([&] { return anyForced(); }));
+    mac->setLatency(500'000);
+    auto started = std::chrono::steady_clock::now();
+    int status = helper->stop(SIGTERM);
+    auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_TRUE(status == 0 || status == kNotHandedBack) << status;
+    EXPECT_LT(took, 6s);  // bound 3 s, plus one call in flight and the process's own exit
+    mac->setLatency(0);
+    if (status != 0) expectRecoveryByASuccessor();
+}
+
+TEST_F(HelperFaultTest, AHelperKilledWhileForcingIsUndoneByItsSuccessor) {
+    RawClient client;
+    client.call(Message::setFraction, 0.9);
+    ASSERT_TRUE(eventually([&] { return anyForced(); }));
+    helper->stop(SIGKILL);
+    EXPECT_TRUE(anyForced());  // nobody could hand back
+    expectRecoveryByASuccessor();
+}
+
+TEST_F(HelperFaultTest, AClientKilledWhileHoldingHandsTheFansBack) {
+    pid_t child = fork();
+    if (child == 0) {
+        RawClient holder;
+        holder.call(Message::setFraction, 1.0);
+        pause();
+        _exit(0);
+    }
+    ASSERT_TRUE(eventually([&] { return anyForced(); }));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    EXPECT_TRUE(eventually([&] { return handedBack(); }));
+    EXPECT_TRUE(helper->running());
+}
+
+}  // namespace
+}  // namespace ventoria::testing
