@@ -47,6 +47,7 @@ TEST(ModelText, SmartDetailFollowsPhaseAndDriver) {
         {{Phase::boost, SmartDriver::chip, 0.42, 0}, "42 % · CPU 72 °C"},
         {{Phase::boost, SmartDriver::minimum, 0.4, 0}, "40 % · minimum"},
         {{Phase::safety, SmartDriver::safety, 1, 0}, "safety boost · 100 %"},
+        {{Phase::idle, SmartDriver::none, 0, 0, true}, "no chip temperature, macOS in control"},
     };
     for (const auto& [status, text] : rows) EXPECT_EQ(smartDetail(status, temps), text);
     EXPECT_EQ(smartDetail(std::nullopt, temps), std::nullopt);

@@ -1,6 +1,8 @@
 #include "ventoria/sim/virtual_mac.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 
@@ -153,6 +155,29 @@ TEST_F(MachineTest, ControlsRejectNonsense) {
     EXPECT_THROW(mac->setValue("Name", 1), SimError);  // text holds no number
     EXPECT_THROW(mac->setFault("#x", {}), SimError);
     EXPECT_THROW(mac->setRaw("TooLong", "ui8 ", {1}), SimError);
+}
+
+TEST_F(MachineTest, ADetachedSMCCannotBeFoundOrCalledUntilItReturns) {
+    mac->setDetached(true);
+    EXPECT_FALSE(mac->hasSMCService());
+    EXPECT_EQ(Call(Command::readKeyInfo, "FNum").on(*mac), static_cast<std::int32_t>(0xE00002C0));
+    EXPECT_TRUE(mac->snapshot().detached);
+    mac->setDetached(false);
+    EXPECT_TRUE(mac->hasSMCService());
+    EXPECT_EQ(Call(Command::readKeyInfo, "FNum").on(*mac), 0);
+}
+
+// Who sits at the machine is whoever made it; only its owner may change the machine.
+TEST_F(MachineTest, TheRootHasAConsoleOwnedByItsCreatorAndAStateOnlyTheOwnerWrites) {
+    struct stat console {
+    }, state{};
+    ASSERT_EQ(::stat((root.path() / "dev/console").c_str(), &console), 0);
+    EXPECT_EQ(console.st_uid, geteuid());
+    ASSERT_EQ(::stat(VirtualMac::statePath(root.path()).c_str(), &state), 0);
+    EXPECT_EQ(state.st_mode & 0022, 0u);
+    std::filesystem::remove(root.path() / "dev/console");
+    VirtualMac::open(root.path());
+    EXPECT_TRUE(std::filesystem::exists(root.path() / "dev/console"));
 }
 
 TEST(MachineClock, TheRealClockCannotBeAdvancedByHand) {
