@@ -11,3 +11,11 @@ if(VENTORIA_SANITIZE)
                         -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Fuzzing builds (clang only): every library is instrumented for libFuzzer's coverage, and the
+# sanitizers stop at the first fault so the fuzzer keeps the input that caused it.
+if(VENTORIA_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined
+                        -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
