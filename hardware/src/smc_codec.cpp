@@ -44,7 +44,9 @@ double decode(std::span<const std::uint8_t> bytes, std::string_view type) {
     }
     if (type == "ui8 " && bytes.size() >= 1) return bytes[0];
     if (type == "flag" && bytes.size() >= 1) return bytes[0];
+    if (type == "si8 " && bytes.size() >= 1) return static_cast<std::int8_t>(bytes[0]);
     if (type == "ui16" && bytes.size() >= 2) return bigEndian(bytes, 2);
+    if (type == "si16" && bytes.size() >= 2) return static_cast<std::int16_t>(bigEndian(bytes, 2));
     if (type == "ui32" && bytes.size() >= 4) return bigEndian(bytes, 4);
     return 0;
 }

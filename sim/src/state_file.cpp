@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <random>
 #include <string>
+#include <type_traits>
 
 #include "profiles.h"
 
@@ -35,9 +37,60 @@ MachineState* mapFd(int fd, const std::filesystem::path& path) {
     return static_cast<MachineState*>(memory);
 }
 
+// A bool's byte as it lies in the file: anything but 0 or 1 is not a bool at all.
+bool validBool(const bool& flag) {
+    std::uint8_t byte = 0;
+    std::memcpy(&byte, &flag, 1);
+    return byte <= 1;
+}
+
+template <typename Enum>
+bool within(Enum value, Enum last) {
+    return static_cast<std::underlying_type_t<Enum>>(value) <=
+           static_cast<std::underlying_type_t<Enum>>(last);
+}
+
+bool validFault(const Fault& fault) {
+    return within(fault.kind, FaultKind::kernel);
+}
+
+// The file is shared with whoever owns the machine, so a program that maps it trusts nothing
+// in it that could send it out of bounds: a file that fails any check is booted afresh.
 bool usable(const MachineState* state) {
-    return state->magic == kStateMagic && state->layoutVersion == kStateLayoutVersion &&
-           state->layoutSize == sizeof(MachineState);
+    if (state->magic != kStateMagic || state->layoutVersion != kStateLayoutVersion ||
+        state->layoutSize != sizeof(MachineState)) {
+        return false;
+    }
+    if (!within(state->profile, Profile::noSMC) || !within(state->clockMode, ClockMode::manual) ||
+        !validBool(state->loadWave) || !validBool(state->detached) || state->fanCount > kMaxFans ||
+        state->keyCount > kMaxKeys || !validFault(state->indexFault.fault)) {
+        return false;
+    }
+    // Machine time runs from 0 at boot and fits a century, so its sums cannot overflow.
+    constexpr std::int64_t kCentury = 100LL * 365 * 24 * 3600 * 1'000'000'000;
+    for (const std::int64_t nanos : {state->manualNanos, state->physicsNanos}) {
+        if (nanos < 0 || nanos > kCentury) return false;
+    }
+    if (state->clockOffsetNanos < 0 || state->clockOffsetNanos > monotonicNanos()) return false;
+    for (const double value :
+         {state->loadPercent, state->hotSeconds, state->ambient, state->chip, state->chassis}) {
+        if (!std::isfinite(value)) return false;
+    }
+    for (std::uint32_t i = 0; i < state->fanCount; ++i) {
+        const auto& fan = state->fans[i];
+        for (const double value : {fan.min, fan.max, fan.actual, fan.machineTarget}) {
+            if (!std::isfinite(value)) return false;
+        }
+    }
+    for (std::uint32_t i = 0; i < state->keyCount; ++i) {
+        const auto& key = state->keys[i];
+        if (key.size > kKeyDataSize || !within(key.role, KeyRole::chassisSensor) ||
+            key.fan >= kMaxFans || !validBool(key.writable) || !validFault(key.fault) ||
+            !std::isfinite(key.sensorOffset)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Writes a whole machine to a private file, then moves it into place in one step. With

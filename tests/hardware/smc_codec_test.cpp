@@ -33,6 +33,8 @@ TEST(Decode, EachTypeReadsItsBytes) {
     EXPECT_DOUBLE_EQ(decode(Bytes{0x01}, "flag"), 1.0);
     EXPECT_DOUBLE_EQ(decode(Bytes{0x12, 0x34}, "ui16"), 0x1234);
     EXPECT_DOUBLE_EQ(decode(Bytes{0xDE, 0xAD, 0xBE, 0xEF}, "ui32"), 0xDEADBEEF);
+    EXPECT_DOUBLE_EQ(decode(Bytes{0xFE}, "si8 "), -2.0);
+    EXPECT_DOUBLE_EQ(decode(Bytes{0xFF, 0x00}, "si16"), -256.0);
 }
 
 TEST(Decode, SignedFixedPointTemperatures) {

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstring>
+#include <fstream>
 
 #include "temporary_root.h"
 #include "ventoria/sim/value_codec.h"
@@ -178,6 +180,34 @@ TEST_F(MachineTest, TheRootHasAConsoleOwnedByItsCreatorAndAStateOnlyTheOwnerWrit
     std::filesystem::remove(root.path() / "dev/console");
     VirtualMac::open(root.path());
     EXPECT_TRUE(std::filesystem::exists(root.path() / "dev/console"));
+}
+
+// The file is the machine's owner's to scribble on; a program that maps it must not follow
+// a count or an enumeration out of bounds, so a file that does not hold together is rebooted.
+TEST(MachineBoot, AStateFileThatDoesNotHoldTogetherIsBootedAfresh) {
+    testing::TemporaryRoot root;
+    const std::pair<std::size_t, std::uint32_t> damage[] = {
+        {offsetof(MachineState, keyCount), 5000},
+        {offsetof(MachineState, fanCount), 9},
+        {offsetof(MachineState, profile), 7},
+        {offsetof(MachineState, manualNanos), 0xFFFFFFFF},  // a negative time
+        {offsetof(MachineState, keys) + offsetof(KeyRecord, size), 200},
+    };
+    for (auto [offset, value] : damage) {
+        VirtualMac::create(root.path(), {Profile::intel, ClockMode::manual, 1});
+        {
+            std::fstream file(VirtualMac::statePath(root.path()),
+                              std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(static_cast<std::streamoff>(offset));
+            file.write(reinterpret_cast<const char*>(&value), sizeof value);
+            if (offset == offsetof(MachineState, manualNanos)) {
+                file.write(reinterpret_cast<const char*>(&value), sizeof value);
+            }
+        }
+        auto mac = VirtualMac::open(root.path());
+        EXPECT_EQ(mac->snapshot().profile, Profile::appleSilicon) << offset;  // the default
+        EXPECT_GT(mac->snapshot().keyCount, 300u) << offset;
+    }
 }
 
 TEST(MachineClock, TheRealClockCannotBeAdvancedByHand) {

@@ -1,7 +1,6 @@
 #include "job_file.h"
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "ventoria/platform/system_root.h"
@@ -20,21 +19,40 @@ std::string unescape(std::string text) {
     return text;
 }
 
+// The text between <element> and the next </element>, searched from `from`; `end` is set past
+// the closing tag. Plain scanning: a pattern engine that recurses per character would let a
+// long property list exhaust the stack.
+std::optional<std::string> enclosed(const std::string& text, const std::string& element,
+                                    std::size_t from, std::size_t& end) {
+    auto open = "<" + element + ">";
+    auto close = "</" + element + ">";
+    auto start = text.find(open, from);
+    if (start == std::string::npos) return std::nullopt;
+    start += open.size();
+    auto stop = text.find(close, start);
+    if (stop == std::string::npos) return std::nullopt;
+    end = stop + close.size();
+    return text.substr(start, stop - start);
+}
+
 // The text right after <key>name</key>: a <string>, an <array> or a <dict>.
 std::optional<std::string> valueOf(const std::string& plist, const std::string& key,
                                    const std::string& element) {
-    std::regex pattern("<key>" + key + "</key>\\s*<" + element + ">([\\s\\S]*?)</" + element + ">");
-    std::smatch match;
-    if (!std::regex_search(plist, match, pattern)) return std::nullopt;
-    return match[1].str();
+    auto tag = "<key>" + key + "</key>";
+    for (auto at = plist.find(tag); at != std::string::npos; at = plist.find(tag, at + 1)) {
+        auto value = plist.find_first_not_of(" \t\r\n\f\v", at + tag.size());
+        if (value == std::string::npos) return std::nullopt;
+        if (plist.compare(value, element.size() + 2, "<" + element + ">") != 0) continue;
+        std::size_t end = 0;
+        return enclosed(plist, element, value, end);
+    }
+    return std::nullopt;
 }
 
 std::vector<std::string> all(const std::string& text, const std::string& element) {
     std::vector<std::string> items;
-    std::regex pattern("<" + element + ">([\\s\\S]*?)</" + element + ">");
-    for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) {
-        items.push_back(unescape((*it)[1].str()));
-    }
+    std::size_t end = 0;
+    while (auto item = enclosed(text, element, end, end)) items.push_back(unescape(*item));
     return items;
 }
 
