@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <algorithm>
 
 #include "await_task.h"
 #include "fan_model_fixture.h"
@@ -70,13 +71,142 @@ TEST_F(FanModelTest, ChoicesArePersistedAndSettingAnEqualValueNotifiesNobody) {
     QSignalSpy presets(&m, &FanModel::presetChanged);
     m.select(Preset::max);
     settle();
-    m.select(Preset::max);  // active and fine: nothing happens
     EXPECT_EQ(presets.count(), 1);
     EXPECT_EQ(stored("preset"), "max");
     QSignalSpy open(&m, &FanModel::notchOpenChanged);
     m.setNotchOpen(true);
     m.setNotchOpen(true);
     EXPECT_EQ(open.count(), 1);
+}
+
+// The selected tile is the way out whenever anything went wrong: clicking it sends it again.
+TEST_F(FanModelTest, ChoosingTheActivePresetAgainSendsItAgain) {
+    installable();
+    auto& m = start();
+    m.select(Preset::max);
+    settle();
+    helper.events.clear();
+    QSignalSpy presets(&m, &FanModel::presetChanged);
+    m.select(Preset::max);
+    settle();
+    EXPECT_EQ(helper.events, (Events{"versionWithReply:", "setFraction:reply:"}));
+    EXPECT_EQ(presets.count(), 0);
+}
+
+// The helper enforces only while our connection lasts: when it ends under a preset that needs
+// the helper, the model says so and sends the choice again, without installing behind the
+// user's back, until it is in force again.
+TEST_F(FanModelTest, WhenTheHelperGoesAwayTheChoiceIsSentAgainUntilItHolds) {
+    installable();
+    auto& m = start();
+    m.select(Preset::max);
+    settle();
+    helper.events.clear();
+    helper.badProxy = true;  // the first attempts find nobody
+    helper.connections.back()->invalidate();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m.preset(), Preset::max);
+    ASSERT_TRUE(m.errorMessage());
+    EXPECT_TRUE(m.errorMessage()->endsWith("(trying again)")) << m.errorMessage()->toStdString();
+    EXPECT_EQ(m.subtitle(Preset::max), *m.errorMessage());
+
+    QSignalSpy applied(&m, &FanModel::applied);
+    ASSERT_TRUE(applied.wait(3000));  // the first retry, after a second, fails too
+    EXPECT_TRUE(m.errorMessage()->endsWith("(trying again)"));
+    helper.badProxy = false;
+    ASSERT_TRUE(applied.wait(5000));  // the next, two seconds later, gets through
+    EXPECT_EQ(m.errorMessage(), std::nullopt);
+    EXPECT_EQ(m.preset(), Preset::max);
+    EXPECT_EQ(std::count(helper.events.begin(), helper.events.end(), "install"), 0);
+    EXPECT_EQ(helper.events.back(), "setFraction:reply:");
+}
+
+TEST_F(FanModelTest, NoRetryUnderAutomaticOrAfterQuitting) {
+    installable();
+    auto& m = start();
+    m.select(Preset::automatic);
+    settle();
+    helper.events.clear();
+    if (!helper.connections.empty()) helper.connections.back()->invalidate();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m.errorMessage(), std::nullopt);
+
+    m.select(Preset::balanced);
+    settle();
+    auto quitting = m.handBack();
+    testing::awaitTask(quitting);
+    helper.events.clear();
+    helper.connections.back()->invalidate();
+    QSignalSpy applied(&m, &FanModel::applied);
+    EXPECT_FALSE(applied.wait(1500));
+    EXPECT_TRUE(helper.events.empty());
+}
+
+// The scripted helper accepts every request and forces nothing, so the fans themselves say
+// that the choice is not in force; once they are forced, the error goes.
+TEST_F(FanModelTest, FansThatDoNotFollowAFixedPresetAreReported) {
+    installable();
+    auto& m = start();
+    m.select(Preset::max);
+    settle();
+    EXPECT_EQ(m.errorMessage(), std::nullopt);
+    QSignalSpy checked(&m, &FanModel::checked);
+    EXPECT_EQ(m.fanProblem(), std::nullopt);  // the poll right after the choice is too early
+    m.refresh();
+    ASSERT_EQ(checked.count(), 1);
+    EXPECT_EQ(m.fanProblem(), "Fan 1 is not under Ventoria's control");
+    EXPECT_EQ(m.errorMessage(), m.fanProblem());
+    setValue("F0Md", 1);
+    m.refresh();
+    EXPECT_EQ(m.fanProblem(), "Fan 2 is not under Ventoria's control");
+    setValue("F1Md", 1);
+    fault("F1Ac", sim::FaultKind::missing);
+    m.refresh();
+    EXPECT_EQ(m.fanProblem(), "Fan 2 cannot be read");
+    fault("F1Ac", sim::FaultKind::none);
+    m.refresh();
+    EXPECT_EQ(m.fanProblem(), std::nullopt);
+    EXPECT_EQ(m.errorMessage(), std::nullopt);
+}
+
+TEST_F(FanModelTest, AChoiceHeldOnlyForNowIsNotStored) {
+    installable();
+    store("preset", "smart");
+    model = std::make_unique<FanModel>(
+        std::make_unique<HelperClient>(helper.connector(), helper.installer()),
+        std::make_unique<QSettings>(defaultsPath(), QSettings::IniFormat),
+        FanModel::Options{false, std::chrono::milliseconds(2000), false});
+    model->select(Preset::max);
+    settle();
+    EXPECT_EQ(model->preset(), Preset::max);
+    EXPECT_EQ(stored("preset"), "smart");
+}
+
+// Another program changed the stored presets: a running model takes them up like a save,
+// and sends the active preset again when it uses what changed.
+TEST_F(FanModelTest, PresetsStoredByAnotherProgramReachTheRunningModel) {
+    installable();
+    auto& m = start();
+    m.select(Preset::balanced);
+    settle();
+    helper.events.clear();
+    QSignalSpy custom(&m, &FanModel::customChanged);
+    store("balanced", 35);
+    ASSERT_TRUE(custom.wait(5000));
+    EXPECT_EQ(m.custom().balanced, 35);
+    settle();
+    EXPECT_EQ(helper.events, (Events{"versionWithReply:", "setFraction:reply:"}));
+}
+
+TEST_F(FanModelTest, StoredPercentagesOutOfRangeFallBackToTheirDefaults) {
+    for (const char* bad : {"-50", "abc", "1000000000", "99999999999", "101"}) {
+        store("balanced", bad);
+        store("max", bad);
+        store("smart", QByteArray(R"({"minimum": 250, "aggressiveness": "gentle"})"));
+        auto& m = start();
+        EXPECT_EQ(m.custom(), kDefaultCustom) << bad;
+        EXPECT_EQ(m.smart().minimum, 100) << bad;
+    }
 }
 
 TEST_F(FanModelTest, TwoQuickChoicesSendOnlyTheSecond) {

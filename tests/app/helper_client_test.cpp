@@ -81,7 +81,7 @@ TEST_F(HelperClientTest, TheSmartStatusIsDecodedOrAbsent) {
     EXPECT_EQ(testing::awaitTask(boost)->level, 0.625);
     helper.answer = std::optional<std::string>(R"({"phase":"warp"})");
     auto garbage = client.smartStatus();
-    EXPECT_THROW(testing::awaitTask(garbage), std::runtime_error);
+    EXPECT_THROW(testing::awaitTask(garbage), HelperError);
 }
 
 TEST_F(HelperClientTest, ANonConformingProxyIsABadProxy) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 namespace ventoria::app {
 namespace {
 
@@ -29,6 +32,19 @@ TEST(ModelText, LevelsAndTheirText) {
 TEST(ModelText, FanSummaryCountsFromOne) {
     EXPECT_EQ(fanSummary({fan(0, 1199.7), fan(1, 2400)}), "Fan 1: 1199 rpm\nFan 2: 2400 rpm");
     EXPECT_EQ(fanSummary({}), "");
+}
+
+// A speed the SMC gives as NaN or infinity is shown as unknown, never cast to a number.
+TEST(ModelText, SpeedsThatAreNotNumbersShowAsUnknown) {
+    const double nan = std::nan(""), inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(rpmText(nan), "—");
+    EXPECT_EQ(rpmText(-inf), "—");
+    EXPECT_EQ(rpmText(1e300), "—");
+    EXPECT_EQ(rpmText(2400.9), "2400 rpm");
+    FanReadings fans = {{0, nan, 1200, 5700, true}, {1, 3100, 1200, nan, true}};
+    EXPECT_EQ(fanSummary(fans), "Fan 1: —\nFan 2: 3100 rpm");
+    EXPECT_EQ(averageRPM(fans), 1550);
+    EXPECT_EQ(fanLevel(fans), 0.0);
 }
 
 TEST(ModelText, TemperaturesRoundHalvesAwayFromZero) {

@@ -49,6 +49,37 @@ TEST_F(AppCoreIntegrationTest, TheFirstFixedChoiceInstallsTheHelperAndQuittingHa
     EXPECT_TRUE(eventually([&] { return handedBack(); }));
 }
 
+// The helper is stopped under a fixed choice (launchd stops it, it crashes): the interface
+// stops claiming the choice, and once a helper answers again the choice is in force again.
+TEST_F(AppCoreIntegrationTest, AChoiceOutlivesTheHelperGoingAwayAndComingBack) {
+    FanModel model(client(testing::binDirectory()), userDefaults(), {});
+    QSignalSpy applied(&model, &FanModel::applied);
+    model.select(Preset::max);
+    ASSERT_TRUE(applied.wait(20'000));
+    ASSERT_TRUE(eventually([&] { return forced(); }));
+
+    auto launchctl = platform::systemPath("/bin/launchctl").string();
+    testing::run({launchctl, "bootout", std::string("system/") + kHelperLabel});
+    EXPECT_TRUE(eventually([&] { return handedBack(); }));
+    QSignalSpy errors(&model, &FanModel::errorMessageChanged);
+    ASSERT_TRUE(errors.wait(5000));
+    ASSERT_TRUE(model.errorMessage());
+    EXPECT_TRUE(model.errorMessage()->endsWith("(trying again)"));
+    EXPECT_EQ(model.preset(), Preset::max);
+
+    auto restarted = testing::run(
+        {launchctl, "bootstrap", "system", platform::systemPath(kHelperPlistPath).string()});
+    ASSERT_EQ(restarted.status, 0) << restarted.err;
+    EXPECT_TRUE(eventually(
+        [&] {
+            QCoreApplication::processEvents();
+            return !model.errorMessage() && forced();
+        },
+        std::chrono::seconds(20)));
+    auto quit = model.handBackWithin(std::chrono::seconds(5));
+    testing::awaitTask(quit);
+}
+
 TEST_F(AppCoreIntegrationTest, AHelperThatStillAnswersAnotherVersionIsReportedOnce) {
     auto stale = client(bundleWithHelperOfVersion("2"));
     EXPECT_EQ(ensureInstalled(*stale), "Helper unavailable: version mismatch");

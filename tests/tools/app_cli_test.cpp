@@ -36,7 +36,19 @@ TEST_F(AppCLITest, HoldingMaxInstallsTheHelperForcesTheFansAndHandsThemBack) {
     EXPECT_TRUE(std::filesystem::exists(
         platform::systemPath("/Library/LaunchDaemons/io.kestrand.ventoria.helper.plist")));
     EXPECT_TRUE(eventually([&] { return handedBack(); }));
+    EXPECT_EQ(status()["preset"], "auto");  // held for the command's lifetime only
+    EXPECT_EQ(run(ctl({"select", "max", "--hold", "0", "--save"})).status, 0);
     EXPECT_EQ(status()["preset"], "max");
+}
+
+// A write the SMC refused leaves a fan with the machine: the command says which, and fails.
+TEST_F(AppCLITest, AChoiceTheFansDoNotFollowFails) {
+    fault("F0Md", sim::FaultKind::kernel, static_cast<int>(0xE00002BC));
+    auto result = run(ctl({"select", "max", "--hold", "1"}));
+    EXPECT_EQ(result.status, 1) << result.out << result.err;
+    EXPECT_EQ(result.out, "Fan 1 is not under Ventoria's control\n");
+    fault("F0Md", sim::FaultKind::none);
+    EXPECT_TRUE(eventually([&] { return handedBack(); }));
 }
 
 TEST_F(AppCLITest, ASavedPercentageDrivesTheBalancedHold) {
@@ -75,6 +87,17 @@ TEST_F(AppCLITest, BadArgumentsAreRefused) {
     EXPECT_NE(run(ctl({"select", "turbo"})).status, 0);
     EXPECT_NE(run(ctl({"presets", "--balanced", "150"})).status, 0);
     EXPECT_NE(run(ctl({"presets", "--aggressiveness", "wild"})).status, 0);
+    for (const char* fraction : {"nan", "1.5", "-0.1", "abc"}) {
+        auto refused = run(ctl({"helper", "fraction", fraction}));
+        EXPECT_NE(refused.status, 0) << fraction;
+        EXPECT_NE(refused.status, 2) << fraction;  // a usage error, not "unreachable"
+    }
+    for (const char* hold : {"nan", "1e300", "-1"}) {
+        EXPECT_NE(run(ctl({"select", "max", "--hold", hold})).status, 0) << hold;
+    }
+    EXPECT_NE(run(ctl({"watch", "--interval", "nan"})).status, 0);
+    EXPECT_NE(run(ctl({"watch", "--count", "-1"})).status, 0);
+    EXPECT_FALSE(forced());
 }
 
 }  // namespace

@@ -151,8 +151,9 @@ void addHardwareCommands(CLI::App& app, Runner& chosen) {
     auto count = std::make_shared<int>(0);
     auto* live = app.add_subcommand("watch", "Live fan and temperature readings");
     live->add_option("--interval", *interval, "seconds between readings")
-        ->check(CLI::Range(0.1, 60.0));
-    live->add_option("--count", *count, "stop after this many readings (0: until Ctrl-C)");
+        ->check(finiteRange(0.1, 60.0));
+    live->add_option("--count", *count, "stop after this many readings (0: until Ctrl-C)")
+        ->check(CLI::Range(0, 1000000));
     live->callback([&chosen, interval, count] {
         chosen = reportingSMCErrors([interval, count] { return watch(*interval, *count); });
     });

@@ -52,7 +52,7 @@ void addHelperCommands(CLI::App& app, Runner& chosen) {
         command
             ->add_option("--hold", options->hold,
                          "keep the connection open this many seconds after the reply")
-            ->check(CLI::NonNegativeNumber);
+            ->check(finiteRange(0, kLongestSeconds));
         command->callback([&chosen, options, message] {
             chosen = [options, message] { return request(message, *options); };
         });
@@ -61,7 +61,8 @@ void addHelperCommands(CLI::App& app, Runner& chosen) {
     add("version", "The helper's protocol version", ipc::Message::version);
     add("fraction", "Hold every fan at a fraction of its maximum", ipc::Message::setFraction)
         ->add_option("F", options->fraction, "0.0 to 1.0")
-        ->required();
+        ->required()
+        ->check(finiteRange(0, 1));
     add("auto", "Hand the fans back to the machine", ipc::Message::setAuto);
     add("smart",
         "Smart control with settings such as '{\"minimum\":0,\"aggressiveness\":\"normal\"}'",

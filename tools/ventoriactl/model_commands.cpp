@@ -22,6 +22,9 @@ using app::Preset;
 
 // Longest wait for the helper to take the fans back when we stop holding them.
 constexpr std::chrono::seconds kHandBackBound{5};
+// A held choice is polled at the helper's own pace, so that whether the fans follow it is
+// known within a couple of its ticks.
+constexpr std::chrono::milliseconds kSelectPoll{750};
 
 nlohmann::json modelJson(const FanModel& model) {
     nlohmann::json status = nullptr;
@@ -54,8 +57,8 @@ std::string presetLine(const FanModel& model) {
 std::string statusLine(const FanModel& model) {
     std::string line = presetLine(model) + "  |  " + model.levelText().toStdString();
     for (const auto& fan : model.fans()) {
-        line += "  |  Fan " + std::to_string(fan.id + 1) + " " +
-                std::to_string(static_cast<long>(fan.actual)) + " rpm";
+        line +=
+            "  |  Fan " + std::to_string(fan.id + 1) + " " + app::rpmText(fan.actual).toStdString();
     }
     line += "  |  chip " + app::temperatureText(model.temps().chip).toStdString() + ", case " +
             app::temperatureText(model.temps().chassis).toStdString();
@@ -150,17 +153,31 @@ int showStatus(bool json) {
     return 0;
 }
 
-int select(Preset preset, double hold, bool watch) {
+// Waits until the model has compared the fans with a fixed preset, a few polls after it was
+// applied; other presets are not checked.
+void awaitChecked(Session& session, FanModel& model, Preset preset) {
+    if (preset != Preset::balanced && preset != Preset::max) return;
+    auto connection =
+        QObject::connect(&model, &FanModel::checked, [] { QCoreApplication::quit(); });
+    QTimer::singleShot(kSelectPoll * (FanModel::kPollsBeforeCheck + 2),
+                       [] { QCoreApplication::quit(); });
+    session.run();
+    QObject::disconnect(connection);
+}
+
+int select(Preset preset, double hold, bool watch, bool save) {
     Session session;
-    auto model = app::makeFanModel({});
+    auto model = app::makeFanModel({true, kSelectPoll, save});
     model->select(preset);
     awaitApplied(session, *model);
+    if (!session.interrupted() && !model->errorMessage()) awaitChecked(session, *model, preset);
     if (session.interrupted()) {
         handBack(session, *model);
         return 130;
     }
     if (model->errorMessage()) {
         std::cout << model->errorMessage()->toStdString() << "\n";
+        if (model->fanProblem()) handBack(session, *model);
         return 1;
     }
     bool terminal = isatty(STDOUT_FILENO);
@@ -233,17 +250,22 @@ void addModelCommands(CLI::App& cli, Runner& chosen) {
     auto preset = std::make_shared<std::string>();
     auto hold = std::make_shared<double>(-1);
     auto watch = std::make_shared<bool>(false);
+    auto save = std::make_shared<bool>(false);
     auto* select = cli.add_subcommand(
         "select", "Choose a preset as the application would, hold it, then hand the fans back");
     select->add_option("PRESET", *preset, "auto, smart, balanced or max")
         ->required()
         ->check(CLI::IsMember({"auto", "smart", "balanced", "max"}));
     auto* holdOption = select->add_option("--hold", *hold, "seconds to hold the choice")
-                           ->check(CLI::NonNegativeNumber);
+                           ->check(finiteRange(0, kLongestSeconds));
     select->add_flag("--watch", *watch, "hold until Ctrl-C (the default)")->excludes(holdOption);
-    select->callback([&chosen, preset, hold, watch] {
-        chosen = [preset, hold, watch] {
-            return ventoria::ctl::select(*app::presetFromRaw(*preset), *hold, *hold < 0 || *watch);
+    select->add_flag("--save", *save,
+                     "also store the choice as the application's preset (by default it lasts "
+                     "only while the command runs)");
+    select->callback([&chosen, preset, hold, watch, save] {
+        chosen = [preset, hold, watch, save] {
+            return ventoria::ctl::select(*app::presetFromRaw(*preset), *hold, *hold < 0 || *watch,
+                                         *save);
         };
     });
 

@@ -1,7 +1,10 @@
 #include "readings_text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+
+#include "ventoria/app/model_text.h"
 
 namespace ventoria::ctl {
 
@@ -27,14 +30,20 @@ nlohmann::json temperaturesJson(const hardware::ThermalReading& reading) {
 
 std::string fanLine(const hardware::FanReading& fan) {
     constexpr int kBarWidth = 20;
-    double share = fan.max > 0 ? std::clamp(fan.actual / fan.max, 0.0, 1.0) : 0.0;
+    // The level only of numbers that are speeds: a NaN from the SMC must not become an index.
+    bool known = std::isfinite(fan.actual) && std::isfinite(fan.max) && fan.max > 0;
+    double share = known ? std::clamp(fan.actual / fan.max, 0.0, 1.0) : 0.0;
     auto lit = static_cast<int>(share * kBarWidth + 0.5);
     std::string bar = std::string(static_cast<std::size_t>(lit), '#') +
                       std::string(static_cast<std::size_t>(kBarWidth - lit), '.');
-    char line[160];
-    std::snprintf(line, sizeof line, "Fan %d  %5.0f rpm  [%s] %3.0f %%  (%.0f–%.0f rpm)  %s",
-                  fan.id + 1, fan.actual, bar.c_str(), share * 100, fan.min, fan.max,
-                  fan.manual ? "forced" : "automatic");
+    auto rpm = [](double value) {
+        auto text = app::rpmText(value).toStdString();
+        return text.substr(0, text.find(" rpm"));
+    };
+    char line[200];
+    std::snprintf(line, sizeof line, "Fan %d  %5s rpm  [%s] %3.0f %%  (%s–%s rpm)  %s", fan.id + 1,
+                  rpm(fan.actual).c_str(), bar.c_str(), share * 100, rpm(fan.min).c_str(),
+                  rpm(fan.max).c_str(), fan.manual ? "forced" : "automatic");
     return line;
 }
 

@@ -1,5 +1,7 @@
 #include "ventoria/app/fan_model.h"
 
+#include <QFileInfo>
+#include <algorithm>
 #include <variant>
 
 #include "ventoria/app/completion.h"
@@ -16,17 +18,28 @@ QString key(Preset preset) {
     return QString::fromLatin1(rawValue(preset).data());
 }
 
+// A stored percentage as the editor allows it: a whole number from 0 to 100. Anything else
+// was not written by us, and the default stands.
+int storedPercentage(const QVariant& value, int fallback) {
+    bool ok = false;
+    auto number = value.toString().toLongLong(&ok);
+    return ok && number >= 0 && number <= 100 ? static_cast<int>(number) : fallback;
+}
+
 }  // namespace
 
 // The apply task: ensureInstalled, the request, the outcome. It holds the model weakly only
-// so that a test may end a model while a request is still out.
+// so that a test may end a model while a request is still out. A user's choice that fails
+// falls back to automatic with the reason; a recovery after the helper went away keeps the
+// choice, says why it is not in force, and tries again later.
 QCoro::Task<> runApply(QPointer<FanModel> model, Preset preset, double fraction,
-                       std::shared_ptr<CancelToken> token) {
+                       std::shared_ptr<CancelToken> token, FanModel::ApplyKind kind) {
+    const bool recovery = kind == FanModel::ApplyKind::recovery;
     try {
         if (preset == Preset::automatic) {
             if (helperInstalled()) co_await model->helper_->setAuto();
         } else {
-            co_await model->helper_->ensureInstalled(token);
+            co_await model->helper_->ensureInstalled(token, !recovery);
             if (!model) co_return;
             token->throwIfCancelled();
             if (preset == Preset::smart) {
@@ -37,13 +50,24 @@ QCoro::Task<> runApply(QPointer<FanModel> model, Preset preset, double fraction,
         }
         if (!model) co_return;
         model->setErrorMessage(std::nullopt);
+        model->retryDelay_ = FanModel::kRetryFirst;
+        bool fixed = preset == Preset::balanced || preset == Preset::max;
+        model->pollsToCheck_ = fixed ? FanModel::kPollsBeforeCheck : -1;
     } catch (const Cancelled&) {
         // A newer choice is on its way.
     } catch (const std::exception& error) {
-        // A HelperError's what() is its description, the text the user reads.
         if (!model) co_return;
-        model->setErrorMessage(QString::fromUtf8(error.what()));
-        if (preset != Preset::automatic) model->setPreset(Preset::automatic);
+        // Only our own errors carry a text meant for the user.
+        auto* helperError = dynamic_cast<const HelperError*>(&error);
+        QString text = helperError ? helperError->description()
+                                   : QStringLiteral("The helper's answer could not be read");
+        if (recovery) {
+            model->setErrorMessage(text + QStringLiteral(" (trying again)"));
+            model->retryLater();
+        } else {
+            model->setErrorMessage(text);
+            if (preset != Preset::automatic) model->setPreset(Preset::automatic);
+        }
     }
     if (!model) co_return;
     model->refresh();
@@ -66,16 +90,25 @@ QCoro::Task<> pollSmartStatus(QPointer<FanModel> model) {
 
 FanModel::FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettings> defaults,
                    Options options, QObject* parent)
-    : QObject(parent), helper_(std::move(helper)), defaults_(std::move(defaults)) {
+    : QObject(parent),
+      helper_(std::move(helper)),
+      defaults_(std::move(defaults)),
+      persistChoice_(options.persistChoice) {
+    helper_->connectionLost = [this] { helperLost(); };
+    retryTimer_.setSingleShot(true);
+    connect(&retryTimer_, &QTimer::timeout, this, [this] {
+        if (preset_ != Preset::automatic && !quitting_ && !applying_) {
+            startApply(ApplyKind::recovery);
+        }
+    });
     preferredMode_ = defaults_->value(kModeKey).toString() == QStringLiteral("notch")
                          ? DisplayMode::notch
                          : DisplayMode::menu;
     preset_ = presetFromRaw(defaults_->value(kPresetKey).toString().toStdString())
                   .value_or(Preset::automatic);
-    custom_.balanced = defaults_->value(key(Preset::balanced), kDefaultCustom.balanced).toInt();
-    custom_.max = defaults_->value(key(Preset::max), kDefaultCustom.max).toInt();
-    auto stored = defaults_->value(kSmartKey).toByteArray().toStdString();
-    smart_ = smart::decodeSmartSettings(stored).value_or(smart::SmartSettings{});
+    custom_ = storedCustom();
+    smart_ = storedSmart();
+    watchDefaults();
 
     try {
         auto smc = std::make_shared<hardware::SMCReader>();
@@ -96,6 +129,43 @@ FanModel::FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettin
             setPreset(Preset::automatic);  // no installation behind the user's back at start
         }
     }
+}
+
+CustomPercentages FanModel::storedCustom() {
+    return {storedPercentage(defaults_->value(key(Preset::balanced)), kDefaultCustom.balanced),
+            storedPercentage(defaults_->value(key(Preset::max)), kDefaultCustom.max)};
+}
+
+smart::SmartSettings FanModel::storedSmart() {
+    auto stored = defaults_->value(kSmartKey).toByteArray().toStdString();
+    auto settings = smart::decodeSmartSettings(stored).value_or(smart::SmartSettings{});
+    settings.minimum = std::clamp<std::int64_t>(settings.minimum, 0, 100);
+    return settings;
+}
+
+// Another program (ventoriactl presets, a second device's sync) may change the stored presets
+// while we run: the model takes them up as if they had been saved here.
+void FanModel::watchDefaults() {
+    auto file = defaults_->fileName();
+    if (file.isEmpty()) return;
+    defaultsWatcher_.addPath(QFileInfo(file).absolutePath());
+    if (QFileInfo::exists(file)) defaultsWatcher_.addPath(file);
+    auto changed = [this, file] {
+        // Settings files are replaced, not rewritten: the new one needs watching afresh.
+        if (QFileInfo::exists(file) && !defaultsWatcher_.files().contains(file)) {
+            defaultsWatcher_.addPath(file);
+        }
+        storedPresetsChanged();
+    };
+    connect(&defaultsWatcher_, &QFileSystemWatcher::fileChanged, this, changed);
+    connect(&defaultsWatcher_, &QFileSystemWatcher::directoryChanged, this, changed);
+}
+
+void FanModel::storedPresetsChanged() {
+    defaults_->sync();
+    auto custom = storedCustom();
+    auto settings = storedSmart();
+    if (custom != custom_ || settings != smart_) savePresets(custom, settings);
 }
 
 FanModel::~FanModel() {
@@ -122,7 +192,7 @@ void FanModel::setPreferredMode(DisplayMode mode) {
 }
 
 void FanModel::setPreset(Preset preset) {
-    defaults_->setValue(kPresetKey, key(preset));
+    if (persistChoice_) defaults_->setValue(kPresetKey, key(preset));
     if (preset == preset_) return;
     preset_ = preset;
     emit presetChanged();
@@ -171,6 +241,8 @@ void FanModel::setErrorMessage(const std::optional<QString>& message) {
 
 void FanModel::refresh() {
     setFans(reader_ ? reader_->readings() : FanReadings{});
+    if (pollsToCheck_ > 0) --pollsToCheck_;
+    if (pollsToCheck_ == 0) checkFans();
     if (thermals_) setTemps(thermals_->sample());
     if (preset_ == Preset::smart && !errorMessage_) {
         pollSmartStatus(this);  // each poll its own request; they are not serialised
@@ -181,15 +253,64 @@ void FanModel::refresh() {
 }
 
 void FanModel::applyPreset() {
+    retryTimer_.stop();
+    retryDelay_ = kRetryFirst;
+    startApply(ApplyKind::choice);
+}
+
+void FanModel::startApply(ApplyKind kind) {
     double fraction = custom_[preset_].value_or(0) / 100.0;
     if (applyToken_) applyToken_->cancel();
     applyToken_ = std::make_shared<CancelToken>();
     applying_ = true;
-    runApply(this, preset_, fraction, applyToken_);
+    pollsToCheck_ = -1;
+    setFanProblem(std::nullopt);
+    runApply(this, preset_, fraction, applyToken_, kind);
+}
+
+void FanModel::helperLost() {
+    // A request in flight reports the loss itself; automatic needs no helper.
+    if (quitting_ || applying_ || preset_ == Preset::automatic) return;
+    pollsToCheck_ = -1;
+    setFanProblem(std::nullopt);
+    setErrorMessage(QStringLiteral("Helper unavailable: the connection ended (trying again)"));
+    retryLater();
+}
+
+void FanModel::retryLater() {
+    retryTimer_.start(retryDelay_);
+    retryDelay_ = std::min(retryDelay_ * 2, kRetryLongest);
+}
+
+void FanModel::setFanProblem(const std::optional<QString>& problem) {
+    if (problem == fanProblem_) return;
+    // The problem owns the error line only while it is the problem that is shown there.
+    if (problem) {
+        setErrorMessage(problem);
+    } else if (errorMessage_ == fanProblem_) {
+        setErrorMessage(std::nullopt);
+    }
+    fanProblem_ = problem;
+}
+
+void FanModel::checkFans() {
+    std::optional<QString> problem;
+    int count = reader_ ? reader_->fanCount() : 0;
+    for (int id = 0; id < count && !problem; ++id) {
+        auto fan = std::find_if(fans_.begin(), fans_.end(),
+                                [id](const auto& reading) { return reading.id == id; });
+        if (fan == fans_.end()) {
+            problem = QStringLiteral("Fan %1 cannot be read").arg(id + 1);
+        } else if (!fan->manual) {
+            problem = QStringLiteral("Fan %1 is not under Ventoria's control").arg(id + 1);
+        }
+    }
+    setFanProblem(problem);
+    emit checked();
 }
 
 void FanModel::select(Preset preset) {
-    if (preset == preset_ && !errorMessage_) return;
+    // Choosing the active preset again sends it again: the way out whenever anything failed.
     setPreset(preset);
     applyPreset();
 }
@@ -226,6 +347,8 @@ QString FanModel::subtitle(Preset preset) const {
 QCoro::Task<> FanModel::handBack() {
     if (applyToken_) applyToken_->cancel();
     applying_ = false;
+    quitting_ = true;
+    retryTimer_.stop();
     if (!helperInstalled()) co_return;
     try {
         co_await helper_->setAuto();

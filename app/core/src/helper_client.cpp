@@ -30,7 +30,9 @@ std::shared_ptr<HelperConnection> HelperClient::connection() {
                 auto self = weak.lock();
                 // Only the connection that ended: a newer one must stay, or it would stay
                 // open, uncounted by us, and keep the helper enforcing for nobody.
-                if (self && (*self)->connection_ == made->lock()) (*self)->connection_.reset();
+                if (!self || (*self)->connection_ != made->lock()) return;
+                (*self)->connection_.reset();
+                if ((*self)->connectionLost) (*self)->connectionLost();
             },
             Qt::QueuedConnection);
     });
@@ -82,8 +84,8 @@ QCoro::Task<std::optional<smart::SmartStatus>> HelperClient::smartStatus() {
     if (!data) co_return std::nullopt;
     auto status = smart::decodeSmartStatus(*data);
     if (!status) {
-        throw std::runtime_error(
-            "The data couldn’t be read because it isn’t in the correct format.");
+        throw HelperError::unavailable(
+            QStringLiteral("The data couldn’t be read because it isn’t in the correct format."));
     }
     co_return status;
 }
@@ -117,13 +119,18 @@ QCoro::Task<> HelperClient::settle(std::shared_ptr<CancelToken> token) {
     if (token) token->forget(handle);
 }
 
-QCoro::Task<> HelperClient::ensureInstalled(std::shared_ptr<CancelToken> token) {
+QCoro::Task<> HelperClient::ensureInstalled(std::shared_ptr<CancelToken> token,
+                                            bool installUnreachable) {
     const QString expected = QString::fromLatin1(ipc::kProtocolVersion);
     bool current = false;
+    if (!installUnreachable && !helperInstalled()) {
+        throw HelperError::unavailable(QStringLiteral("not installed"));
+    }
     if (helperInstalled()) {
         try {
             current = co_await version() == expected;
         } catch (const HelperError&) {
+            if (!installUnreachable) throw;
             current = false;  // unreachable: installed again below
         }
     }

@@ -16,14 +16,21 @@ long roundHalfAway(double value) {
 double fanLevel(const FanReadings& fans) {
     if (fans.empty()) return 0;
     double sum = 0;
-    for (const auto& fan : fans) sum += fan.max > 0 ? std::min(fan.actual / fan.max, 1.0) : 0.0;
+    for (const auto& fan : fans) {
+        // A speed the SMC gave as NaN or infinity is no speed: it counts as nothing.
+        if (std::isfinite(fan.actual) && std::isfinite(fan.max) && fan.max > 0) {
+            sum += std::clamp(fan.actual / fan.max, 0.0, 1.0);
+        }
+    }
     return sum / static_cast<double>(fans.size());
 }
 
 long averageRPM(const FanReadings& fans) {
     if (fans.empty()) return 0;
     double sum = 0;
-    for (const auto& fan : fans) sum += fan.actual;
+    for (const auto& fan : fans) {
+        if (std::isfinite(fan.actual)) sum += std::clamp(fan.actual, 0.0, kMaxShownRPM);
+    }
     return static_cast<long>(sum / static_cast<double>(fans.size()));
 }
 
@@ -37,10 +44,14 @@ QString levelText(const FanReadings& fans, Preset preset) {
 QString fanSummary(const FanReadings& fans) {
     QStringList lines;
     for (const auto& fan : fans) {
-        lines
-            << QStringLiteral("Fan %1: %2 rpm").arg(fan.id + 1).arg(static_cast<long>(fan.actual));
+        lines << QStringLiteral("Fan %1: %2").arg(fan.id + 1).arg(rpmText(fan.actual));
     }
     return lines.join('\n');
+}
+
+QString rpmText(double rpm) {
+    if (!std::isfinite(rpm) || std::abs(rpm) > kMaxShownRPM) return QStringLiteral("—");
+    return QString::number(static_cast<long>(rpm)) + QStringLiteral(" rpm");
 }
 
 QString temperatureText(std::optional<double> celsius) {

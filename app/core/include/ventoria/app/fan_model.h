@@ -4,6 +4,7 @@
 // in the user defaults, and sends each choice to the helper.
 
 #include <QCoroTask>
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QPointer>
 #include <QSettings>
@@ -54,7 +55,17 @@ class FanModel : public QObject {
         // from the command line does not).
         bool reapplyAtStart = true;
         std::chrono::milliseconds pollInterval{2000};
+        // Store each choice in the user defaults (the application does; a command line that
+        // only holds a choice for its own lifetime does not).
+        bool persistChoice = true;
     };
+
+    // While the helper cannot be reached for a preset that needs it, the choice is sent again
+    // after this long, doubling up to the longest.
+    static constexpr std::chrono::milliseconds kRetryFirst{1000};
+    static constexpr std::chrono::milliseconds kRetryLongest{30000};
+    // Polls after a fixed preset reached the helper before the fans must show it.
+    static constexpr int kPollsBeforeCheck = 2;
 
     FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettings> defaults,
              Options options, QObject* parent = nullptr);
@@ -95,6 +106,9 @@ class FanModel : public QObject {
 
     // A choice is still on its way to the helper.
     bool applying() const { return applying_; }
+    // What the fans do against what the preset asks, from the latest check: the first fan the
+    // helper does not hold as asked. Nothing when all is well or nothing was checked.
+    const std::optional<QString>& fanProblem() const { return fanProblem_; }
 
     bool usesNotch() const { return preferredMode_ == DisplayMode::notch && notchAvailable_; }
     double level() const { return fanLevel(fans_); }
@@ -122,11 +136,15 @@ class FanModel : public QObject {
     void notchOpenChanged();
     // A poll has finished, with its Smart status request if it made one.
     void polled();
+    // The fans were compared with what the applied preset asks of them: problem() says what.
+    void checked();
     // The newest choice has been sent (or given up on) and the model has polled afterwards.
     void applied();
 
   private:
-    friend QCoro::Task<> runApply(QPointer<FanModel>, Preset, double, std::shared_ptr<CancelToken>);
+    enum class ApplyKind { choice, recovery };
+    friend QCoro::Task<> runApply(QPointer<FanModel>, Preset, double, std::shared_ptr<CancelToken>,
+                                  ApplyKind);
     friend QCoro::Task<> pollSmartStatus(QPointer<FanModel>);
 
     void setPreferredMode(DisplayMode mode);
@@ -137,6 +155,15 @@ class FanModel : public QObject {
     void setTemps(const hardware::ThermalReading& temps);
     void setSmartStatus(const std::optional<smart::SmartStatus>& status);
     void setErrorMessage(const std::optional<QString>& message);
+    void startApply(ApplyKind kind);
+    void helperLost();
+    void retryLater();
+    void checkFans();
+    void setFanProblem(const std::optional<QString>& problem);
+    void watchDefaults();
+    void storedPresetsChanged();
+    CustomPercentages storedCustom();
+    smart::SmartSettings storedSmart();
 
     std::unique_ptr<HelperClient> helper_;
     std::unique_ptr<QSettings> defaults_;
@@ -155,6 +182,13 @@ class FanModel : public QObject {
     QTimer timer_;
     std::shared_ptr<CancelToken> applyToken_;
     bool applying_ = false;
+    bool persistChoice_ = true;
+    bool quitting_ = false;
+    QTimer retryTimer_;
+    std::chrono::milliseconds retryDelay_ = kRetryFirst;
+    int pollsToCheck_ = -1;  // counts down after a fixed preset was applied; -1: no check due
+    std::optional<QString> fanProblem_;
+    QFileSystemWatcher defaultsWatcher_;
 };
 
 // The model as the application has it: the helper's real connection and installer, the

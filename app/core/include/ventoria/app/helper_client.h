@@ -6,6 +6,7 @@
 #include <QCoroTask>
 #include <QString>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -30,8 +31,11 @@ class HelperClient {
     HelperClient& operator=(const HelperClient&) = delete;
 
     // Makes sure a helper of this application's version answers, installing it at most once.
-    // Throws HelperError, or Cancelled when `token` is cancelled during the wait.
-    QCoro::Task<> ensureInstalled(std::shared_ptr<CancelToken> token = nullptr);
+    // Throws HelperError, or Cancelled when `token` is cancelled during the wait. With
+    // `installUnreachable` false, a helper that does not answer is an error, not a reason to
+    // install: only one that answers with another version is replaced.
+    QCoro::Task<> ensureInstalled(std::shared_ptr<CancelToken> token = nullptr,
+                                  bool installUnreachable = true);
     QCoro::Task<> setAuto();
     QCoro::Task<> setFraction(double fraction);
     QCoro::Task<> setSmart(smart::SmartSettings settings);
@@ -40,6 +44,10 @@ class HelperClient {
     QCoro::Task<QString> version();
     // Replaces the helper: drops the connection first, so no request talks to the old one.
     void install();
+
+    // Runs, on the application's thread, when the connection in use ends without our asking:
+    // the helper went away, and with it whatever it was enforcing for us.
+    std::function<void()> connectionLost;
 
   private:
     QCoro::Task<std::optional<std::string>> call(ipc::Request request);

@@ -18,6 +18,10 @@ long averageRPM(const FanReadings& fans);
 // "—" without fans, "System" under auto, "Off" when the fans stand, else "N %".
 QString levelText(const FanReadings& fans, Preset preset);
 // "Fan 1: 1200 rpm", one line per fan.
+// Speeds beyond this are not speeds any fan makes; they are shown as unknown.
+inline constexpr double kMaxShownRPM = 100000;
+// "1200 rpm", or "—" for a speed that is not a finite, plausible number.
+QString rpmText(double rpm);
 QString fanSummary(const FanReadings& fans);
 // "—", or the rounded temperature and " °C".
 QString temperatureText(std::optional<double> celsius);
