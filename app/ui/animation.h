@@ -35,6 +35,8 @@ class Motion : public QObject {
     explicit Motion(double initial, QObject* parent = nullptr);
 
     double value() const { return value_; }
+    // Where the motion is heading: its value once any running animation has finished.
+    double target() const { return running() ? to_ : value_; }
     // Moves to `target` along `curve` over `duration`; a zero duration jumps.
     void animate(double target, std::chrono::milliseconds duration, const QEasingCurve& curve);
     // Moves to `target` on a spring.

@@ -19,6 +19,15 @@ void AppDelegate::didFinishLaunching() {
     statusItem_ = std::make_unique<StatusItemController>(*model_, [this] { requestQuit(); });
 }
 
+void AppDelegate::activate() {
+    if (quitting_) return;
+    if (model_->usesNotch()) {
+        model_->setNotchOpen(true);
+    } else if (statusItem_ && !statusItem_->popoverOpen()) {
+        statusItem_->toggle();
+    }
+}
+
 void AppDelegate::requestQuit() {
     if (quitting_) return;
     quitting_ = true;

@@ -26,6 +26,8 @@ class AppDelegate : public QObject {
     void didFinishLaunching();
     // Every way of quitting comes here: the menu, the shortcut, the desktop's request.
     void requestQuit();
+    // The user launched the application again: show it, in the notch or under the icon.
+    void activate();
 
     app::FanModel& model() { return *model_; }
     PresetEditorController* presetEditor() const { return presetEditor_.get(); }

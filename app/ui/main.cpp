@@ -2,15 +2,16 @@
 
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <QApplication>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 
 #include "app_delegate.h"
 #include "fonts.h"
+#include "single_instance.h"
 #include "snapshot.h"
 
 namespace {
@@ -31,11 +32,16 @@ void watchTerminationRequests(ventoria::ui::AppDelegate& delegate) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QString snapshotDirectory;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--snapshot") == 0)
-            snapshotDirectory = QString::fromLocal8Bit(argv[i + 1]);
-    }
+    // Read before Qt starts: --help must not start anything, not even a display connection.
+    CLI::App cli{"Ventoria: fan control from the menu bar. Honours VENTORIA_SYSROOT.", "Ventoria"};
+    cli.set_version_flag("--version", std::string("Ventoria ") + VENTORIA_VERSION);
+    std::string snapshotOption;
+    cli.add_option("--snapshot", snapshotOption,
+                   "render the interface's pictures into DIRECTORY offscreen, then quit")
+        ->option_text("DIRECTORY");
+    cli.allow_extras();  // Qt's own options, such as -platform, pass through
+    CLI11_PARSE(cli, argc, argv);
+    QString snapshotDirectory = QString::fromStdString(snapshotOption);
     bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
     if (!snapshotDirectory.isEmpty() && !std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);  // pictures need no screen
@@ -58,7 +64,16 @@ int main(int argc, char** argv) {
         return failed.isEmpty() ? 0 : 1;
     }
 
+    // A second launch brings the running copy forward instead of fighting it for the fans.
+    ventoria::ui::SingleInstance instance(ventoria::ui::SingleInstance::nameForThisUser());
+    if (instance.handOver(QApplication::arguments())) return 0;
+    if (!instance.serve()) {
+        std::cerr << "Ventoria: cannot tell whether another copy is running; starting anyway\n";
+    }
+
     ventoria::ui::AppDelegate delegate(ventoria::app::makeFanModel({}));
+    QObject::connect(&instance, &ventoria::ui::SingleInstance::activated, &delegate,
+                     [&delegate] { delegate.activate(); });
     QObject::connect(&delegate, &ventoria::ui::AppDelegate::readyToTerminate, &application,
                      &QApplication::quit);
     watchTerminationRequests(delegate);

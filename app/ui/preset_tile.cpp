@@ -24,7 +24,9 @@ PresetTile::PresetTile(app::FanModel& model, app::Preset preset, QWidget* parent
 
 void PresetTile::follow() {
     double target = model_.preset() == preset_ ? 1 : 0;
-    if (target != selected_.value())
+    // Against where the tile is heading, not where it is: a preset that changes twice within
+    // one frame must not leave the first change's animation running.
+    if (target != selected_.target())
         animateIfShown(selected_, *this, target, std::chrono::milliseconds(200), easeOut());
 }
 

@@ -85,6 +85,10 @@ QRect StatusItemController::anchor() const {
     return QRect(QCursor::pos(), QSize(1, 1));
 }
 
+bool StatusItemController::popoverOpen() const {
+    return popover_->isVisible();
+}
+
 void StatusItemController::toggle() {
     if (popover_->isVisible()) {
         closingByToggle_ = true;

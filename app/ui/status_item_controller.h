@@ -43,6 +43,7 @@ class StatusItemController : public QObject {
     StatusItemController(app::FanModel& model, std::function<void()> onQuit);
 
     void toggle();
+    bool popoverOpen() const;
     void refreshItem();
 
     PopoverPanel* popover() const { return popover_.get(); }

@@ -53,6 +53,24 @@ TEST_F(PopoverTest, TheSelectedTileWearsTheAccent) {
     EXPECT_NE(QColor(other.pixel(other.width() / 2, 4)).rgb(), accentColor().rgb());
 }
 
+// An installation that fails at once moves the preset max → auto within one pass of the event
+// loop: the highlight ends on the model's preset, not on the first change.
+TEST_F(PopoverTest, TheHighlightedTileIsAlwaysTheModelsPreset) {
+    helper.installFailure = "helper missing from app bundle";
+    auto& m = start();
+    MenuPopoverView view(
+        m, [] {}, [] {});
+    view.show();
+    QTest::mouseClick(view.tile(Preset::max), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(m.preset(), Preset::automatic);
+    QTest::qWait(400);  // past the highlight's animation
+    QImage maxTile = view.tile(Preset::max)->grab().toImage();
+    EXPECT_NE(QColor(maxTile.pixel(maxTile.width() / 2, 4)).rgb(), accentColor().rgb());
+    QImage autoTile = view.tile(Preset::automatic)->grab().toImage();
+    EXPECT_EQ(QColor(autoTile.pixel(autoTile.width() / 2, 4)).rgb(), accentColor().rgb());
+}
+
 TEST_F(PopoverTest, TheNotchSwitchRefusesWithoutANotchDisplay) {
     auto& m = start();
     MenuPopoverView view(

@@ -3,11 +3,15 @@
 #include <iostream>
 
 #include "commands.h"
+#include "ventoria/ipc/protocol.h"
 
 int main(int argc, char** argv) {
     CLI::App app{
         "Ventoria's command-line front end: read the SMC, talk to the helper, drive the\n"
         "fan model. Honours VENTORIA_SYSROOT."};
+    app.set_version_flag("--version", std::string("ventoriactl ") + VENTORIA_VERSION +
+                                          " (helper protocol " + ventoria::ipc::kProtocolVersion +
+                                          ")");
     app.require_subcommand(1);
     ventoria::ctl::Runner chosen;
     ventoria::ctl::addHardwareCommands(app, chosen);
