@@ -289,7 +289,8 @@ void VirtualMac::setLoadWave() {
 }
 
 void VirtualMac::setPressure(std::optional<int> level) {
-    if (level && *level < 0) throw SimError("a pressure level is 0 or more");
+    // The system's levels: nominal, moderate, heavy, trapping, sleeping.
+    if (level && (*level < 0 || *level > 4)) throw SimError("a pressure level is 0 to 4, or auto");
     Locked machine(*this);
     machine->pressureOverride = level.value_or(-1);
     if (level) machine->pressure = *level;
@@ -297,6 +298,7 @@ void VirtualMac::setPressure(std::optional<int> level) {
 
 void VirtualMac::advance(std::chrono::nanoseconds by) {
     if (by.count() < 0) throw SimError("the clock only moves forward");
+    if (by > kLongestAdvance) throw SimError("the clock moves at most a year at a time");
     Locked machine(*this);
     if (machine->clockMode != ClockMode::manual) {
         throw SimError("the virtual Mac runs on the real clock; create it with --clock manual");
@@ -350,6 +352,10 @@ void VirtualMac::setFault(const std::string& name, Fault fault) {
         if (error != std::errc{} || end != digits.data() + digits.size() || index < 0) {
             throw SimError("\"" + name + "\" names neither a key nor a key index");
         }
+        if (static_cast<std::uint32_t>(index) >= machine->keyCount) {
+            throw SimError("the machine has " + std::to_string(machine->keyCount) +
+                           " keys; there is no index " + std::to_string(index));
+        }
         machine->indexFault = IndexFault{index, fault};
         return;
     }
@@ -357,6 +363,7 @@ void VirtualMac::setFault(const std::string& name, Fault fault) {
 }
 
 void VirtualMac::setLatency(std::uint32_t micros) {
+    if (micros > kLongestLatencyMicros) throw SimError("a call is delayed by at most 10 s");
     Locked machine(*this);
     machine->latencyMicros = micros;
 }

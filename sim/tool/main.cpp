@@ -2,12 +2,14 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <limits>
 
 #include "show.h"
 #include "ventoria/platform/system_root.h"
+#include "ventoria/sim/value_codec.h"
 #include "ventoria/sim/virtual_mac.h"
 
 namespace {
@@ -71,6 +73,21 @@ ventoria::sim::Fault parseFault(const std::vector<std::string>& words) {
         return {FaultKind::kernel, 0, static_cast<std::int32_t>(static_cast<std::uint32_t>(code))};
     }
     throw SimError("a fault is: missing | result CODE | kernel CODE | clear");
+}
+
+// A number a key of `type` can hold as it is: the machine would otherwise store a clamped or
+// wrapped value that nobody asked for.
+void checkRepresentable(const std::string& key, const std::string& type, double value) {
+    if (!std::isfinite(value)) {
+        throw SimError("a value is a finite number; set-raw stores any bytes");
+    }
+    auto bytes = ventoria::sim::encodeValue(type, value, 0);
+    auto back = bytes ? ventoria::sim::decodeValue(type, *bytes) : std::nullopt;
+    double slack = type == "flt " ? std::abs(value) * 1e-6 : 0.5;
+    if (back && std::abs(*back - value) > slack) {
+        throw SimError("key \"" + key + "\" has type \"" + type + "\", which cannot hold " +
+                       CLI::detail::to_string(value));
+    }
 }
 
 ventoria::sim::Display parseDisplay(const std::string& text) {
@@ -139,9 +156,9 @@ int main(int argc, char** argv) {
     faultCommand->add_option("KEY", key)->required();
     faultCommand->add_option("FAULT", fault)->required()->expected(1, 2);
 
-    std::uint32_t latency = 0;
+    std::string latency;
     auto* latencyCommand = app.add_subcommand("latency", "Delay every SMC call");
-    latencyCommand->add_option("MICROSECONDS", latency)->required();
+    latencyCommand->add_option("MICROSECONDS", latency, "0 to 10000000")->required();
 
     auto* service = app.add_subcommand("smc", "Take the AppleSMC service away, or bring it back");
     service->add_subcommand("detach", "Every SMC call fails, and no new connection finds it");
@@ -201,15 +218,32 @@ int main(int argc, char** argv) {
                 mac->setPressure(static_cast<int>(parseInteger(pressure)));
             }
         } else if (advance->parsed()) {
+            if (!std::isfinite(seconds) ||
+                seconds > std::chrono::duration<double>(ventoria::sim::kLongestAdvance).count()) {
+                throw SimError("the clock moves at most a year (31536000 s) at a time");
+            }
             mac->advance(std::chrono::nanoseconds(static_cast<std::int64_t>(seconds * 1e9)));
         } else if (set->parsed()) {
+            auto dumped = mac->dump(fourChars(key));
+            if (dumped) checkRepresentable(key, dumped->type, value);
+            bool speed = key.size() >= 4 && key[0] == 'F' &&
+                         (key.ends_with("Ac") || key.ends_with("Tg") || key.ends_with("Mn") ||
+                          key.ends_with("Mx"));
+            if (speed && value < 0) throw SimError("a fan speed is 0 rpm or more");
             mac->setValue(fourChars(key), value);
         } else if (setRaw->parsed()) {
+            if (key.empty() || key.find_first_not_of(' ') == std::string::npos) {
+                throw SimError("a key has one to four characters, not only blanks");
+            }
             mac->setRaw(fourChars(key), fourChars(type), parseHex(hex));
         } else if (faultCommand->parsed()) {
             mac->setFault(key.starts_with("#") ? key : fourChars(key), parseFault(fault));
         } else if (latencyCommand->parsed()) {
-            mac->setLatency(latency);
+            auto micros = parseInteger(latency);
+            if (micros < 0 || micros > ventoria::sim::kLongestLatencyMicros) {
+                throw SimError("a latency is 0 to 10000000 microseconds");
+            }
+            mac->setLatency(static_cast<std::uint32_t>(micros));
         } else if (service->parsed()) {
             mac->setDetached(service->got_subcommand("detach"));
         } else if (counters->parsed()) {

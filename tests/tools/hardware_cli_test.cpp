@@ -125,5 +125,35 @@ TEST_F(HardwareCLITest, BadRequestsAreRefusedClearly) {
     EXPECT_NE(sim({"new", "--profile", "powerpc"}).status, 0);
 }
 
+// Controls that could only overflow, wrap or hang say what is wrong and change nothing.
+TEST_F(HardwareCLITest, ControlsRefuseWhatTheyCannotMean) {
+    sim({"new", "--clock", "manual"});
+    auto before = show();
+    const std::vector<std::vector<std::string>> refused = {
+        {"set", "F0Tg", "nan"},
+        {"set", "F0Tg", "inf"},
+        {"set", "F0Tg", "-5"},
+        {"set", "FNum", "300"},
+        {"set", "FNum", "-1"},
+        {"set-raw", "", "ui8 ", "01"},
+        {"fault", "#99999", "missing"},
+        {"latency", ""},
+        {"latency", "99999999999"},
+        {"pressure", "99"},
+        {"advance", "1e10"},
+        {"advance", "nan"},
+    };
+    for (const auto& arguments : refused) {
+        auto result = sim(arguments);
+        EXPECT_EQ(result.status, 1) << arguments[0] << " " << arguments[1];
+        EXPECT_NE(result.err.find("ventoria-sim: "), std::string::npos) << result.err;
+    }
+    auto after = show();
+    EXPECT_EQ(after["fans"], before["fans"]);
+    EXPECT_EQ(after["latencyMicros"], before["latencyMicros"]);
+    EXPECT_EQ(sim({"set", "FNum", "2"}).status, 0);
+    EXPECT_EQ(sim({"pressure", "4"}).status, 0);
+}
+
 }  // namespace
 }  // namespace ventoria::testing

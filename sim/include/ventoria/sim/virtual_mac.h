@@ -38,6 +38,10 @@ inline constexpr std::int32_t kKernelNoDevice = static_cast<std::int32_t>(0xE000
 inline constexpr std::uint32_t kStructSelector = 2;
 inline constexpr std::size_t kParamSize = 80;
 
+// Limits of the controls: beyond them nothing a test or a person means, only overflow.
+inline constexpr std::chrono::nanoseconds kLongestAdvance = std::chrono::hours(24 * 365);
+inline constexpr std::uint32_t kLongestLatencyMicros = 10'000'000;
+
 struct CreateOptions {
     Profile profile = Profile::appleSilicon;
     ClockMode clock = ClockMode::real;
