@@ -95,6 +95,9 @@ bool usable(const MachineState* state) {
 
 // Writes a whole machine to a private file, then moves it into place in one step. With
 // `replace` false a file that appeared meanwhile wins: another process booted the machine.
+// The file's blocks are reserved before it is mapped: on a full disk a write through the
+// mapping would kill the process with SIGBUS instead of failing here. Whatever fails, the
+// private file goes.
 void publish(const std::filesystem::path& path, const CreateOptions& options, bool replace) {
     auto temporary = path;
     temporary += ".new." + std::to_string(getpid()) + "." + std::to_string(std::random_device{}());
@@ -102,12 +105,21 @@ void publish(const std::filesystem::path& path, const CreateOptions& options, bo
     // may change it.
     int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) fail("cannot create", temporary);
-    fchmod(fd, 0644);
-    if (ftruncate(fd, sizeof(MachineState)) != 0) {
+    auto abandon = [&](const char* what) {
+        int error = errno;
         ::close(fd);
-        fail("cannot size", temporary);
+        ::unlink(temporary.c_str());
+        errno = error;
+        fail(what, temporary);
+    };
+    fchmod(fd, 0644);
+    if (int error = posix_fallocate(fd, 0, sizeof(MachineState)); error != 0) {
+        errno = error;
+        abandon("no room for");
     }
-    auto* state = new (mapFd(fd, temporary)) MachineState{};
+    void* memory = mmap(nullptr, sizeof(MachineState), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (memory == MAP_FAILED) abandon("cannot map");
+    auto* state = new (memory) MachineState{};
     initMutex(state->mutex);
     rebuildState(*state, options);
     state->magic = kStateMagic;
@@ -119,7 +131,7 @@ void publish(const std::filesystem::path& path, const CreateOptions& options, bo
     int rc = replace ? ::rename(temporary.c_str(), path.c_str())
                      : ::link(temporary.c_str(), path.c_str());
     int error = errno;
-    if (!replace) ::unlink(temporary.c_str());
+    if (!replace || rc != 0) ::unlink(temporary.c_str());
     if (rc != 0 && !(error == EEXIST && !replace)) {
         errno = error;
         fail("cannot publish", path);

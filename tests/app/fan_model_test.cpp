@@ -2,6 +2,7 @@
 
 #include <QSignalSpy>
 #include <algorithm>
+#include <fstream>
 
 #include "await_task.h"
 #include "fan_model_fixture.h"
@@ -196,6 +197,18 @@ TEST_F(FanModelTest, PresetsStoredByAnotherProgramReachTheRunningModel) {
     EXPECT_EQ(m.custom().balanced, 35);
     settle();
     EXPECT_EQ(helper.events, (Events{"versionWithReply:", "setFraction:reply:"}));
+}
+
+TEST_F(FanModelTest, SettingsThatCannotBeStoredAreReportedNotClaimed) {
+    std::ofstream(root.path() / "blocker") << "a file where a folder should be";
+    FanModel m(std::make_unique<HelperClient>(helper.connector(), helper.installer()),
+               std::make_unique<QSettings>(
+                   QString::fromStdString((root.path() / "blocker/defaults.ini").string()),
+                   QSettings::IniFormat),
+               FanModel::Options{false, std::chrono::milliseconds(2000)});
+    EXPECT_FALSE(m.savePresets({45, 100}, {}));
+    ASSERT_TRUE(m.errorMessage());
+    EXPECT_TRUE(m.errorMessage()->startsWith("Settings could not be saved to "));
 }
 
 TEST_F(FanModelTest, StoredPercentagesOutOfRangeFallBackToTheirDefaults) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -208,6 +209,23 @@ TEST(MachineBoot, AStateFileThatDoesNotHoldTogetherIsBootedAfresh) {
         EXPECT_EQ(mac->snapshot().profile, Profile::appleSilicon) << offset;  // the default
         EXPECT_GT(mac->snapshot().keyCount, 300u) << offset;
     }
+}
+
+// A system root on a full disk: the machine cannot boot, says so, and leaves nothing behind
+// (mapping a file whose blocks were never reserved would kill the process instead).
+TEST(MachineBoot, AFullDiskIsAnErrorAndLeavesNoFileBehind) {
+    testing::TemporaryRoot root;
+    if (geteuid() != 0 ||
+        std::system(("mount -t tmpfs -o size=64k tmpfs " + root.path().string() + " 2>/dev/null")
+                        .c_str()) != 0) {
+        GTEST_SKIP() << "needs a small file system: root may mount one";
+    }
+    EXPECT_THROW(VirtualMac::create(root.path(), {}), SimError);
+    EXPECT_THROW(VirtualMac::open(root.path()), SimError);
+    auto machineDirectory = VirtualMac::statePath(root.path()).parent_path();
+    EXPECT_TRUE(!std::filesystem::exists(machineDirectory) ||
+                std::filesystem::is_empty(machineDirectory));
+    std::system(("umount " + root.path().string()).c_str());
 }
 
 TEST(MachineClock, TheRealClockCannotBeAdvancedByHand) {

@@ -226,9 +226,15 @@ int editPresets(const PresetEdits& edits) {
     if (edits.aggressiveness) {
         settings.aggressiveness = *smart::aggressivenessFromRaw(*edits.aggressiveness);
     }
-    model->savePresets(custom, settings);
+    bool stored = model->savePresets(custom, settings);
+    std::optional<QString> storageError;
+    if (!stored) storageError = model->errorMessage();
     awaitApplied(session, *model);
     if (model->applying() || app::helperInstalled()) handBack(session, *model);
+    if (storageError) {
+        std::cout << storageError->toStdString() << "\n";
+        return 1;
+    }
     std::cout << "Balanced " << model->custom().balanced << " %, Max " << model->custom().max
               << " %, Smart minimum " << model->smart().minimum << " %, "
               << smart::rawValue(model->smart().aggressiveness) << "\n";

@@ -315,18 +315,29 @@ void FanModel::select(Preset preset) {
     applyPreset();
 }
 
-void FanModel::savePresets(CustomPercentages custom, smart::SmartSettings settings) {
+// Settings reach the disk when synced, and a full disk or a path that cannot be written shows
+// only in the status afterwards: nothing may be reported as saved before that.
+bool FanModel::defaultsStored() {
+    defaults_->sync();
+    if (defaults_->status() == QSettings::NoError) return true;
+    setErrorMessage(QStringLiteral("Settings could not be saved to %1").arg(defaults_->fileName()));
+    return false;
+}
+
+bool FanModel::savePresets(CustomPercentages custom, smart::SmartSettings settings) {
     bool customChanged = custom != custom_;
     bool smartChanged = settings != smart_;
     setCustom(custom);
     defaults_->setValue(key(Preset::balanced), custom.balanced);
     defaults_->setValue(key(Preset::max), custom.max);
     setSmart(settings);
+    bool stored = defaultsStored();
     if (preset_ == Preset::smart) {
         if (smartChanged) applyPreset();
     } else if (preset_ != Preset::automatic && customChanged) {
         applyPreset();
     }
+    return stored;
 }
 
 void FanModel::setDisplayMode(DisplayMode mode) {

@@ -94,7 +94,8 @@ class FanModel : public QObject {
     void applyPreset();
     // A preset tile: re-choosing the active preset retries a failed request.
     void select(Preset preset);
-    void savePresets(CustomPercentages custom, smart::SmartSettings smart);
+    // False, with the reason in the error line, when the settings could not be stored.
+    bool savePresets(CustomPercentages custom, smart::SmartSettings smart);
     // Refuses the notch while no notch display is attached.
     void setDisplayMode(DisplayMode mode);
     void editPresets();
@@ -161,6 +162,7 @@ class FanModel : public QObject {
     void checkFans();
     void setFanProblem(const std::optional<QString>& problem);
     void watchDefaults();
+    bool defaultsStored();
     void storedPresetsChanged();
     CustomPercentages storedCustom();
     smart::SmartSettings storedSmart();
