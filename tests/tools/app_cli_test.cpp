@@ -41,6 +41,16 @@ TEST_F(AppCLITest, HoldingMaxInstallsTheHelperForcesTheFansAndHandsThemBack) {
     EXPECT_EQ(status()["preset"], "max");
 }
 
+// Ctrl-C ends the hold, and the command waits for the hand-back before it exits.
+TEST_F(AppCLITest, InterruptingAWatchHandsBackBeforeExiting) {
+    auto result = run({"/usr/bin/timeout", "--preserve-status", "-s", "INT", "4",
+                       program("ventoriactl"), "select", "max", "--watch"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    auto fans = machine().fans;
+    EXPECT_FALSE(fans[0].forced || fans[1].forced);  // released before the command ended
+    EXPECT_TRUE(eventually([&] { return handedBack(); }));
+}
+
 // A write the SMC refused leaves a fan with the machine: the command says which, and fails.
 TEST_F(AppCLITest, AChoiceTheFansDoNotFollowFails) {
     fault("F0Md", sim::FaultKind::kernel, static_cast<int>(0xE00002BC));

@@ -76,6 +76,10 @@ class Session {
         if (pipe(stopPipe) == 0) {
             notifier_ = std::make_unique<QSocketNotifier>(stopPipe[0], QSocketNotifier::Read);
             QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+                // Taken out of the pipe, so that it ends this run only: the hand-back that
+                // follows must be allowed to run to its end.
+                char signalled = 0;
+                (void)!read(stopPipe[0], &signalled, 1);
                 interrupted_ = true;
                 QCoreApplication::quit();
             });
@@ -159,8 +163,11 @@ void awaitChecked(Session& session, FanModel& model, Preset preset) {
     if (preset != Preset::balanced && preset != Preset::max) return;
     auto connection =
         QObject::connect(&model, &FanModel::checked, [] { QCoreApplication::quit(); });
-    QTimer::singleShot(kSelectPoll * (FanModel::kPollsBeforeCheck + 2),
-                       [] { QCoreApplication::quit(); });
+    // A timer of this wait's own: a single shot left pending would end the hold after it.
+    QTimer patience;
+    patience.setSingleShot(true);
+    QObject::connect(&patience, &QTimer::timeout, [] { QCoreApplication::quit(); });
+    patience.start(kSelectPoll * (FanModel::kPollsBeforeCheck + 2));
     session.run();
     QObject::disconnect(connection);
 }
