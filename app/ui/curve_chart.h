@@ -31,12 +31,15 @@ QString axisCaption(bool chip);
 QString nowCaption(std::optional<double> current, smart::CurveRange range, double minimum);
 
 class CurveChart : public QWidget {
+    Q_OBJECT
   public:
     explicit CurveChart(QWidget* parent = nullptr);
 
     void setCurve(smart::CurveRange range, double minimum, bool chip,
                   std::optional<double> current);
     void setTheme(const PopoverTheme& theme);
+    // The temperature the "Now" marker stands at.
+    std::optional<double> current() const { return current_; }
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
     QSize sizeHint() const override { return {352, heightForWidth(352)}; }

@@ -60,6 +60,8 @@ void NotchController::update() {
     if (!screen_ || !model_.usesNotch()) {
         if (panel_) panel_->hide();
         state_.setOpen(false, std::nullopt);
+        // A panel that comes back later starts closed, as it would on a fresh launch.
+        model_.setNotchOpen(false);
         return;
     }
     state_.setNotchSize(QSizeF(screen_->notch));

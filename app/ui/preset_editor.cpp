@@ -201,6 +201,15 @@ PresetEditorView::PresetEditorView(app::FanModel& model, std::function<void()> o
     body->addLayout(footer);
 
     load(draft_, smart_);
+    // The chart's "Now" follows the machine while the editor is open, not just the edits.
+    connect(&model_, &app::FanModel::tempsChanged, this, &PresetEditorView::showTemperature);
+}
+
+void PresetEditorView::showTemperature() {
+    auto chip = smart::chipCurve(smart_.aggressiveness);
+    auto chassis = smart::chassisCurve(smart_.aggressiveness);
+    chart_->setCurve(chartChip_ ? chip : chassis, static_cast<double>(smart_.minimum), chartChip_,
+                     chartChip_ ? model_.temps().chip : model_.temps().chassis);
 }
 
 void PresetEditorView::load(const app::CustomPercentages& draft,
@@ -231,21 +240,20 @@ void PresetEditorView::refresh() {
     aggressiveness_->setSelected(static_cast<int>(smart_.aggressiveness));
     auto chip = smart::chipCurve(smart_.aggressiveness);
     auto chassis = smart::chassisCurve(smart_.aggressiveness);
-    curveNote_->setText(
+    curveNote_->setText(app::keepUnitsTogether(
         QStringLiteral("Starts cooling at %1 °C chip or %2 °C case. Full speed at %3 °C or %4 °C.")
             .arg(std::lround(chip.start))
             .arg(std::lround(chassis.start))
             .arg(std::lround(chip.full))
-            .arg(std::lround(chassis.full)));
-    chart_->setCurve(chartChip_ ? chip : chassis, static_cast<double>(smart_.minimum), chartChip_,
-                     chartChip_ ? model_.temps().chip : model_.temps().chassis);
+            .arg(std::lround(chassis.full))));
+    showTemperature();
     minimumValue_->setText(QStringLiteral("%1 %").arg(smart_.minimum));
-    minimumNote_->setText(
+    minimumNote_->setText(app::keepUnitsTogether(
         smart_.minimum > 0
             ? QStringLiteral("Smart keeps the fans at %1 % or more and doesn’t hand back to macOS.")
                   .arg(smart_.minimum)
             : QStringLiteral(
-                  "At 0 %, Smart hands the fans back to macOS after 60 s of being cool."));
+                  "At 0 %, Smart hands the fans back to macOS after 60 s of being cool.")));
     reset_->setEnabled(!(draft_ == app::kDefaultCustom && smart_ == kDefaultSmart));
     // Wrapped notes change their height with their text; the window follows.
     if (layout()) setFixedHeight(layout()->totalHeightForWidth(kWidth));

@@ -51,6 +51,7 @@ class PresetEditorView : public QWidget {
 
   private:
     void load(const app::CustomPercentages& draft, const smart::SmartSettings& settings);
+    void showTemperature();
     void refresh();
 
     app::FanModel& model_;

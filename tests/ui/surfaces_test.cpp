@@ -203,6 +203,25 @@ TEST_F(EditorTest, ResetIsOfferedOnlyOffTheDefaultsAndSavesNothing) {
     EXPECT_FALSE(stored("balanced").isValid());
 }
 
+TEST_F(EditorTest, TheChartFollowsTheTemperatureWhileOpen) {
+    auto* chart = view.findChild<CurveChart*>();
+    ASSERT_TRUE(chart);
+    auto before = chart->current();
+    mac->setLoad(100);
+    advance(300);
+    m.refresh();
+    ASSERT_TRUE(chart->current());
+    EXPECT_NE(chart->current(), before);
+    EXPECT_EQ(chart->current(), m.temps().chip);
+}
+
+TEST(UnitText, NumbersKeepTheirUnits) {
+    EXPECT_EQ(app::keepUnitsTogether(QStringLiteral("at 52 °C chip, 40 % after 60 s, 1200 rpm")),
+              QStringLiteral("at 52\u00A0°C chip, 40\u00A0% after 60\u00A0s, 1200\u00A0rpm"));
+    EXPECT_EQ(app::keepUnitsTogether(QStringLiteral("Fans off in seconds")),
+              QStringLiteral("Fans off in seconds"));
+}
+
 TEST_F(EditorTest, EscapeCancelsAndReturnSaves) {
     view.slider(Preset::balanced)->setValue(45);
     QTest::keyClick(&view, Qt::Key_Escape);
@@ -222,12 +241,17 @@ TEST_F(EditorTest, SlidersSnapAndExplainTheMinimum) {
     view.slider(Preset::max)->setValue(63);
     EXPECT_EQ(view.draft().max, 65);
     EXPECT_EQ(view.slider(Preset::max)->value(), 65);
-    EXPECT_EQ(view.minimumExplanation()->text(),
+    // The texts wrap, so each number holds on to its unit with a non-breaking space.
+    auto shown = [](const QLabel* label) {
+        return label->text().replace(QChar(0x00A0), QLatin1Char(' '));
+    };
+    EXPECT_EQ(shown(view.minimumExplanation()),
               "At 0 %, Smart hands the fans back to macOS after 60 s of being cool.");
+    EXPECT_FALSE(view.minimumExplanation()->text().contains(QStringLiteral("0 %")));
     view.minimumSlider()->setValue(15);
-    EXPECT_EQ(view.minimumExplanation()->text(),
+    EXPECT_EQ(shown(view.minimumExplanation()),
               "Smart keeps the fans at 15 % or more and doesn’t hand back to macOS.");
-    EXPECT_EQ(view.curveExplanation()->text(),
+    EXPECT_EQ(shown(view.curveExplanation()),
               "Starts cooling at 68 °C chip or 38 °C case. Full speed at 95 °C or 52 °C.");
 }
 
@@ -298,6 +322,18 @@ TEST_F(NotchTest, ANotchScreenAttachedLaterShowsThePanelWithoutARestart) {
     EXPECT_EQ(notch->panel()->geometry(), QRect(610, 0, 292, 32));
     displays->attach(false);
     EXPECT_FALSE(panelShown());
+}
+
+TEST_F(NotchTest, APanelThatWentAwayOpenComesBackClosed) {
+    store("mode", "notch");
+    auto& m = start();
+    controller(true);
+    m.setNotchOpen(true);
+    displays->attach(false);
+    EXPECT_FALSE(m.notchOpen());
+    displays->attach(true);
+    EXPECT_TRUE(panelShown());
+    EXPECT_FALSE(m.notchOpen());
 }
 
 TEST_F(NotchTest, OpeningGrowsAtOnceAndClosingShrinksAfterTheAnimation) {

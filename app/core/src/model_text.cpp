@@ -1,5 +1,6 @@
 #include "ventoria/app/model_text.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -47,6 +48,11 @@ QString fanSummary(const FanReadings& fans) {
         lines << QStringLiteral("Fan %1: %2").arg(fan.id + 1).arg(rpmText(fan.actual));
     }
     return lines.join('\n');
+}
+
+QString keepUnitsTogether(QString text) {
+    static const QRegularExpression unit(QStringLiteral("(\\d) (%|°C|°|rpm|s\\b)"));
+    return text.replace(unit, QStringLiteral("\\1\u00A0\\2"));
 }
 
 QString rpmText(double rpm) {

@@ -18,6 +18,10 @@ long averageRPM(const FanReadings& fans);
 // "—" without fans, "System" under auto, "Off" when the fans stand, else "N %".
 QString levelText(const FanReadings& fans, Preset preset);
 // "Fan 1: 1200 rpm", one line per fan.
+// `text` with a non-breaking space between each number and its unit ("52 °C", "40 %",
+// "60 s", "1200 rpm"), for labels that wrap: a unit never starts a line on its own.
+QString keepUnitsTogether(QString text);
+
 // Speeds beyond this are not speeds any fan makes; they are shown as unknown.
 inline constexpr double kMaxShownRPM = 100000;
 // "1200 rpm", or "—" for a speed that is not a finite, plausible number.
