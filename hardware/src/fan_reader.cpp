@@ -18,7 +18,24 @@ std::string fanKey(int id, const char* suffix) {
     return "F" + std::to_string(id) + suffix;
 }
 
-FanReader::FanReader(std::shared_ptr<SMCReader> smc) : smc_(std::move(smc)) {}
+FanReader::FanReader(std::shared_ptr<SMCReader> smc, Clock clock)
+    : smc_(std::move(smc)), clock_(std::move(clock)) {}
+
+const std::optional<FanLayout>& FanReader::layout() {
+    auto now = clock_();
+    if (layout_ && now - layoutRead_ < kLayoutRefresh && now >= layoutRead_) return layout_;
+    layout_.reset();
+    auto count = knownFanCount();
+    if (!count) return layout_;
+    FanLayout fresh{*count, {}, {}};
+    for (int id = 0; id < *count; ++id) {
+        fresh.minimum.push_back(value(fanKey(id, "Mn")));
+        fresh.maximum.push_back(value(fanKey(id, "Mx")));
+    }
+    layout_ = std::move(fresh);
+    layoutRead_ = now;
+    return layout_;
+}
 
 std::optional<double> FanReader::value(const std::string& key) {
     try {
@@ -30,7 +47,8 @@ std::optional<double> FanReader::value(const std::string& key) {
 }
 
 int FanReader::fanCount() {
-    return knownFanCount().value_or(0);
+    const auto& fans = layout();
+    return fans ? fans->count : 0;
 }
 
 std::optional<int> FanReader::knownFanCount() {
@@ -55,8 +73,10 @@ std::vector<FanReading> FanReader::readings() {
 std::optional<FanReading> FanReader::reading(int id) {
     auto actual = value(fanKey(id, "Ac"));
     if (!actual) return std::nullopt;
-    return FanReading{id, *actual, value(fanKey(id, "Mn")).value_or(0),
-                      value(fanKey(id, "Mx")).value_or(0), isManual(id)};
+    const auto& fans = layout();
+    bool known = fans && id < fans->count;
+    return FanReading{id, *actual, known ? fans->minimum[id].value_or(0) : 0,
+                      known ? fans->maximum[id].value_or(0) : 0, isManual(id)};
 }
 
 bool FanReader::isManual(int id) {

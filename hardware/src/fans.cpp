@@ -29,7 +29,8 @@ std::optional<double> fanTarget(std::optional<double> min, std::optional<double>
     return std::clamp(*max * fraction, *min, *max);
 }
 
-Fans::Fans(std::shared_ptr<SMC> smc) : FanReader(smc), smc_(std::move(smc)) {}
+Fans::Fans(std::shared_ptr<SMC> smc, Clock clock)
+    : FanReader(smc, std::move(clock)), smc_(std::move(smc)) {}
 
 void Fans::setMode(int id, bool manual) {
     auto modeKey = fanKey(id, "Md");
@@ -53,6 +54,7 @@ bool Fans::trySetMode(int id, bool manual) {
         setMode(id, manual);
         return true;
     } catch (const SMCError&) {
+        forgetLayout();  // a refused write may mean the fans are not what we think
         return false;
     }
 }
@@ -66,6 +68,7 @@ KeyUpdate Fans::update(const std::string& key, double wanted) {
         smc_->write(key, encode(wanted, info->type, info->size));
         return KeyUpdate::written;
     } catch (const SMCError&) {
+        forgetLayout();
         return KeyUpdate::failed;
     }
 }
@@ -76,8 +79,8 @@ bool Fans::apply(std::optional<double> fraction) {
 
 bool Fans::force(double fraction) {
     // Without the count there is no telling which fans there are: write nothing this time.
-    auto count = knownFanCount();
-    if (!count) return false;
+    const auto& fans = layout();
+    if (!fans) return false;
 
     struct Plan {
         int id;
@@ -85,9 +88,8 @@ bool Fans::force(double fraction) {
         std::optional<bool> manual;
     };
     std::vector<Plan> plans;  // everything is read before the first write
-    for (int id = 0; id < *count; ++id) {
-        plans.push_back(
-            {id, fanTarget(value(fanKey(id, "Mn")), value(fanKey(id, "Mx")), fraction), mode(id)});
+    for (int id = 0; id < fans->count; ++id) {
+        plans.push_back({id, fanTarget(fans->minimum[id], fans->maximum[id], fraction), mode(id)});
     }
 
     bool settled = true;
@@ -110,11 +112,12 @@ bool Fans::force(double fraction) {
 }
 
 bool Fans::release() {
-    auto count = knownFanCount();
-    if (!count) return false;
+    const auto& fans = layout();
+    if (!fans) return false;
+    const int count = fans->count;  // setMode below may forget the layout
     bool allKnown = true;
     bool anyForced = false;
-    for (int id = 0; id < *count; ++id) {
+    for (int id = 0; id < count; ++id) {
         auto manual = mode(id);
         if (!manual) {
             allKnown = false;  // unknown is never taken for automatic

@@ -28,6 +28,22 @@ TEST_F(FanModelTest, ReadsTheMachineAtOnce) {
     EXPECT_EQ(m.fanSummary().count('\n'), 1);
 }
 
+// A poll reads what it shows: each sensor, and each fan's speed and mode. The fans' count and
+// limits come from the layout, read once a minute; checking a fixed preset costs nothing more.
+TEST_F(FanModelTest, APollReadsTheSensorsAndTwoKeysPerFan) {
+    installable();
+    auto& m = start();
+    m.select(Preset::max);
+    settle();
+    hardware::Thermals sensors(std::make_shared<hardware::SMCReader>());
+    auto sensorCount = sensors.chipKeys().size() + sensors.chassisKeys().size();
+    m.refresh();
+    mac->resetCounters();
+    m.refresh();
+    EXPECT_LE(totalCalls(), sensorCount + 2 * 2 + 1);
+    EXPECT_EQ(machine().calls.readKeyInfo, 0u);
+}
+
 TEST_F(FanModelTest, StartsWithTheRegisteredDefaults) {
     auto& m = start();
     EXPECT_EQ(m.preset(), Preset::automatic);

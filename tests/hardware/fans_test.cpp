@@ -48,6 +48,7 @@ TEST_F(FansTest, UnreadableLimitsReadAsZero) {
     fault("F1Mx", FaultKind::result, 1);
     EXPECT_EQ(fans.reading(1)->max, 0);
     fault("FNum", FaultKind::missing);
+    advance(61);  // the count is read again once a minute
     EXPECT_EQ(fans.fanCount(), 0);
     EXPECT_TRUE(fans.readings().empty());
 }
@@ -166,6 +167,7 @@ TEST_F(FansTest, HandingBackWaitsOutWhateverCannotBeRead) {
     for (auto [key, kind] : faults) {
         fans.apply(0.7);  // forced, and every key looked up once
         fault(key, kind, kind == FaultKind::kernel ? static_cast<int>(0xE00002BC) : 1);
+        advance(61);  // so that the fan count is read again
         for (int call = 0; call < 4; ++call) {
             EXPECT_FALSE(fans.apply(std::nullopt)) << key << ": settled while unreadable";
         }
@@ -203,6 +205,7 @@ TEST_F(FansTest, AFanWithoutSensibleLimitsIsLeftToTheMachine) {
         fans.apply(1.0);
         ASSERT_TRUE(forced(0));
         setValue(key, value);
+        advance(61);  // limits are read again once a minute
         fans.apply(1.0);
         EXPECT_FALSE(forced(0)) << key << " " << value;  // handed back, not driven to 0 rpm
         EXPECT_TRUE(forced(1)) << key << " " << value;
@@ -211,8 +214,47 @@ TEST_F(FansTest, AFanWithoutSensibleLimitsIsLeftToTheMachine) {
         EXPECT_FALSE(std::isnan(decode(writtenTarget.bytes, writtenTarget.info.type)));
     }
     fault("F1Mx", FaultKind::missing);  // unreadable is no better than nonsense
+    advance(61);
     fans.apply(1.0);
     EXPECT_FALSE(forced(1));
+}
+
+// On a Mac each SMC call is a kernel round trip: a steady fixed hold reads the switch and,
+// per fan, its mode and target, and nothing else; the count and limits come from the layout.
+TEST_F(FansTest, ASteadyHoldReadsFiveKeysAndWritesNothing) {
+    fans.apply(0.8);
+    fans.apply(0.8);
+    mac->resetCounters();
+    EXPECT_TRUE(fans.apply(0.8));
+    auto calls = machine().calls;
+    EXPECT_EQ(calls.readBytes, 5u);
+    EXPECT_EQ(calls.readKeyInfo + calls.writeBytes + calls.keyAtIndex, 0u);
+    mac->resetCounters();
+    EXPECT_EQ(fans.readings().size(), 2u);
+    EXPECT_EQ(machine().calls.readBytes, 4u);  // each fan's speed and mode
+}
+
+TEST_F(FansTest, LimitsRewrittenByAnotherProgramAreSeenWithinAMinute) {
+    fans.apply(1.0);
+    EXPECT_EQ(target(0), 5700);
+    setValue("F0Mx", 5000);
+    advance(30);
+    fans.apply(1.0);
+    EXPECT_EQ(target(0), 5700);  // within the minute the layout stands
+    advance(31);
+    fans.apply(1.0);
+    EXPECT_EQ(target(0), 5000);
+    EXPECT_EQ(fans.reading(0)->max, 5000);
+}
+
+TEST_F(FansTest, AFailedWriteReadsTheLayoutAgainAtOnce) {
+    fans.apply(1.0);
+    setValue("F0Mx", 5000);
+    fault("F0Tg", FaultKind::kernel, static_cast<int>(0xE00002BC));
+    fans.apply(0.5);  // the target write fails
+    fault("F0Tg", FaultKind::none);
+    fans.apply(1.0);
+    EXPECT_EQ(target(0), 5000);
 }
 
 TEST_F(FansTest, ACountBeyondTheFanKeysIsClamped) {

@@ -29,7 +29,7 @@ std::shared_ptr<HelperService> HelperService::create(SerialQueue queue,
 void HelperService::openSMC() {
     try {
         auto smc = std::make_shared<hardware::SMC>();
-        fans_.emplace(smc);
+        fans_.emplace(smc, clock_);
         thermals_.emplace(smc, clock_);
     } catch (const hardware::SMCError&) {
         // No SMC: fan requests are answered "AppleSMC is unavailable" until it opens.

@@ -32,7 +32,7 @@ std::optional<double> fanTarget(std::optional<double> min, std::optional<double>
 
 class Fans : public FanReader {
   public:
-    explicit Fans(std::shared_ptr<SMC> smc);
+    explicit Fans(std::shared_ptr<SMC> smc, Clock clock = &platform::MachineClock::now);
 
     // Forces one fan (manual) or hands it back, through its mode key or else the "FS! " mask;
     // writes even when nothing changes. Without either key it does nothing. Throws SMCError.
