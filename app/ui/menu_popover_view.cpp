@@ -52,7 +52,8 @@ MenuPopoverView::MenuPopoverView(app::FanModel& model, std::function<void()> onE
     auto* titles = new QVBoxLayout;
     titles->setSpacing(1);
     title_ = label(QStringLiteral("Fans"), uiFont(13, QFont::DemiBold), header_);
-    subtitle_ = label({}, uiFont(11), header_);
+    subtitle_ = new ElidingLabel(header_);
+    subtitle_->setFont(uiFont(11));
     titles->addWidget(title_);
     titles->addWidget(subtitle_);
     headerRow->addLayout(titles, 1);
@@ -155,7 +156,7 @@ void MenuPopoverView::applyTheme() {
 
 void MenuPopoverView::refresh() {
     bool safety = model_.smartPhase() == smart::Phase::safety;
-    subtitle_->setText(model_.subtitle(model_.preset()));
+    subtitle_->setFullText(model_.subtitle(model_.preset()));
     setColor(subtitle_, safety ? theme_.safety : theme_.sub);
     levelText_->setText(model_.levelText());
     header_->setToolTip(model_.fanSummary());

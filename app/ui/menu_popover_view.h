@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "decorations.h"
+#include "eliding_label.h"
 #include "fan_glyph.h"
 #include "level_bar.h"
 #include "preset_tile.h"
@@ -30,7 +31,7 @@ class MenuPopoverView : public QWidget {
     ToggleSwitch* notchSwitch() const { return notchSwitch_; }
     MenuRow* editRow() const { return editRow_; }
     MenuRow* quitRow() const { return quitRow_; }
-    QLabel* subtitleLabel() const { return subtitle_; }
+    ElidingLabel* subtitleLabel() const { return subtitle_; }
     FanGlyph* glyph() const { return glyph_; }
 
   protected:
@@ -48,7 +49,7 @@ class MenuPopoverView : public QWidget {
     RoundedTile* glyphTile_;
     FanGlyph* glyph_;
     QLabel* title_;
-    QLabel* subtitle_;
+    ElidingLabel* subtitle_;
     QLabel* levelText_;
     LevelBar* levelBar_;
     QWidget* tiles_;

@@ -166,7 +166,7 @@ NotchView::NotchView(app::FanModel& model, NotchState& state, std::function<void
     QFont nameFont = uiFont(20, QFont::DemiBold);
     nameFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.2);
     presetName_->setFont(nameFont);
-    presetDetail_ = new QLabel(body_);
+    presetDetail_ = new ElidingLabel(body_);
     presetDetail_->setFont(uiFont(12));
     heading->addWidget(presetName_, 0, Qt::AlignBaseline);
     heading->addWidget(presetDetail_, 1, Qt::AlignBaseline);
@@ -258,7 +258,7 @@ void NotchView::refresh() {
     auto detail = model_.subtitle(model_.preset());
     const QString smartPrefix = QStringLiteral("Smart · ");
     if (detail.startsWith(smartPrefix)) detail.remove(0, smartPrefix.size());
-    presetDetail_->setText(detail);
+    presetDetail_->setFullText(detail);
     QPalette palette = presetDetail_->palette();
     palette.setColor(QPalette::WindowText, safety ? kNotchSafety : white(0.6f));
     presetDetail_->setPalette(palette);

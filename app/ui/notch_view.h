@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "animation.h"
+#include "eliding_label.h"
 #include "fan_glyph.h"
 #include "level_bar.h"
 #include "temp_grid.h"
@@ -105,7 +106,7 @@ class NotchView : public QWidget {
     Motion chipChange_{1};
     QWidget* body_;
     QLabel* presetName_;
-    QLabel* presetDetail_;
+    ElidingLabel* presetDetail_;
     LevelBar* levelBar_;
     QWidget* presetRow_;
 };

@@ -71,6 +71,23 @@ TEST_F(PopoverTest, TheHighlightedTileIsAlwaysTheModelsPreset) {
     EXPECT_EQ(QColor(autoTile.pixel(autoTile.width() / 2, 4)).rgb(), accentColor().rgb());
 }
 
+// A long error is cut at a word with an ellipsis, and the whole of it is the tooltip.
+TEST_F(PopoverTest, ALongErrorIsElidedWithTheWholeTextAtHand) {
+    helper.installFailure =
+        "The administrator password was not accepted because the authorization service did not "
+        "answer in time";
+    auto& m = start();
+    MenuPopoverView view(
+        m, [] {}, [] {});
+    view.show();
+    m.select(Preset::max);
+    settle();
+    auto* subtitle = view.subtitleLabel();
+    EXPECT_TRUE(subtitle->text().endsWith(QChar(0x2026))) << subtitle->text().toStdString();
+    EXPECT_EQ(subtitle->toolTip(), *m.errorMessage());
+    EXPECT_LE(subtitle->fontMetrics().horizontalAdvance(subtitle->text()), subtitle->width());
+}
+
 TEST_F(PopoverTest, TheNotchSwitchRefusesWithoutANotchDisplay) {
     auto& m = start();
     MenuPopoverView view(
