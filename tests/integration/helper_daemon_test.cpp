@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "helper_process.h"
 #include "ventoria/smart/smart_records.h"
@@ -74,7 +75,10 @@ TEST_F(HelperDaemonTest, SmartFollowsTheWorkload) {
 TEST_F(HelperDaemonTest, TheVersionIsAnsweredWhileATickIsSlow) {
     RawClient client;
     client.call(Message::setFraction, 0.3);
-    mac->setLatency(100'000);  // a tick now takes about a second
+    // Five calls of 300 ms: a tick now outlasts the 750 ms period, so the queue is never idle
+    // once the slow calls have begun.
+    mac->setLatency(300'000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
     auto queued = client.send(Message::setFraction, 0.7);
     auto version = client.send(Message::version);
     auto first = client.receive();

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "commands.h"
 #include "readings_text.h"
@@ -130,14 +131,11 @@ void handBack(Session& session, FanModel& model) {
         return std::any_of(readings.begin(), readings.end(),
                            [](const auto& fan) { return fan.manual; });
     };
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!forced()) QCoreApplication::quit();
-    });
-    QTimer::singleShot(kHandBackBound, [] { QCoreApplication::quit(); });
-    if (!forced()) return;
-    poll.start(std::chrono::milliseconds(100));
-    session.run();
+    // Plain polling, not the event loop: nothing queued there can cut this wait short.
+    auto deadline = std::chrono::steady_clock::now() + kHandBackBound;
+    while (forced() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
 }
 
 int showStatus(bool json) {
