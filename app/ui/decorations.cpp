@@ -1,5 +1,6 @@
 #include "decorations.h"
 
+#include <QEvent>
 #include <QPainter>
 
 namespace ventoria::ui {
@@ -35,6 +36,15 @@ void Hairline::setColor(const QColor& color) {
 
 void Hairline::paintEvent(QPaintEvent*) {
     QPainter(this).fillRect(QRectF(0, 0, width(), 0.5), color_);
+}
+
+void followHover(QWidget& widget, const QEvent& event, bool& hovered) {
+    bool now = hovered;
+    if (event.type() == QEvent::HoverEnter) now = true;
+    if (event.type() == QEvent::HoverLeave || event.type() == QEvent::Hide) now = false;
+    if (now == hovered) return;
+    hovered = now;
+    widget.update();
 }
 
 }  // namespace ventoria::ui

@@ -33,4 +33,9 @@ class Hairline : public QWidget {
     QColor color_;
 };
 
+// Follows the pointer over `widget` for a hover highlight, repainting when it changes. A
+// widget that is hidden gets no leave event, so hiding forgets the pointer: a row hovered
+// when its popover closed is not highlighted when it opens again.
+void followHover(QWidget& widget, const QEvent& event, bool& hovered);
+
 }  // namespace ventoria::ui

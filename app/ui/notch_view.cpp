@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "decorations.h"
 #include "fonts.h"
 #include "glyphs.h"
 #include "notch_geometry.h"
@@ -130,10 +131,7 @@ QSize NotchLink::sizeHint() const {
 }
 
 bool NotchLink::event(QEvent* event) {
-    if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverLeave) {
-        hovered_ = event->type() == QEvent::HoverEnter;
-        update();
-    }
+    followHover(*this, *event, hovered_);
     return QAbstractButton::event(event);
 }
 

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPainter>
 
+#include "decorations.h"
 #include "fonts.h"
 #include "glyphs.h"
 
@@ -92,10 +93,7 @@ QSize MenuRow::sizeHint() const {
 }
 
 bool MenuRow::event(QEvent* event) {
-    if (event->type() == QEvent::HoverEnter || event->type() == QEvent::HoverLeave) {
-        hovered_ = event->type() == QEvent::HoverEnter;
-        update();
-    }
+    followHover(*this, *event, hovered_);
     return QAbstractButton::event(event);
 }
 

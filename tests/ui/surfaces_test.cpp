@@ -189,6 +189,23 @@ TEST_F(StatusItemTest, TheItemIsHighlightedExactlyWhileThePopoverShows) {
     EXPECT_FALSE(item.highlighted());
 }
 
+// The popover closes under the pointer, so the row gets no leave event; opened again, no row
+// may still wear the hover highlight.
+TEST_F(StatusItemTest, ARowHoveredWhenThePopoverClosedIsPlainWhenItOpens) {
+    auto& m = start();
+    StatusItemController item(m, [] {});
+    item.toggle();
+    auto* row = item.popover()->view()->editRow();
+    auto plain = row->grab().toImage();
+    QEvent enter(QEvent::HoverEnter);
+    QApplication::sendEvent(row, &enter);
+    EXPECT_NE(row->grab().toImage(), plain);  // highlighted while hovered
+    item.toggle();
+    QTest::qWait(400);  // past the click-through guard
+    item.toggle();
+    EXPECT_EQ(row->grab().toImage(), plain);
+}
+
 TEST_F(StatusItemTest, EditingPresetsClosesThePopoverFirst) {
     auto& m = start();
     StatusItemController item(m, [] {});
