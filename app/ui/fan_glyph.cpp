@@ -1,6 +1,5 @@
 #include "fan_glyph.h"
 
-#include <QDateTime>
 #include <QPainter>
 
 #include "glyphs.h"
@@ -36,6 +35,8 @@ void FanGlyph::setColor(const QColor& color) {
 
 void FanGlyph::setSpin(double turnsPerSecond) {
     if (turnsPerSecond == spin_) return;
+    angleAtSpinChange_ = angle();
+    sinceSpinChange_.start();
     spin_ = turnsPerSecond;
     updateFrames();
     update();
@@ -58,9 +59,9 @@ void FanGlyph::updateFrames() {
 }
 
 double FanGlyph::angle() const {
-    if (spin_ <= 0) return 0;
-    double seconds = static_cast<double>(QDateTime::currentMSecsSinceEpoch() % 86'400'000) / 1000.0;
-    return std::fmod(spin_ * seconds * 360.0, 360.0);
+    if (!sinceSpinChange_.isValid()) return 0;
+    double seconds = static_cast<double>(sinceSpinChange_.elapsed()) / 1000.0;
+    return std::fmod(angleAtSpinChange_ + std::max(spin_, 0.0) * seconds * 360.0, 360.0);
 }
 
 void FanGlyph::paintEvent(QPaintEvent*) {

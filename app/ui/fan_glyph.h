@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -33,6 +34,10 @@ class FanGlyph : public QWidget {
     bool hub_;
     QColor color_;
     double spin_ = 0;
+    // The rotation runs on a monotonic clock from the last change of speed, so it neither
+    // jumps when the speed changes nor when a wall clock wraps.
+    QElapsedTimer sinceSpinChange_;
+    double angleAtSpinChange_ = 0;
     Motion blades_;
     QTimer frame_;
 };

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "decorations.h"
@@ -86,13 +87,17 @@ void NotchState::setNotchSize(QSizeF size) {
     emit notchSizeChanged();
 }
 
+double pulseDim(double cycle) {
+    double half = cycle < 0.5 ? cycle * 2 : (1 - cycle) * 2;
+    return QEasingCurve(QEasingCurve::InOutSine).valueForProgress(std::clamp(half, 0.0, 1.0));
+}
+
 PulseDot::PulseDot(QWidget* parent) : QWidget(parent) {
     setFixedSize(6, 6);
+    // A linear clock over the whole cycle; each half is eased on its own in pulseDim().
     pulse_.setStartValue(0.0);
-    pulse_.setKeyValueAt(0.5, 1.0);
-    pulse_.setEndValue(0.0);
-    pulse_.setDuration(1800);  // 0.9 s each way, reversing
-    pulse_.setEasingCurve(QEasingCurve::InOutSine);
+    pulse_.setEndValue(1.0);
+    pulse_.setDuration(1800);  // 0.9 s each way
     pulse_.setLoopCount(-1);
     connect(&pulse_, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
 }
@@ -110,7 +115,7 @@ void PulseDot::hideEvent(QHideEvent* event) {
 void PulseDot::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    double dim = pulse_.currentValue().toDouble();
+    double dim = pulseDim(pulse_.currentValue().toDouble());
     painter.setOpacity(lerp(1.0, 0.35, dim));
     double scale = lerp(1.0, 0.7, dim);
     painter.translate(3, 3);

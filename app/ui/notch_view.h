@@ -40,6 +40,10 @@ class NotchState : public QObject {
 };
 
 // A small pulsing dot of the safety colour. It pulses only while shown.
+// How far a pulse has dimmed at `cycle` (0…1 of one pulse): out and back, each half eased in
+// and out, so the dot slows at both ends of its swing.
+double pulseDim(double cycle);
+
 class PulseDot : public QWidget {
   public:
     explicit PulseDot(QWidget* parent = nullptr);

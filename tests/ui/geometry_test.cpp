@@ -8,6 +8,7 @@
 #include "curve_chart.h"
 #include "glyphs.h"
 #include "notch_geometry.h"
+#include "notch_view.h"
 #include "preset_editor.h"
 #include "theme.h"
 
@@ -131,6 +132,22 @@ TEST(Themes, LightAndDarkAsTabled) {
     EXPECT_EQ(light.text, QColor::fromRgbF(0.11f, 0.11f, 0.12f));
     EXPECT_EQ(dark.safety, kNotchSafety);
     EXPECT_EQ(TempPalette::notch().inset, 10);
+}
+
+}  // namespace
+}  // namespace ventoria::ui
+
+namespace ventoria::ui {
+namespace {
+
+// Out and back, each half eased: still at both ends of the swing, quickest in the middle.
+TEST(Pulse, EachHalfEasesInAndOut) {
+    EXPECT_DOUBLE_EQ(pulseDim(0.0), 0.0);
+    EXPECT_DOUBLE_EQ(pulseDim(0.5), 1.0);
+    EXPECT_NEAR(pulseDim(1.0), 0.0, 1e-12);
+    EXPECT_NEAR(pulseDim(0.125), pulseDim(0.875), 1e-12);  // the way back mirrors the way out
+    EXPECT_LT(pulseDim(0.02) - pulseDim(0.0), pulseDim(0.26) - pulseDim(0.24));
+    EXPECT_LT(pulseDim(0.5) - pulseDim(0.48), pulseDim(0.26) - pulseDim(0.24));
 }
 
 }  // namespace
