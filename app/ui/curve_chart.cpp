@@ -83,6 +83,19 @@ int CurveChart::heightForWidth(int width) const {
     return static_cast<int>(std::ceil(kPadTop + canvas + kCaptionHeight + kPadBottom));
 }
 
+std::vector<double> curveLabels(smart::CurveRange range, bool chip) {
+    // Half of "100°" and half of a two-digit label at the labels' size, with a little air,
+    // in the chart's design units: centres closer than this overlap.
+    constexpr double kLabelWidth = 19;
+    auto axis = chartAxis(chip);
+    std::vector<double> labels;
+    for (double t : {range.start, range.full}) {
+        if (chip && std::abs(chartX(t, axis) - chartX(100, axis)) < kLabelWidth) continue;
+        labels.push_back(t);
+    }
+    return labels;
+}
+
 void CurveChart::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -140,7 +153,10 @@ void CurveChart::paintEvent(QPaintEvent*) {
         qreal x = chartX(t, axis);
         painter.setPen(QPen(theme_.sub, 1));
         painter.drawLine(at(x, 100), at(x, 104));
-        centredLabel(x, QString::number(static_cast<long>(std::lround(t))) + QStringLiteral("°"));
+    }
+    for (double t : curveLabels(range_, chip_)) {
+        centredLabel(chartX(t, axis),
+                     QString::number(static_cast<long>(std::lround(t))) + QStringLiteral("°"));
     }
 
     if (current_) {

@@ -25,6 +25,10 @@ double chartY(double level);
 // The curve with the minimum as a floor under it.
 double chartLevel(double t, smart::CurveRange range, double minimum);
 // The curve's points from lo to hi in steps of 0.5 °C, both ends included.
+// The temperatures labelled under the axis: where the curve starts and where it reaches full
+// speed. On the chip's axis the safety line's "100°" takes precedence: a label that would
+// overlap it gives way.
+std::vector<double> curveLabels(smart::CurveRange range, bool chip);
 std::vector<QPointF> curvePoints(smart::CurveRange range, double minimum, ChartAxis axis);
 QString axisCaption(bool chip);
 // "Now 82 °C → 63 %", or empty without a reading.

@@ -140,6 +140,18 @@ TEST(Themes, LightAndDarkAsTabled) {
 namespace ventoria::ui {
 namespace {
 
+// Gentle reaches full speed at 98 °C, beside the safety line's 100 °C: its label gives way
+// rather than printing "98100°"; away from the line, and on the case's axis, both stay.
+TEST(CurveChartLabels, AFullSpeedLabelGivesWayToTheSafetyLabel) {
+    auto gentle = smart::chipCurve(smart::Aggressiveness::gentle);
+    ASSERT_GT(gentle.full, 96);
+    EXPECT_EQ(curveLabels(gentle, true), std::vector<double>{gentle.start});
+    auto normal = smart::chipCurve(smart::Aggressiveness::normal);
+    EXPECT_EQ(curveLabels(normal, true), (std::vector<double>{normal.start, normal.full}));
+    auto chassis = smart::chassisCurve(smart::Aggressiveness::gentle);
+    EXPECT_EQ(curveLabels(chassis, false), (std::vector<double>{chassis.start, chassis.full}));
+}
+
 // Out and back, each half eased: still at both ends of the swing, quickest in the middle.
 TEST(Pulse, EachHalfEasesInAndOut) {
     EXPECT_DOUBLE_EQ(pulseDim(0.0), 0.0);
