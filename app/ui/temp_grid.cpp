@@ -71,7 +71,8 @@ void TempGrid::paintEvent(QPaintEvent*) {
         painter.setFont(uiFont(11));
         painter.setPen(palette_.label);
         QString caption = tile.chip ? QStringLiteral("Chip") : QStringLiteral("Case");
-        QRectF captionRect = content.adjusted(tile.tone != app::TempTone::normal ? 9 : 0, 0, 0, 0);
+        // The dot's place is kept when it is clear, so the caption never shifts with the tone.
+        QRectF captionRect = content.adjusted(9, 0, 0, 0);
         painter.drawText(captionRect, Qt::AlignLeft | Qt::AlignVCenter, caption);
         painter.setFont(uiFont(12, QFont::DemiBold));
         painter.setPen(value);
