@@ -3,10 +3,12 @@
 #include <QContextMenuEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -270,7 +272,6 @@ void NotchView::refresh() {
     levelBar_->setLevel(model_.level());
     levelBar_->setColors(safety ? kNotchSafety : QColor(Qt::white), white(0.14f));
     presetRow_->setEnabled(!model_.fans().empty());
-    setToolTip(model_.fanSummary());
     layoutChildren();
 }
 
@@ -352,9 +353,42 @@ void NotchView::mousePressEvent(QMouseEvent* event) {
     }
 }
 
+// The fans' speeds as a tooltip of the header bar only: the rest of the view has controls of
+// its own, whose own hints it would cover.
+bool NotchView::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    auto header = headerRect().toRect();
+    if (header.contains(help->pos())) {
+        QToolTip::showText(help->globalPos(), model_.fanSummary(), this, header);
+    } else {
+        QToolTip::hideText();
+    }
+    return true;
+}
+
+namespace {
+
+QPalette notchMenuPalette() {
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(28, 28, 30));
+    palette.setColor(QPalette::Base, QColor(28, 28, 30));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::Text, Qt::white);
+    palette.setColor(QPalette::ButtonText, Qt::white);
+    palette.setColor(QPalette::Highlight, accentColor());
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Disabled, QPalette::Text, white(0.4f));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, white(0.4f));
+    return palette;
+}
+
+}  // namespace
+
 void NotchView::contextMenuEvent(QContextMenuEvent* event) {
     if (!contentRect().contains(event->pos())) return;
     QMenu menu(this);
+    menu.setPalette(notchMenuPalette());  // the notch is dark whatever the desktop's scheme
     menu.addAction(QStringLiteral("Edit Presets…"), &model_, &app::FanModel::editPresets);
     menu.addAction(QStringLiteral("Move to Menu Bar"), &model_,
                    [this] { model_.setDisplayMode(app::DisplayMode::menu); });

@@ -93,6 +93,7 @@ class NotchView : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
     void refresh();

@@ -4,6 +4,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 #include "app_delegate.h"
 #include "fan_model_fixture.h"
@@ -410,6 +411,24 @@ TEST_F(NotchTest, TappingTheBarTogglesAndMovingToTheMenuBarHides) {
     EXPECT_FALSE(panelShown());
     EXPECT_FALSE(c.state().open());
     EXPECT_EQ(view->openness(), 0);  // reset without animation
+}
+
+// The fans' speeds are the header bar's hint only; the open body's controls are not covered.
+TEST_F(NotchTest, TheSpeedsTooltipBelongsToTheHeaderBar) {
+    store("mode", "notch");
+    auto& m = start();
+    auto& c = controller(true);
+    auto* view = c.panel()->view();
+    m.setNotchOpen(true);
+    ASSERT_TRUE(soon([&] { return view->openness() >= 0.999; }));
+    auto ask = [&](QPoint at) {
+        QHelpEvent help(QEvent::ToolTip, at, view->mapToGlobal(at));
+        QApplication::sendEvent(view, &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    auto body = view->headerRect().bottomLeft().toPoint() + QPoint(40, 60);
+    EXPECT_EQ(ask(body), QString());
+    EXPECT_EQ(ask(view->headerRect().center().toPoint()), m.fanSummary());
 }
 
 TEST_F(NotchTest, AViewOpenedBeforeItIsShownLaysOutItsBody) {
