@@ -74,6 +74,20 @@ class NotchPresetButton : public QAbstractButton {
     Motion selected_;
 };
 
+QPalette notchMenuPalette() {
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(28, 28, 30));
+    palette.setColor(QPalette::Base, QColor(28, 28, 30));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::Text, Qt::white);
+    palette.setColor(QPalette::ButtonText, Qt::white);
+    palette.setColor(QPalette::Highlight, accentColor());
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Disabled, QPalette::Text, white(0.4f));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, white(0.4f));
+    return palette;
+}
+
 }  // namespace
 
 void NotchState::setOpen(bool open, std::optional<Spring> spring) {
@@ -360,30 +374,14 @@ bool NotchView::event(QEvent* event) {
     auto* help = static_cast<QHelpEvent*>(event);
     auto header = headerRect().toRect();
     if (header.contains(help->pos())) {
+        // Tooltips share one palette; in the notch it is the notch's dark one.
+        QToolTip::setPalette(notchMenuPalette());
         QToolTip::showText(help->globalPos(), model_.fanSummary(), this, header);
     } else {
         QToolTip::hideText();
     }
     return true;
 }
-
-namespace {
-
-QPalette notchMenuPalette() {
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(28, 28, 30));
-    palette.setColor(QPalette::Base, QColor(28, 28, 30));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    palette.setColor(QPalette::Text, Qt::white);
-    palette.setColor(QPalette::ButtonText, Qt::white);
-    palette.setColor(QPalette::Highlight, accentColor());
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::Disabled, QPalette::Text, white(0.4f));
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, white(0.4f));
-    return palette;
-}
-
-}  // namespace
 
 void NotchView::contextMenuEvent(QContextMenuEvent* event) {
     if (!contentRect().contains(event->pos())) return;
