@@ -1,5 +1,7 @@
 #include "ventoria/hardware/smc_reader.h"
 
+#include <IOKit/IOKitLib.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,16 +9,17 @@
 
 namespace ventoria::hardware {
 
+static_assert(sizeof(io_connect_t) == sizeof(std::uint32_t), "a Mach port name is 32 bits");
+
 SMCReader::SMCReader() {
     io_service_t service =
         IOServiceGetMatchingService(kIOMainPortDefault, IOServiceMatching("AppleSMC"));
     if (service == 0) throw SMCError::serviceNotFound();
-    kern_return_t opened = IOServiceOpen(service, mach_task_self_, 0, &connection_);
+    io_connect_t connection = 0;
+    kern_return_t opened = IOServiceOpen(service, mach_task_self_, 0, &connection);
     IOObjectRelease(service);
-    if (opened != KERN_SUCCESS) {
-        connection_ = 0;
-        throw SMCError::openFailed(opened);
-    }
+    if (opened != KERN_SUCCESS) throw SMCError::openFailed(opened);
+    connection_ = connection;
 }
 
 SMCReader::~SMCReader() {

@@ -2,8 +2,6 @@
 // The connection to the AppleSMC kernel service, as far as reading goes. This is all the
 // application has: it never writes to the SMC. The helper's SMC extends it with writing.
 
-#include <IOKit/IOKitLib.h>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -57,7 +55,9 @@ class SMCReader {
     SMCParam callSMC(const SMCParam& input, const std::string& label);
 
   private:
-    io_connect_t connection_ = 0;
+    // The IOKit connection (an io_connect_t, a Mach port name): held as a plain number so that
+    // IOKit's header stays in the implementation and out of everything that reads the SMC.
+    std::uint32_t connection_ = 0;
     std::unordered_map<std::string, KeyInfo> infoCache_;
 };
 
