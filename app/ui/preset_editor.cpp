@@ -283,8 +283,8 @@ void PresetEditorView::keyPressEvent(QKeyEvent* event) {
 void PresetEditorView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(dark_ ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 40), 0.5));
-    painter.setBrush(dark_ ? QColor(38, 38, 40) : QColor(246, 246, 247));
+    painter.setPen(QPen(panelBorder(dark_), 0.5));
+    painter.setBrush(panelFill(dark_));
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
 }
 

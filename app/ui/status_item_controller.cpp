@@ -41,8 +41,8 @@ void PopoverPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     bool dark = view_->dark();
-    painter.setPen(QPen(dark ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 40), 0.5));
-    painter.setBrush(dark ? QColor(38, 38, 40, 250) : QColor(246, 246, 247, 250));
+    painter.setPen(QPen(panelBorder(dark), 0.5));
+    painter.setBrush(panelFill(dark, 250));
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
 }
 

@@ -13,15 +13,31 @@ QColor rgb(float r, float g, float b, float opacity = 1.0f) {
 
 PopoverTheme PopoverTheme::forScheme(bool dark) {
     if (dark) {
-        return {rgb(0.96f, 0.96f, 0.97f),    rgb(0.921569f, 0.921569f, 0.960784f, 0.62f),
-                rgb(1, 1, 1, 0.08f),         rgb(1, 1, 1, 0.14f),
-                rgb(1, 1, 1, 0.14f),         rgb(1, 1, 1, 0.22f),
-                rgb(1, 0.701961f, 0.25098f), rgb(1, 0.411765f, 0.380392f)};
+        return {.text = rgb(0.96f, 0.96f, 0.97f),
+                .sub = rgb(0.921569f, 0.921569f, 0.960784f, 0.62f),
+                .tile = rgb(1, 1, 1, 0.08f),
+                .track = rgb(1, 1, 1, 0.14f),
+                .hover = rgb(1, 1, 1, 0.14f),
+                .segmentOn = rgb(1, 1, 1, 0.22f),
+                .boost = kDarkBoost,
+                .safety = kDarkSafety};
     }
-    return {rgb(0.11f, 0.11f, 0.12f),     rgb(0.235294f, 0.235294f, 0.262745f, 0.66f),
-            rgb(0, 0, 0, 0.05f),          rgb(0, 0, 0, 0.1f),
-            rgb(0, 0, 0, 0.1f),           rgb(1, 1, 1),
-            rgb(0.698039f, 0.313725f, 0), rgb(0.843137f, 0, 0.0823529f)};
+    return {.text = rgb(0.11f, 0.11f, 0.12f),
+            .sub = rgb(0.235294f, 0.235294f, 0.262745f, 0.66f),
+            .tile = rgb(0, 0, 0, 0.05f),
+            .track = rgb(0, 0, 0, 0.1f),
+            .hover = rgb(0, 0, 0, 0.1f),
+            .segmentOn = rgb(1, 1, 1),
+            .boost = kLightBoost,
+            .safety = kLightSafety};
+}
+
+QColor panelFill(bool dark, int alpha) {
+    return dark ? QColor(38, 38, 40, alpha) : QColor(246, 246, 247, alpha);
+}
+
+QColor panelBorder(bool dark) {
+    return dark ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 40);
 }
 
 bool isDark(const QPalette& palette) {
@@ -46,7 +62,7 @@ QColor blend(const QColor& from, const QColor& to, double t) {
 }
 
 QColor iconSafetyColor(bool dark) {
-    return dark ? rgb(1.0f, 105 / 255.0f, 97 / 255.0f) : rgb(215 / 255.0f, 0, 21 / 255.0f);
+    return dark ? kDarkSafety : kLightSafety;
 }
 
 QColor accentColor() {

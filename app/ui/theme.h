@@ -25,9 +25,20 @@ bool isDark(const QPalette& palette);
 // The desktop's current appearance.
 bool desktopIsDark();
 
-// The notch always draws dark, with these two of the dark theme's colours.
-inline const QColor kNotchBoost = QColor::fromRgbF(1.0f, 0.701961f, 0.25098f);
-inline const QColor kNotchSafety = QColor::fromRgbF(1.0f, 0.411765f, 0.380392f);
+// Smart's two alert colours for each appearance, defined once: the themes, the notch and the
+// menu-bar icon all draw with these.
+inline const QColor kDarkBoost = QColor::fromRgbF(1.0f, 0.701961f, 0.25098f);
+inline const QColor kDarkSafety = QColor::fromRgbF(1.0f, 0.411765f, 0.380392f);
+inline const QColor kLightBoost = QColor::fromRgbF(0.698039f, 0.313725f, 0.0f);
+inline const QColor kLightSafety = QColor::fromRgbF(0.843137f, 0.0f, 0.0823529f);
+
+// The notch always draws dark.
+inline const QColor kNotchBoost = kDarkBoost;
+inline const QColor kNotchSafety = kDarkSafety;
+
+// The popover's and the editor's window: their fill (`alpha` of 255 is opaque) and hairline.
+QColor panelFill(bool dark, int alpha = 255);
+QColor panelBorder(bool dark);
 
 // The temperature tiles' colours and metrics.
 struct TempPalette {
