@@ -8,6 +8,7 @@ namespace ventoria::ui {
 
 // A rounded rectangle of one colour.
 class RoundedTile : public QWidget {
+    Q_OBJECT
   public:
     RoundedTile(QSize size, qreal radius, QWidget* parent);
     void setColor(const QColor& color);
@@ -22,6 +23,7 @@ class RoundedTile : public QWidget {
 
 // A divider: a rectangle half a point high.
 class Hairline : public QWidget {
+    Q_OBJECT
   public:
     explicit Hairline(QWidget* parent);
     void setColor(const QColor& color);

@@ -8,6 +8,7 @@ namespace ventoria::ui {
 
 // A capsule track with a capsule fill from the leading edge; level changes ease over 0.8 s.
 class LevelBar : public QWidget {
+    Q_OBJECT
   public:
     explicit LevelBar(QWidget* parent = nullptr);
 

@@ -13,6 +13,7 @@ namespace ventoria::ui {
 
 // The borderless panel over the camera housing; it may cover the menu bar.
 class NotchPanel : public QWidget {
+    Q_OBJECT
   public:
     NotchPanel(app::FanModel& model, NotchState& state, std::function<void()> onQuit);
     NotchView* view() const { return view_; }

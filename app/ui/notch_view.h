@@ -45,6 +45,7 @@ class NotchState : public QObject {
 double pulseDim(double cycle);
 
 class PulseDot : public QWidget {
+    Q_OBJECT
   public:
     explicit PulseDot(QWidget* parent = nullptr);
 
@@ -59,6 +60,7 @@ class PulseDot : public QWidget {
 
 // A text link that brightens under the pointer.
 class NotchLink : public QAbstractButton {
+    Q_OBJECT
   public:
     NotchLink(const QString& title, QWidget* parent = nullptr);
     QSize sizeHint() const override;

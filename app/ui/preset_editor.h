@@ -82,6 +82,7 @@ class PresetEditorView : public QWidget {
 // Owns the editor's one window, made on first use; every show starts from a fresh draft of
 // the model's values.
 class PresetEditorController : public QObject {
+    Q_OBJECT
   public:
     explicit PresetEditorController(app::FanModel& model);
     ~PresetEditorController() override;

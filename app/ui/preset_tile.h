@@ -33,6 +33,7 @@ class PresetTile : public QAbstractButton {
 
 // A full-width row that reads like a menu item: highlighted under the pointer.
 class MenuRow : public QAbstractButton {
+    Q_OBJECT
   public:
     MenuRow(const QString& title, const QString& hint, QWidget* parent = nullptr);
     void setTheme(const PopoverTheme& theme);

@@ -10,6 +10,7 @@ namespace ventoria::ui {
 
 // The chip and case temperatures side by side, coloured by the model's tones.
 class TempGrid : public QWidget {
+    Q_OBJECT
   public:
     TempGrid(app::FanModel& model, const TempPalette& palette, QWidget* parent = nullptr);
     QSize sizeHint() const override { return {200, 27}; }
