@@ -1,8 +1,10 @@
 // The fan model's front end, headless: the same model and settings the application uses.
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
@@ -76,20 +78,34 @@ class Session {
         app_ = std::make_unique<QCoreApplication>(argc, argv);
         if (pipe(stopPipe) == 0) {
             notifier_ = std::make_unique<QSocketNotifier>(stopPipe[0], QSocketNotifier::Read);
+            fcntl(stopPipe[0], F_SETFL, O_NONBLOCK);
             QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
-                // Taken out of the pipe, so that it ends this run only: the hand-back that
-                // follows must be allowed to run to its end.
-                char signalled = 0;
-                (void)!read(stopPipe[0], &signalled, 1);
+                // Every signal so far is taken out of the pipe. Only the first ends a wait:
+                // signals often come twice (to the process and to its group), and the
+                // hand-back that follows an interruption, bounded as it is, runs to its end.
+                char signalled[16];
+                while (read(stopPipe[0], signalled, sizeof signalled) > 0) {
+                }
+                if (interrupted_) return;
                 interrupted_ = true;
-                QCoreApplication::quit();
+                stop();
             });
             std::signal(SIGINT, [](int) { (void)!write(stopPipe[1], "x", 1); });
             std::signal(SIGTERM, [](int) { (void)!write(stopPipe[1], "x", 1); });
         }
     }
 
-    void run() { QCoreApplication::exec(); }
+    // Runs events until stop(). Each wait has an event loop of its own, and stop() ends only
+    // the one running: a stop is never left queued to cut the next wait short.
+    void run() {
+        QEventLoop loop;
+        running_ = &loop;
+        loop.exec();
+        running_ = nullptr;
+    }
+    static void stop() {
+        if (running_) running_->quit();
+    }
     bool interrupted() const { return interrupted_; }
 
     static int stopPipe[2];
@@ -98,14 +114,15 @@ class Session {
     std::unique_ptr<QCoreApplication> app_;
     std::unique_ptr<QSocketNotifier> notifier_;
     bool interrupted_ = false;
+    static QEventLoop* running_;
 };
+QEventLoop* Session::running_ = nullptr;
 int Session::stopPipe[2] = {-1, -1};
 
 // Waits until the model's newest choice has reached the helper (or failed).
 void awaitApplied(Session& session, FanModel& model) {
     if (!model.applying()) return;
-    auto connection =
-        QObject::connect(&model, &FanModel::applied, [] { QCoreApplication::quit(); });
+    auto connection = QObject::connect(&model, &FanModel::applied, [] { Session::stop(); });
     session.run();
     QObject::disconnect(connection);
 }
@@ -115,7 +132,7 @@ void awaitApplied(Session& session, FanModel& model) {
 void handBack(Session& session, FanModel& model) {
     [](FanModel& m) -> QCoro::Task<> {
         co_await m.handBackWithin(kHandBackBound);
-        QCoreApplication::quit();
+        Session::stop();
     }(model);
     session.run();
     // Read the fans directly: the model's own poll would start Smart status requests that
@@ -143,8 +160,8 @@ int showStatus(bool json) {
     auto model = app::makeFanModel({false, std::chrono::milliseconds(2000)});
     if (model->preset() == Preset::smart && !model->errorMessage()) {
         // The first poll's status request is on its way.
-        QObject::connect(model.get(), &FanModel::polled, [] { QCoreApplication::quit(); });
-        QTimer::singleShot(std::chrono::seconds(5), [] { QCoreApplication::quit(); });
+        QObject::connect(model.get(), &FanModel::polled, [] { Session::stop(); });
+        QTimer::singleShot(std::chrono::seconds(5), [] { Session::stop(); });
         session.run();
     }
     if (json) {
@@ -159,12 +176,11 @@ int showStatus(bool json) {
 // applied; other presets are not checked.
 void awaitChecked(Session& session, FanModel& model, Preset preset) {
     if (preset != Preset::balanced && preset != Preset::max) return;
-    auto connection =
-        QObject::connect(&model, &FanModel::checked, [] { QCoreApplication::quit(); });
+    auto connection = QObject::connect(&model, &FanModel::checked, [] { Session::stop(); });
     // A timer of this wait's own: a single shot left pending would end the hold after it.
     QTimer patience;
     patience.setSingleShot(true);
-    QObject::connect(&patience, &QTimer::timeout, [] { QCoreApplication::quit(); });
+    QObject::connect(&patience, &QTimer::timeout, [] { Session::stop(); });
     patience.start(kSelectPoll * (FanModel::kPollsBeforeCheck + 2));
     session.run();
     QObject::disconnect(connection);
@@ -202,12 +218,16 @@ int select(Preset preset, double hold, bool watch, bool save) {
     };
     print();
     auto printing = QObject::connect(model.get(), &FanModel::polled, print);
+    // A timer of the hold's own: ended early by Ctrl-C, it must not fire into the hand-back.
+    QTimer holding;
+    holding.setSingleShot(true);
+    QObject::connect(&holding, &QTimer::timeout, [] { Session::stop(); });
     if (!watch) {
-        QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(
-                               std::chrono::duration<double>(hold)),
-                           [] { QCoreApplication::quit(); });
+        holding.start(std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::duration<double>(hold)));
     }
     session.run();
+    holding.stop();
     QObject::disconnect(printing);
     handBack(session, *model);
     return 0;
