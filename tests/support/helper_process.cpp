@@ -36,8 +36,19 @@ HelperProcess::HelperProcess() {
     if (posix_spawn(&pid_, path.c_str(), nullptr, nullptr, argv, environ) != 0) {
         throw std::runtime_error("cannot start VentoriaHelper");
     }
-    auto socket = ipc::socketPath();
-    if (!eventually([&] { return std::filesystem::exists(socket) || !running(); })) {
+    // Listening, not just bound: the socket file appears a moment before connections are
+    // taken.
+    auto accepts = [] {
+        int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        auto socketFile = ipc::socketPath().string();
+        std::strncpy(address.sun_path, socketFile.c_str(), sizeof address.sun_path - 1);
+        bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::close(fd);
+        return connected;
+    };
+    if (!eventually([&] { return accepts() || !running(); })) {
         throw std::runtime_error("VentoriaHelper never listened");
     }
 }
