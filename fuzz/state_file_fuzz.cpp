@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -48,8 +49,13 @@ void patch(const std::filesystem::path& file, const std::uint8_t* data, std::siz
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::filesystem::path root = [] {
-        std::string pattern = "/tmp/state_file_fuzz.XXXXXX";
-        return std::filesystem::path(mkdtemp(pattern.data()));
+        static std::string pattern = "/tmp/state_file_fuzz.XXXXXX";
+        std::filesystem::path made(mkdtemp(pattern.data()));
+        std::atexit([] {  // the fuzzer leaves through exit()
+            std::error_code ignored;
+            std::filesystem::remove_all(pattern, ignored);
+        });
+        return made;
     }();
     VirtualMac::create(root, {Profile::appleSilicon, ClockMode::manual, 1});
     patch(VirtualMac::statePath(root), data, size);
