@@ -189,13 +189,10 @@ TEST_F(FanModelTest, FansThatDoNotFollowAFixedPresetAreReported) {
 TEST_F(FanModelTest, AChoiceHeldOnlyForNowIsNotStored) {
     installable();
     store("preset", "smart");
-    model = std::make_unique<FanModel>(
-        std::make_unique<HelperClient>(helper.connector(), helper.installer()),
-        std::make_unique<QSettings>(defaultsPath(), QSettings::IniFormat),
-        FanModel::Options{false, std::chrono::milliseconds(2000), false});
-    model->select(Preset::max);
+    auto& m = startWith({false, std::chrono::milliseconds(2000), false}, defaultsPath());
+    m.select(Preset::max);
     settle();
-    EXPECT_EQ(model->preset(), Preset::max);
+    EXPECT_EQ(m.preset(), Preset::max);
     EXPECT_EQ(stored("preset"), "smart");
 }
 
@@ -217,11 +214,8 @@ TEST_F(FanModelTest, PresetsStoredByAnotherProgramReachTheRunningModel) {
 
 TEST_F(FanModelTest, SettingsThatCannotBeStoredAreReportedNotClaimed) {
     std::ofstream(root.path() / "blocker") << "a file where a folder should be";
-    FanModel m(std::make_unique<HelperClient>(helper.connector(), helper.installer()),
-               std::make_unique<QSettings>(
-                   QString::fromStdString((root.path() / "blocker/defaults.ini").string()),
-                   QSettings::IniFormat),
-               FanModel::Options{false, std::chrono::milliseconds(2000)});
+    auto& m = startWith({false, std::chrono::milliseconds(2000)},
+                        QString::fromStdString((root.path() / "blocker/defaults.ini").string()));
     EXPECT_FALSE(m.savePresets({45, 100}, {}));
     ASSERT_TRUE(m.errorMessage());
     EXPECT_TRUE(m.errorMessage()->startsWith("Settings could not be saved to "));

@@ -31,10 +31,12 @@ class FanModelFixture : public VirtualMacTest {
         return QSettings(defaultsPath(), QSettings::IniFormat).value(key);
     }
     app::FanModel& start(bool reapply = true) {
+        return startWith({reapply, std::chrono::milliseconds(2000)}, defaultsPath());
+    }
+    app::FanModel& startWith(app::FanModel::Options options, const QString& defaultsFile) {
         model = std::make_unique<app::FanModel>(
             std::make_unique<app::HelperClient>(helper.connector(), helper.installer()),
-            std::make_unique<QSettings>(defaultsPath(), QSettings::IniFormat),
-            app::FanModel::Options{reapply, std::chrono::milliseconds(2000)});
+            std::make_unique<QSettings>(defaultsFile, QSettings::IniFormat), options);
         return *model;
     }
     // Runs the event loop until the newest choice has been dealt with.

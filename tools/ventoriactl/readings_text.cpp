@@ -37,8 +37,8 @@ std::string fanLine(const hardware::FanReading& fan) {
     std::string bar = std::string(static_cast<std::size_t>(lit), '#') +
                       std::string(static_cast<std::size_t>(kBarWidth - lit), '.');
     auto rpm = [](double value) {
-        auto text = app::rpmText(value).toStdString();
-        return text.substr(0, text.find(" rpm"));
+        auto shown = app::shownRPM(value);
+        return shown ? std::to_string(*shown) : std::string("—");
     };
     char line[200];
     std::snprintf(line, sizeof line, "Fan %d  %5s rpm  [%s] %3.0f %%  (%s–%s rpm)  %s", fan.id + 1,

@@ -55,9 +55,14 @@ QString keepUnitsTogether(QString text) {
     return text.replace(unit, QStringLiteral("\\1\u00A0\\2"));
 }
 
+std::optional<long> shownRPM(double rpm) {
+    if (!std::isfinite(rpm) || std::abs(rpm) > kMaxShownRPM) return std::nullopt;
+    return static_cast<long>(rpm);
+}
+
 QString rpmText(double rpm) {
-    if (!std::isfinite(rpm) || std::abs(rpm) > kMaxShownRPM) return QStringLiteral("—");
-    return QString::number(static_cast<long>(rpm)) + QStringLiteral(" rpm");
+    auto shown = shownRPM(rpm);
+    return shown ? QString::number(*shown) + QStringLiteral(" rpm") : QStringLiteral("—");
 }
 
 QString temperatureText(std::optional<double> celsius) {

@@ -24,6 +24,8 @@ QString keepUnitsTogether(QString text);
 
 // Speeds beyond this are not speeds any fan makes; they are shown as unknown.
 inline constexpr double kMaxShownRPM = 100000;
+// A speed as it is shown, in whole rpm; nothing for one that is not a finite, plausible number.
+std::optional<long> shownRPM(double rpm);
 // "1200 rpm", or "—" for a speed that is not a finite, plausible number.
 QString rpmText(double rpm);
 QString fanSummary(const FanReadings& fans);
