@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "notch_controller.h"
-#include "preset_editor.h"
+#include "preset_editor_controller.h"
 #include "status_item_controller.h"
 #include "ventoria/app/fan_model.h"
 

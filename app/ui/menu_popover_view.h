@@ -4,15 +4,22 @@
 #include <QWidget>
 #include <functional>
 
-#include "decorations.h"
-#include "eliding_label.h"
-#include "fan_glyph.h"
-#include "level_bar.h"
+#include "controls/decorations.h"
+#include "controls/eliding_label.h"
+#include "controls/fan_glyph.h"
+#include "controls/hairline.h"
+#include "controls/level_bar.h"
+#include "controls/menu_row.h"
+#include "controls/rounded_tile.h"
+#include "controls/toggle_switch.h"
 #include "preset_tile.h"
 #include "theme.h"
 #include "ventoria/app/fan_model.h"
 
 namespace ventoria::ui {
+
+// The object name of a preset's tile, "tile-" and the preset's raw value.
+QString tileName(app::Preset preset);
 
 // The popover's content: a header with the fans' state, the level bar, the four preset
 // tiles, "Show in notch", "Edit Presets…" and "Quit Ventoria". It follows the desktop's light
@@ -27,18 +34,15 @@ class MenuPopoverView : public QWidget {
     bool dark() const { return dark_; }
     const PopoverTheme& theme() const { return theme_; }
 
-    PresetTile* tile(app::Preset preset) const;
-    ToggleSwitch* notchSwitch() const { return notchSwitch_; }
-    MenuRow* editRow() const { return editRow_; }
-    MenuRow* quitRow() const { return quitRow_; }
-    ElidingLabel* subtitleLabel() const { return subtitle_; }
-    FanGlyph* glyph() const { return glyph_; }
-
   protected:
     void changeEvent(QEvent* event) override;
 
   private:
-    void refresh();
+    QWidget* makeHeader();
+    QWidget* makeTiles();
+    QLayout* makeNotchRow();
+    QWidget* makeMenuRows(std::function<void()> onEditPresets, std::function<void()> onQuit);
+    void render();
     void applyTheme();
 
     app::FanModel& model_;

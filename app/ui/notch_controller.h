@@ -6,25 +6,11 @@
 #include <memory>
 
 #include "notch_displays.h"
-#include "notch_view.h"
+#include "notch_panel.h"
+#include "notch_state.h"
 #include "ventoria/app/fan_model.h"
 
 namespace ventoria::ui {
-
-// The borderless panel over the camera housing; it may cover the menu bar.
-class NotchPanel : public QWidget {
-    Q_OBJECT
-  public:
-    NotchPanel(app::FanModel& model, NotchState& state, std::function<void()> onQuit);
-    NotchView* view() const { return view_; }
-
-  protected:
-    bool event(QEvent* event) override;
-
-  private:
-    app::FanModel& model_;
-    NotchView* view_;
-};
 
 // Finds the notched screen, sizes and places the panel, opens and collapses it in step with
 // the model, and follows screens being attached, detached or rearranged.

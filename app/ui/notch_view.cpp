@@ -13,10 +13,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "decorations.h"
+#include "controls/decorations.h"
+#include "controls/notch_link.h"
 #include "fonts.h"
 #include "glyphs.h"
 #include "notch_geometry.h"
+#include "notch_preset_button.h"
 #include "theme.h"
 
 namespace ventoria::ui {
@@ -24,55 +26,6 @@ namespace {
 
 constexpr qreal kHeaderPadding = 11;
 constexpr qreal kBodyWidth = 380;
-
-QColor white(float opacity) {
-    return QColor::fromRgbF(1, 1, 1, opacity);
-}
-
-double lerp(double a, double b, double t) {
-    return a + (b - a) * t;
-}
-
-// A preset in the open notch: black on white while selected, white on a faint tile otherwise.
-class NotchPresetButton : public QAbstractButton {
-  public:
-    NotchPresetButton(app::FanModel& model, app::Preset preset, QWidget* parent)
-        : QAbstractButton(parent),
-          model_(model),
-          preset_(preset),
-          selected_(model.preset() == preset ? 1 : 0) {
-        setAccessibleName(QString::fromLatin1(app::displayName(preset).data()));
-        setMinimumHeight(34);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        setCursor(Qt::PointingHandCursor);
-        connect(this, &QAbstractButton::clicked, this, [this] { model_.select(preset_); });
-        connect(&model_, &app::FanModel::presetChanged, this, [this] {
-            animateIfShown(selected_, *this, model_.preset() == preset_ ? 1 : 0,
-                           std::chrono::milliseconds(200), easeOut());
-        });
-        connect(&selected_, &Motion::changed, this, qOverload<>(&QWidget::update));
-    }
-    QSize sizeHint() const override { return {80, 34}; }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        if (!isEnabled()) painter.setOpacity(0.4);
-        double t = selected_.value();
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(blend(white(0.12f), Qt::white, t));
-        painter.drawRoundedRect(QRectF(rect()), 9, 9);
-        painter.setFont(uiFont(13, QFont::DemiBold));
-        painter.setPen(blend(Qt::white, Qt::black, t));
-        painter.drawText(rect(), Qt::AlignCenter, accessibleName());
-    }
-
-  private:
-    app::FanModel& model_;
-    app::Preset preset_;
-    Motion selected_;
-};
 
 QPalette notchMenuPalette() {
     QPalette palette;
@@ -83,85 +36,12 @@ QPalette notchMenuPalette() {
     palette.setColor(QPalette::ButtonText, Qt::white);
     palette.setColor(QPalette::Highlight, accentColor());
     palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::Disabled, QPalette::Text, white(0.4f));
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, white(0.4f));
+    palette.setColor(QPalette::Disabled, QPalette::Text, notchWhite(0.4f));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, notchWhite(0.4f));
     return palette;
 }
 
 }  // namespace
-
-void NotchState::setOpen(bool open, std::optional<Spring> spring) {
-    if (open == open_) return;
-    open_ = open;
-    spring_ = spring;
-    emit openChanged();
-}
-
-void NotchState::setNotchSize(QSizeF size) {
-    if (size == notchSize_) return;
-    notchSize_ = size;
-    emit notchSizeChanged();
-}
-
-double pulseDim(double cycle) {
-    double half = cycle < 0.5 ? cycle * 2 : (1 - cycle) * 2;
-    return QEasingCurve(QEasingCurve::InOutSine).valueForProgress(std::clamp(half, 0.0, 1.0));
-}
-
-PulseDot::PulseDot(QWidget* parent) : QWidget(parent) {
-    setFixedSize(6, 6);
-    // A linear clock over the whole cycle; each half is eased on its own in pulseDim().
-    pulse_.setStartValue(0.0);
-    pulse_.setEndValue(1.0);
-    pulse_.setDuration(1800);  // 0.9 s each way
-    pulse_.setLoopCount(-1);
-    connect(&pulse_, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
-}
-
-void PulseDot::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    pulse_.start();
-}
-
-void PulseDot::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    pulse_.stop();
-}
-
-void PulseDot::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    double dim = pulseDim(pulse_.currentValue().toDouble());
-    painter.setOpacity(lerp(1.0, 0.35, dim));
-    double scale = lerp(1.0, 0.7, dim);
-    painter.translate(3, 3);
-    painter.scale(scale, scale);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kNotchSafety);
-    painter.drawEllipse(QRectF(-3, -3, 6, 6));
-}
-
-NotchLink::NotchLink(const QString& title, QWidget* parent) : QAbstractButton(parent) {
-    setText(title);
-    setAttribute(Qt::WA_Hover);
-    setCursor(Qt::PointingHandCursor);
-}
-
-QSize NotchLink::sizeHint() const {
-    return QFontMetrics(uiFont(11)).size(Qt::TextSingleLine, text()) + QSize(2, 4);
-}
-
-bool NotchLink::event(QEvent* event) {
-    followHover(*this, *event, hovered_);
-    return QAbstractButton::event(event);
-}
-
-void NotchLink::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setFont(uiFont(11));
-    painter.setPen(white(hovered_ ? 0.9f : 0.55f));
-    painter.drawText(rect(), Qt::AlignCenter, text());
-}
 
 NotchView::NotchView(app::FanModel& model, NotchState& state, std::function<void()> onQuit,
                      QWidget* parent)
@@ -175,6 +55,7 @@ NotchView::NotchView(app::FanModel& model, NotchState& state, std::function<void
     pulse_ = new PulseDot(this);
 
     body_ = new QWidget(this);
+    body_->setObjectName(QStringLiteral("body"));
     body_->setFixedWidth(static_cast<int>(kBodyWidth));
     auto* column = new QVBoxLayout(body_);
     column->setContentsMargins(20, 10, 20, 16);
@@ -232,10 +113,10 @@ NotchView::NotchView(app::FanModel& model, NotchState& state, std::function<void
     for (auto signal : {&app::FanModel::presetChanged, &app::FanModel::fansChanged,
                         &app::FanModel::tempsChanged, &app::FanModel::smartStatusChanged,
                         &app::FanModel::errorMessageChanged, &app::FanModel::customChanged}) {
-        connect(&model_, signal, this, &NotchView::refresh);
+        connect(&model_, signal, this, &NotchView::render);
     }
-    chipColor_ = chipTo_ = white(0.45f);
-    refresh();
+    chipColor_ = chipTo_ = notchWhite(0.45f);
+    render();
     layoutChildren();
 }
 
@@ -244,7 +125,8 @@ QRectF NotchView::contentRect() const {
     auto closed = closedContentSize(notch);
     auto open = openContentSize(notch);
     double t = openness_.value();
-    QSizeF size(lerp(closed.width(), open.width(), t), lerp(closed.height(), open.height(), t));
+    QSizeF size(std::lerp(closed.width(), open.width(), t),
+                std::lerp(closed.height(), open.height(), t));
     return {(width() - size.width()) / 2, 0, size.width(), size.height()};
 }
 
@@ -259,13 +141,15 @@ QString NotchView::chipText() const {
                 : QStringLiteral("—");
 }
 
-void NotchView::refresh() {
+void NotchView::render() {
     auto phase = model_.smartPhase();
     bool safety = phase == smart::Phase::safety;
     glyph_->setBlades(litBlades(model_.level()));
     glyph_->setColor(safety ? kNotchSafety : QColor(Qt::white));
     pulse_->setVisible(safety);
-    QColor chip = safety ? kNotchSafety : phase == smart::Phase::boost ? kNotchBoost : white(0.45f);
+    QColor chip = safety                         ? kNotchSafety
+                  : phase == smart::Phase::boost ? kNotchBoost
+                                                 : notchWhite(0.45f);
     if (chip != chipTo_) {
         chipFrom_ = chipColor_;
         chipTo_ = chip;
@@ -278,13 +162,10 @@ void NotchView::refresh() {
     const QString smartPrefix = QStringLiteral("Smart · ");
     if (detail.startsWith(smartPrefix)) detail.remove(0, smartPrefix.size());
     presetDetail_->setFullText(detail);
-    QPalette palette = presetDetail_->palette();
-    palette.setColor(QPalette::WindowText, safety ? kNotchSafety : white(0.6f));
-    presetDetail_->setPalette(palette);
-    palette.setColor(QPalette::WindowText, Qt::white);
-    presetName_->setPalette(palette);
+    tint(presetDetail_, safety ? kNotchSafety : notchWhite(0.6f));
+    tint(presetName_, Qt::white);
     levelBar_->setLevel(model_.level());
-    levelBar_->setColors(safety ? kNotchSafety : QColor(Qt::white), white(0.14f));
+    levelBar_->setColors(safety ? kNotchSafety : QColor(Qt::white), notchWhite(0.14f));
     presetRow_->setEnabled(!model_.fans().empty());
     layoutChildren();
 }
@@ -324,7 +205,7 @@ void NotchView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     auto content = contentRect();
     double t = std::clamp(openness_.value(), 0.0, 1.0);
-    qreal radius = lerp(12, 26, t);
+    qreal radius = std::lerp(12, 26, t);
     QPainterPath shape;
     shape.moveTo(content.topLeft());
     shape.lineTo(content.topRight());

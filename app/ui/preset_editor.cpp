@@ -8,7 +8,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "decorations.h"
+#include "controls/decorations.h"
+#include "controls/hairline.h"
 #include "fonts.h"
 
 namespace ventoria::ui {
@@ -28,13 +29,6 @@ QLabel* text(const QString& content, const QFont& font, QWidget* parent) {
     return label;
 }
 
-void tint(QWidget* widget, const QColor& color) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::ButtonText, color);
-    widget->setPalette(palette);
-}
-
 Hairline* divider(const QColor& color, QWidget* parent) {
     auto* line = new Hairline(parent);
     line->setColor(color);
@@ -49,6 +43,10 @@ QSlider* makeSlider(int from, int to, QWidget* parent) {
 }
 
 }  // namespace
+
+QString sliderName(app::Preset preset) {
+    return QStringLiteral("slider-%1").arg(QString::fromLatin1(app::rawValue(preset).data()));
+}
 
 int roundToStep(double value) {
     return static_cast<int>(std::lround(value / 5.0)) * 5;
@@ -79,130 +77,150 @@ PresetEditorView::PresetEditorView(app::FanModel& model, std::function<void()> o
     body->setContentsMargins(kMargin, 4, kMargin, 20);
     body->setSpacing(16);
     outer->addLayout(body);
-
-    auto fixedRow = [&](Preset preset, QSlider*& control, QLabel*& value) {
-        auto* block = new QVBoxLayout;
-        block->setSpacing(6);
-        auto* row = new QHBoxLayout;
-        auto* name = text(QString::fromLatin1(app::displayName(preset).data()),
-                          uiFont(13, QFont::DemiBold), this);
-        tint(name, theme_.text);
-        value = text({}, uiFont(13), this);
-        value->setAlignment(Qt::AlignRight);
-        tint(value, theme_.sub);
-        row->addWidget(name);
-        row->addWidget(value);
-        block->addLayout(row);
-        control = makeSlider(20, 100, this);
-        control->setAccessibleName(name->text());
-        connect(control, &QSlider::valueChanged, this, [this, preset](int position) {
-            int stored = roundToStep(position);
-            (preset == Preset::balanced ? draft_.balanced : draft_.max) = stored;
-            refresh();
-        });
-        block->addWidget(control);
-        body->addLayout(block);
-    };
-    fixedRow(Preset::balanced, balanced_, balancedValue_);
-    fixedRow(Preset::max, max_, maxValue_);
+    body->addLayout(fixedRow(Preset::balanced, balanced_, balancedValue_));
+    body->addLayout(fixedRow(Preset::max, max_, maxValue_));
     body->addWidget(divider(theme_.track, this));
+    body->addLayout(smartSection());
+    body->addWidget(divider(theme_.track, this));
+    body->addLayout(footer());
 
-    auto* smartSection = new QVBoxLayout;
-    smartSection->setSpacing(12);
+    load(draft_, smart_);
+    // The chart's "Now" follows the machine while the editor is open, not just the edits.
+    connect(&model_, &app::FanModel::tempsChanged, this, &PresetEditorView::showTemperature);
+}
+
+QLayout* PresetEditorView::fixedRow(Preset preset, QSlider*& control, QLabel*& value) {
+    auto* block = new QVBoxLayout;
+    block->setSpacing(6);
+    auto* row = new QHBoxLayout;
+    auto* name = text(QString::fromLatin1(app::displayName(preset).data()),
+                      uiFont(13, QFont::DemiBold), this);
+    tint(name, theme_.text);
+    value = text({}, uiFont(13), this);
+    value->setAlignment(Qt::AlignRight);
+    tint(value, theme_.sub);
+    row->addWidget(name);
+    row->addWidget(value);
+    block->addLayout(row);
+    control = makeSlider(20, 100, this);
+    control->setObjectName(sliderName(preset));
+    control->setAccessibleName(name->text());
+    connect(control, &QSlider::valueChanged, this, [this, preset](int position) {
+        int stored = roundToStep(position);
+        (preset == Preset::balanced ? draft_.balanced : draft_.max) = stored;
+        render();
+    });
+    block->addWidget(control);
+    return block;
+}
+
+QLayout* PresetEditorView::smartSection() {
+    auto* section = new QVBoxLayout;
+    section->setSpacing(12);
     auto* titleRow = new QHBoxLayout;
     titleRow->setSpacing(7);
     auto* smartTitle = text(QStringLiteral("Smart"), uiFont(13, QFont::DemiBold), this);
     smartTitle->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     tint(smartTitle, theme_.text);
     chartAxis_ = new Segmented({QStringLiteral("Chip"), QStringLiteral("Case")}, false, this);
+    chartAxis_->setObjectName(QStringLiteral("chartAxis"));
     chartAxis_->setTheme(theme_);
     connect(chartAxis_, &Segmented::chosen, this, [this](int index) {
         chartChip_ = index == 0;
-        refresh();
+        render();
     });
     titleRow->addWidget(smartTitle);
     titleRow->addWidget(chartAxis_);
     titleRow->addStretch();
-    smartSection->addLayout(titleRow);
+    section->addLayout(titleRow);
     chart_ = new CurveChart(this);
     chart_->setFixedHeight(chart_->heightForWidth(kWidth - 2 * kMargin));
     chart_->setTheme(theme_);
-    smartSection->addWidget(chart_);
-
-    auto* aggressivenessBlock = new QVBoxLayout;
-    aggressivenessBlock->setSpacing(7);
-    auto* aggressivenessTitle =
-        text(QStringLiteral("Aggressiveness"), uiFont(12, QFont::Medium), this);
-    tint(aggressivenessTitle, theme_.text);
-    aggressiveness_ = new Segmented(
-        {QStringLiteral("Gentle"), QStringLiteral("Normal"), QStringLiteral("Aggressive")}, true,
-        this);
-    aggressiveness_->setTheme(theme_);
-    connect(aggressiveness_, &Segmented::chosen, this, [this](int index) {
-        smart_.aggressiveness = smart::kAllAggressiveness[static_cast<std::size_t>(index)];
-        refresh();
-    });
-    curveNote_ = text({}, uiFont(11), this);
-    tint(curveNote_, theme_.sub);
-    aggressivenessBlock->addWidget(aggressivenessTitle);
-    aggressivenessBlock->addWidget(aggressiveness_);
-    aggressivenessBlock->addWidget(curveNote_);
-    smartSection->addLayout(aggressivenessBlock);
-
-    auto* minimumBlock = new QVBoxLayout;
-    minimumBlock->setSpacing(6);
-    auto* minimumRow = new QHBoxLayout;
-    auto* minimumTitle = text(QStringLiteral("Minimum speed"), uiFont(12, QFont::Medium), this);
-    tint(minimumTitle, theme_.text);
-    minimumValue_ = text({}, uiFont(12), this);
-    minimumValue_->setAlignment(Qt::AlignRight);
-    tint(minimumValue_, theme_.sub);
-    minimumRow->addWidget(minimumTitle);
-    minimumRow->addWidget(minimumValue_);
-    minimumSlider_ = makeSlider(0, 100, this);
-    minimumSlider_->setAccessibleName(QStringLiteral("Minimum speed"));
-    connect(minimumSlider_, &QSlider::valueChanged, this, [this](int position) {
-        smart_.minimum = roundToStep(position);
-        refresh();
-    });
-    minimumNote_ = text({}, uiFont(11), this);
-    tint(minimumNote_, theme_.sub);
-    minimumBlock->addLayout(minimumRow);
-    minimumBlock->addWidget(minimumSlider_);
-    minimumBlock->addWidget(minimumNote_);
-    smartSection->addLayout(minimumBlock);
+    section->addWidget(chart_);
+    section->addLayout(aggressivenessBlock());
+    section->addLayout(minimumBlock());
     auto* safetyNote =
         text(QStringLiteral("Always jumps to 100 % on thermal pressure or a 100 °C chip."),
              uiFont(11), this);
     tint(safetyNote, theme_.sub);
-    smartSection->addWidget(safetyNote);
-    body->addLayout(smartSection);
-    body->addWidget(divider(theme_.track, this));
+    section->addWidget(safetyNote);
+    return section;
+}
 
-    auto* footer = new QHBoxLayout;
-    footer->setSpacing(8);
+QLayout* PresetEditorView::aggressivenessBlock() {
+    auto* block = new QVBoxLayout;
+    block->setSpacing(7);
+    auto* title = text(QStringLiteral("Aggressiveness"), uiFont(12, QFont::Medium), this);
+    tint(title, theme_.text);
+    aggressiveness_ = new Segmented(
+        {QStringLiteral("Gentle"), QStringLiteral("Normal"), QStringLiteral("Aggressive")}, true,
+        this);
+    aggressiveness_->setObjectName(QStringLiteral("aggressiveness"));
+    aggressiveness_->setTheme(theme_);
+    connect(aggressiveness_, &Segmented::chosen, this, [this](int index) {
+        smart_.aggressiveness = smart::kAllAggressiveness[static_cast<std::size_t>(index)];
+        render();
+    });
+    curveNote_ = text({}, uiFont(11), this);
+    curveNote_->setObjectName(QStringLiteral("curveNote"));
+    tint(curveNote_, theme_.sub);
+    block->addWidget(title);
+    block->addWidget(aggressiveness_);
+    block->addWidget(curveNote_);
+    return block;
+}
+
+QLayout* PresetEditorView::minimumBlock() {
+    auto* block = new QVBoxLayout;
+    block->setSpacing(6);
+    auto* row = new QHBoxLayout;
+    auto* title = text(QStringLiteral("Minimum speed"), uiFont(12, QFont::Medium), this);
+    tint(title, theme_.text);
+    minimumValue_ = text({}, uiFont(12), this);
+    minimumValue_->setAlignment(Qt::AlignRight);
+    tint(minimumValue_, theme_.sub);
+    row->addWidget(title);
+    row->addWidget(minimumValue_);
+    minimumSlider_ = makeSlider(0, 100, this);
+    minimumSlider_->setObjectName(QStringLiteral("minimumSlider"));
+    minimumSlider_->setAccessibleName(QStringLiteral("Minimum speed"));
+    connect(minimumSlider_, &QSlider::valueChanged, this, [this](int position) {
+        smart_.minimum = roundToStep(position);
+        render();
+    });
+    minimumNote_ = text({}, uiFont(11), this);
+    minimumNote_->setObjectName(QStringLiteral("minimumNote"));
+    tint(minimumNote_, theme_.sub);
+    block->addLayout(row);
+    block->addWidget(minimumSlider_);
+    block->addWidget(minimumNote_);
+    return block;
+}
+
+QLayout* PresetEditorView::footer() {
+    auto* row = new QHBoxLayout;
+    row->setSpacing(8);
     reset_ = new QPushButton(QStringLiteral("Reset"), this);
+    reset_->setObjectName(QStringLiteral("reset"));
     reset_->setFlat(true);
     reset_->setFont(uiFont(13));
     tint(reset_, theme_.sub);
     connect(reset_, &QPushButton::clicked, this,
             [this] { load(app::kDefaultCustom, kDefaultSmart); });
-    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel_->setFont(uiFont(13));
-    connect(cancel_, &QPushButton::clicked, this, &PresetEditorView::cancel);
-    save_ = new QPushButton(QStringLiteral("Save"), this);
-    save_->setFont(uiFont(13));
-    save_->setDefault(true);
-    connect(save_, &QPushButton::clicked, this, &PresetEditorView::save);
-    footer->addWidget(reset_);
-    footer->addStretch();
-    footer->addWidget(cancel_);
-    footer->addWidget(save_);
-    body->addLayout(footer);
-
-    load(draft_, smart_);
-    // The chart's "Now" follows the machine while the editor is open, not just the edits.
-    connect(&model_, &app::FanModel::tempsChanged, this, &PresetEditorView::showTemperature);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    cancel->setFont(uiFont(13));
+    connect(cancel, &QPushButton::clicked, this, &PresetEditorView::cancel);
+    auto* save = new QPushButton(QStringLiteral("Save"), this);
+    save->setObjectName(QStringLiteral("save"));
+    save->setFont(uiFont(13));
+    save->setDefault(true);
+    connect(save, &QPushButton::clicked, this, &PresetEditorView::save);
+    row->addWidget(reset_);
+    row->addStretch();
+    row->addWidget(cancel);
+    row->addWidget(save);
+    return row;
 }
 
 void PresetEditorView::showTemperature() {
@@ -216,14 +234,10 @@ void PresetEditorView::load(const app::CustomPercentages& draft,
                             const smart::SmartSettings& settings) {
     draft_ = draft;
     smart_ = settings;
-    refresh();  // which also puts the sliders where the draft says
+    render();  // which also puts the sliders where the draft says
 }
 
-QSlider* PresetEditorView::slider(Preset preset) const {
-    return preset == Preset::balanced ? balanced_ : preset == Preset::max ? max_ : nullptr;
-}
-
-void PresetEditorView::refresh() {
+void PresetEditorView::render() {
     balancedValue_->setText(QStringLiteral("%1 %").arg(draft_.balanced));
     maxValue_->setText(QStringLiteral("%1 %").arg(draft_.max));
     for (auto [control, value] :
@@ -296,37 +310,6 @@ void PresetEditorView::mousePressEvent(QMouseEvent* event) {
 void PresetEditorView::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() & Qt::LeftButton)
         window()->move(event->globalPosition().toPoint() - dragFrom_);
-}
-
-PresetEditorController::PresetEditorController(app::FanModel& model) : model_(model) {}
-
-PresetEditorController::~PresetEditorController() = default;
-
-void PresetEditorController::show() {
-    if (!window_) {
-        window_ = std::make_unique<QWidget>(
-            nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-        window_->setAttribute(Qt::WA_TranslucentBackground);
-        window_->setWindowTitle(QStringLiteral("Edit Presets"));
-        new QVBoxLayout(window_.get());
-        window_->layout()->setContentsMargins(0, 0, 0, 0);
-        window_->layout()->setSizeConstraint(QLayout::SetFixedSize);
-    }
-    if (view_) {
-        window_->layout()->removeWidget(view_);
-        view_->hide();
-        view_->deleteLater();
-    }
-    view_ = new PresetEditorView(
-        model_, [this] { window_->close(); }, window_.get());
-    window_->layout()->addWidget(view_);
-    window_->adjustSize();
-    auto* screen = QGuiApplication::primaryScreen();
-    window_->move(screen->availableGeometry().center() - window_->rect().center());
-    window_->show();
-    window_->raise();
-    window_->activateWindow();
-    view_->setFocus();
 }
 
 }  // namespace ventoria::ui

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "controls/segmented.h"
 #include "curve_chart.h"
 #include "temp_grid.h"
 #include "theme.h"
@@ -17,6 +18,8 @@ namespace ventoria::ui {
 
 // A slider position as a stored percentage: the nearest multiple of 5, halves away from zero.
 int roundToStep(double value);
+// The object name of a fixed preset's slider, "slider-" and the preset's raw value.
+QString sliderName(app::Preset preset);
 
 // The editor's content: the fixed percentages and the Smart settings on a draft that reaches
 // the model only on Save.
@@ -30,16 +33,6 @@ class PresetEditorView : public QWidget {
     const smart::SmartSettings& smartDraft() const { return smart_; }
     bool chartChip() const { return chartChip_; }
 
-    QSlider* slider(app::Preset preset) const;
-    QSlider* minimumSlider() const { return minimumSlider_; }
-    Segmented* chartAxisControl() const { return chartAxis_; }
-    Segmented* aggressivenessControl() const { return aggressiveness_; }
-    QPushButton* resetButton() const { return reset_; }
-    QPushButton* cancelButton() const { return cancel_; }
-    QPushButton* saveButton() const { return save_; }
-    QLabel* minimumExplanation() const { return minimumNote_; }
-    QLabel* curveExplanation() const { return curveNote_; }
-
     void save();
     void cancel();
 
@@ -50,9 +43,14 @@ class PresetEditorView : public QWidget {
     void mouseMoveEvent(QMouseEvent* event) override;
 
   private:
+    QLayout* fixedRow(app::Preset preset, QSlider*& control, QLabel*& value);
+    QLayout* smartSection();
+    QLayout* aggressivenessBlock();
+    QLayout* minimumBlock();
+    QLayout* footer();
     void load(const app::CustomPercentages& draft, const smart::SmartSettings& settings);
     void showTemperature();
-    void refresh();
+    void render();
 
     app::FanModel& model_;
     std::function<void()> onClose_;
@@ -75,26 +73,6 @@ class PresetEditorView : public QWidget {
     QSlider* minimumSlider_;
     QLabel* minimumNote_;
     QPushButton* reset_;
-    QPushButton* cancel_;
-    QPushButton* save_;
-};
-
-// Owns the editor's one window, made on first use; every show starts from a fresh draft of
-// the model's values.
-class PresetEditorController : public QObject {
-    Q_OBJECT
-  public:
-    explicit PresetEditorController(app::FanModel& model);
-    ~PresetEditorController() override;
-
-    void show();
-    QWidget* window() const { return window_.get(); }
-    PresetEditorView* view() const { return view_; }
-
-  private:
-    app::FanModel& model_;
-    std::unique_ptr<QWidget> window_;
-    QPointer<PresetEditorView> view_;
 };
 
 }  // namespace ventoria::ui

@@ -1,9 +1,7 @@
 #include "preset_tile.h"
 
-#include <QEvent>
 #include <QPainter>
 
-#include "decorations.h"
 #include "fonts.h"
 #include "glyphs.h"
 
@@ -74,73 +72,6 @@ void PresetTile::paintEvent(QPaintEvent*) {
     painter.setPen(content);
     painter.drawText(QRectF(0, top.bottom() + 6, width(), 14), Qt::AlignCenter,
                      QString::fromLatin1(app::displayName(preset_).data()));
-}
-
-MenuRow::MenuRow(const QString& title, const QString& hint, QWidget* parent)
-    : QAbstractButton(parent), hint_(hint), theme_(PopoverTheme::forScheme(false)) {
-    setText(title);
-    setAttribute(Qt::WA_Hover);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-}
-
-void MenuRow::setTheme(const PopoverTheme& theme) {
-    theme_ = theme;
-    update();
-}
-
-QSize MenuRow::sizeHint() const {
-    return {200, 28};
-}
-
-bool MenuRow::event(QEvent* event) {
-    followHover(*this, *event, hovered_);
-    return QAbstractButton::event(event);
-}
-
-void MenuRow::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    if (hovered_ && isEnabled()) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(theme_.hover);
-        painter.drawRoundedRect(QRectF(rect()), 6, 6);
-    }
-    QRectF content = QRectF(rect()).adjusted(6, 6, -6, -6);
-    painter.setFont(uiFont(13));
-    painter.setPen(theme_.text);
-    painter.drawText(content, Qt::AlignLeft | Qt::AlignVCenter, text());
-    if (!hint_.isEmpty()) {
-        painter.setFont(uiFont(12));
-        painter.setPen(theme_.sub);
-        painter.drawText(content, Qt::AlignRight | Qt::AlignVCenter, hint_);
-    }
-}
-
-ToggleSwitch::ToggleSwitch(QWidget* parent) : QAbstractButton(parent), knob_(0) {
-    setCursor(Qt::PointingHandCursor);
-    setFixedSize(sizeHint());
-    connect(this, &QAbstractButton::clicked, this, [this] { emit flipped(!on_); });
-    connect(&knob_, &Motion::changed, this, qOverload<>(&QWidget::update));
-}
-
-void ToggleSwitch::setOn(bool on) {
-    if (on == on_) return;
-    on_ = on;
-    animateIfShown(knob_, *this, on ? 1 : 0, std::chrono::milliseconds(150), easeOut());
-}
-
-void ToggleSwitch::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    QColor off = palette().color(QPalette::Mid);
-    painter.setBrush(blend(off, accentColor(), knob_.value()));
-    QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    painter.drawRoundedRect(track, track.height() / 2, track.height() / 2);
-    qreal diameter = track.height() - 3;
-    qreal x = track.left() + 1.5 + (track.width() - 3 - diameter) * knob_.value();
-    painter.setBrush(Qt::white);
-    painter.drawEllipse(QRectF(x, track.top() + 1.5, diameter, diameter));
 }
 
 }  // namespace ventoria::ui

@@ -31,43 +31,4 @@ class PresetTile : public QAbstractButton {
     Motion selected_;
 };
 
-// A full-width row that reads like a menu item: highlighted under the pointer.
-class MenuRow : public QAbstractButton {
-    Q_OBJECT
-  public:
-    MenuRow(const QString& title, const QString& hint, QWidget* parent = nullptr);
-    void setTheme(const PopoverTheme& theme);
-    QSize sizeHint() const override;
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-    bool event(QEvent* event) override;
-
-  private:
-    QString hint_;
-    PopoverTheme theme_;
-    bool hovered_ = false;
-};
-
-// A mini switch. It shows a value it is given and asks for the other one when clicked; the
-// owner decides.
-class ToggleSwitch : public QAbstractButton {
-    Q_OBJECT
-  public:
-    explicit ToggleSwitch(QWidget* parent = nullptr);
-    void setOn(bool on);
-    bool isOn() const { return on_; }
-    QSize sizeHint() const override { return {26, 15}; }
-
-  signals:
-    void flipped(bool wanted);
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-
-  private:
-    bool on_ = false;
-    Motion knob_;
-};
-
 }  // namespace ventoria::ui

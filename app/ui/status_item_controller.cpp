@@ -2,9 +2,7 @@
 
 #include <QCursor>
 #include <QGuiApplication>
-#include <QPainter>
 #include <QScreen>
-#include <QVBoxLayout>
 
 #include "glyphs.h"
 
@@ -16,40 +14,6 @@ namespace {
 constexpr qint64 kSameClickMilliseconds = 250;
 
 }  // namespace
-
-PopoverPanel::PopoverPanel(app::FanModel& model, std::function<void()> onEditPresets,
-                           std::function<void()> onQuit, bool popup)
-    : QWidget(nullptr, popup ? Qt::Popup | Qt::FramelessWindowHint : Qt::Window) {
-    if (popup) setAttribute(Qt::WA_TranslucentBackground);
-    setWindowTitle(QStringLiteral("Ventoria"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    view_ = new MenuPopoverView(model, std::move(onEditPresets), std::move(onQuit), this);
-    layout->addWidget(view_);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-void PopoverPanel::placeUnder(const QRect& anchor, const QRect& available) {
-    adjustSize();
-    QPoint topLeft(anchor.center().x() - width() / 2, anchor.bottom() + 4);
-    topLeft.setX(std::clamp(topLeft.x(), available.left(), available.right() - width()));
-    topLeft.setY(std::clamp(topLeft.y(), available.top(), available.bottom() - height()));
-    move(topLeft);
-}
-
-void PopoverPanel::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    bool dark = view_->dark();
-    painter.setPen(QPen(panelBorder(dark), 0.5));
-    painter.setBrush(panelFill(dark, 250));
-    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
-}
-
-void PopoverPanel::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    emit closed();
-}
 
 StatusItemController::StatusItemController(app::FanModel& model, std::function<void()> onQuit)
     : model_(model), tray_(QSystemTrayIcon::isSystemTrayAvailable()) {
@@ -75,9 +39,9 @@ StatusItemController::StatusItemController(app::FanModel& model, std::function<v
     for (auto signal : {&app::FanModel::fansChanged, &app::FanModel::presetChanged,
                         &app::FanModel::smartStatusChanged, &app::FanModel::preferredModeChanged,
                         &app::FanModel::notchAvailableChanged}) {
-        connect(&model_, signal, this, &StatusItemController::refreshItem);
+        connect(&model_, signal, this, &StatusItemController::renderItem);
     }
-    refreshItem();
+    renderItem();
 }
 
 QRect StatusItemController::anchor() const {
@@ -105,7 +69,7 @@ void StatusItemController::toggle() {
     highlighted_ = true;
 }
 
-void StatusItemController::refreshItem() {
+void StatusItemController::renderItem() {
     int lit = litBlades(model_.level());
     bool safety = model_.smartPhase() == smart::Phase::safety;
     bool dark = desktopIsDark();

@@ -7,31 +7,10 @@
 #include <functional>
 #include <memory>
 
-#include "menu_popover_view.h"
+#include "popover_panel.h"
 #include "ventoria/app/fan_model.h"
 
 namespace ventoria::ui {
-
-// The popover's window: frameless, rounded, closing on any click outside it.
-class PopoverPanel : public QWidget {
-    Q_OBJECT
-  public:
-    PopoverPanel(app::FanModel& model, std::function<void()> onEditPresets,
-                 std::function<void()> onQuit, bool popup);
-    MenuPopoverView* view() const { return view_; }
-    // Places the panel under `anchor` (the icon), inside `available`.
-    void placeUnder(const QRect& anchor, const QRect& available);
-
-  signals:
-    void closed();
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-
-  private:
-    MenuPopoverView* view_;
-};
 
 // The menu-bar item: a small fan whose lit blades show the fan level and which turns red in
 // a Smart safety boost. A click opens the popover under it. While the notch shows the
@@ -44,7 +23,7 @@ class StatusItemController : public QObject {
 
     void toggle();
     bool popoverOpen() const;
-    void refreshItem();
+    void renderItem();
 
     PopoverPanel* popover() const { return popover_.get(); }
     bool highlighted() const { return highlighted_; }

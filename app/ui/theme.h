@@ -35,6 +35,10 @@ inline const QColor kLightSafety = QColor::fromRgbF(0.843137f, 0.0f, 0.0823529f)
 // The notch always draws dark.
 inline const QColor kNotchBoost = kDarkBoost;
 inline const QColor kNotchSafety = kDarkSafety;
+// The notch's text and tiles: white at an opacity.
+inline QColor notchWhite(float opacity) {
+    return QColor::fromRgbF(1, 1, 1, opacity);
+}
 
 // The popover's and the editor's window: their fill (`alpha` of 255 is opaque) and hairline.
 QColor panelFill(bool dark, int alpha = 255);

@@ -6,6 +6,7 @@
 
 #include "await_task.h"
 #include "fan_model_fixture.h"
+#include "ventoria/hardware/thermals.h"
 
 namespace ventoria::app {
 namespace {
@@ -37,9 +38,9 @@ TEST_F(FanModelTest, APollReadsTheSensorsAndTwoKeysPerFan) {
     settle();
     hardware::Thermals sensors(std::make_shared<hardware::SMCReader>());
     auto sensorCount = sensors.chipKeys().size() + sensors.chassisKeys().size();
-    m.refresh();
+    m.poll();
     mac->resetCounters();
-    m.refresh();
+    m.poll();
     EXPECT_LE(totalCalls(), sensorCount + 2 * 2 + 1);
     EXPECT_EQ(machine().calls.readKeyInfo, 0u);
 }
@@ -169,19 +170,19 @@ TEST_F(FanModelTest, FansThatDoNotFollowAFixedPresetAreReported) {
     EXPECT_EQ(m.errorMessage(), std::nullopt);
     QSignalSpy checked(&m, &FanModel::checked);
     EXPECT_EQ(m.fanProblem(), std::nullopt);  // the poll right after the choice is too early
-    m.refresh();
+    m.poll();
     ASSERT_EQ(checked.count(), 1);
     EXPECT_EQ(m.fanProblem(), "Fan 1 is not under Ventoria's control");
     EXPECT_EQ(m.errorMessage(), m.fanProblem());
     setValue("F0Md", 1);
-    m.refresh();
+    m.poll();
     EXPECT_EQ(m.fanProblem(), "Fan 2 is not under Ventoria's control");
     setValue("F1Md", 1);
     fault("F1Ac", sim::FaultKind::missing);
-    m.refresh();
+    m.poll();
     EXPECT_EQ(m.fanProblem(), "Fan 2 cannot be read");
     fault("F1Ac", sim::FaultKind::none);
-    m.refresh();
+    m.poll();
     EXPECT_EQ(m.fanProblem(), std::nullopt);
     EXPECT_EQ(m.errorMessage(), std::nullopt);
 }
@@ -313,12 +314,12 @@ TEST_F(FanModelTest, WhileSmartRunsEveryPollAsksForItsStatus) {
     helper.answer =
         std::optional<std::string>(R"({"phase":"boost","driver":"chip","level":0.5,"cooldown":0})");
     QSignalSpy polled(&m, &FanModel::polled);
-    m.refresh();
+    m.poll();
     ASSERT_TRUE(polled.wait(2000));
     EXPECT_EQ(m.smartPhase(), smart::Phase::boost);
     EXPECT_TRUE(m.subtitle(Preset::smart).startsWith("Smart · 50 % · CPU "));
     helper.answer = std::optional<std::string>("not a status");
-    m.refresh();
+    m.poll();
     ASSERT_TRUE(polled.wait(2000));
     EXPECT_EQ(m.smartStatus(), std::nullopt);
     EXPECT_EQ(m.errorMessage(), std::nullopt);

@@ -8,6 +8,7 @@
 #include "await_task.h"
 #include "installed_helper_test.h"
 #include "ventoria/app/fan_model.h"
+#include "ventoria/app/helper_client.h"
 #include "ventoria/app/user_defaults.h"
 #include "ventoria/platform/system_root.h"
 

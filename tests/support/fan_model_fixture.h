@@ -9,6 +9,7 @@
 
 #include "fake_helper_connection.h"
 #include "ventoria/app/fan_model.h"
+#include "ventoria/app/helper_client.h"
 #include "virtual_mac_test.h"
 
 namespace ventoria::testing {

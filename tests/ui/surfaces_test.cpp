@@ -13,6 +13,7 @@
 #include "notch_controller.h"
 #include "preset_editor.h"
 #include "status_item_controller.h"
+#include "widget_part.h"
 
 namespace ventoria::ui {
 namespace {
@@ -35,11 +36,11 @@ TEST_F(PopoverTest, ATileClickSelectsItsPreset) {
     MenuPopoverView view(
         m, [] {}, [] {});
     view.show();
-    QTest::mouseClick(view.tile(Preset::max), Qt::LeftButton);
+    QTest::mouseClick(part<PresetTile>(view, "tile-max"), Qt::LeftButton);
     settle();
     EXPECT_EQ(m.preset(), Preset::max);
     EXPECT_EQ(helper.events.back(), "setFraction:reply:");
-    EXPECT_EQ(view.subtitleLabel()->text(), "Fixed 100 %");
+    EXPECT_EQ(part<ElidingLabel>(view, "subtitle")->text(), "Fixed 100 %");
 }
 
 TEST_F(PopoverTest, TheSelectedTileWearsTheAccent) {
@@ -47,10 +48,10 @@ TEST_F(PopoverTest, TheSelectedTileWearsTheAccent) {
     MenuPopoverView view(
         m, [] {}, [] {});
     view.show();
-    auto* selected = view.tile(Preset::automatic);
+    auto* selected = part<PresetTile>(view, "tile-auto");
     QImage picture = selected->grab().toImage();
     EXPECT_EQ(QColor(picture.pixel(picture.width() / 2, 4)).rgb(), accentColor().rgb());
-    QImage other = view.tile(Preset::max)->grab().toImage();
+    QImage other = part<PresetTile>(view, "tile-max")->grab().toImage();
     EXPECT_NE(QColor(other.pixel(other.width() / 2, 4)).rgb(), accentColor().rgb());
 }
 
@@ -62,11 +63,11 @@ TEST_F(PopoverTest, TheHighlightedTileIsAlwaysTheModelsPreset) {
     MenuPopoverView view(
         m, [] {}, [] {});
     view.show();
-    QTest::mouseClick(view.tile(Preset::max), Qt::LeftButton);
+    QTest::mouseClick(part<PresetTile>(view, "tile-max"), Qt::LeftButton);
     settle();
     EXPECT_EQ(m.preset(), Preset::automatic);
     auto wearsAccent = [&](Preset preset) {
-        QImage tile = view.tile(preset)->grab().toImage();
+        QImage tile = part<PresetTile>(view, tileName(preset))->grab().toImage();
         return QColor(tile.pixel(tile.width() / 2, 4)).rgb() == accentColor().rgb();
     };
     EXPECT_TRUE(QTest::qWaitFor(
@@ -84,7 +85,7 @@ TEST_F(PopoverTest, ALongErrorIsElidedWithTheWholeTextAtHand) {
     view.show();
     m.select(Preset::max);
     settle();
-    auto* subtitle = view.subtitleLabel();
+    auto* subtitle = part<ElidingLabel>(view, "subtitle");
     EXPECT_TRUE(subtitle->text().endsWith(QChar(0x2026))) << subtitle->text().toStdString();
     EXPECT_EQ(subtitle->toolTip(), *m.errorMessage());
     EXPECT_LE(subtitle->fontMetrics().horizontalAdvance(subtitle->text()), subtitle->width());
@@ -95,25 +96,25 @@ TEST_F(PopoverTest, TheNotchSwitchRefusesWithoutANotchDisplay) {
     MenuPopoverView view(
         m, [] {}, [] {});
     view.show();
-    QTest::mouseClick(view.notchSwitch(), Qt::LeftButton);
+    QTest::mouseClick(part<ToggleSwitch>(view, "notchSwitch"), Qt::LeftButton);
     EXPECT_EQ(m.preferredMode(), DisplayMode::menu);
-    EXPECT_FALSE(view.notchSwitch()->isOn());
+    EXPECT_FALSE(part<ToggleSwitch>(view, "notchSwitch")->isOn());
     m.setNotchAvailable(true);
-    QTest::mouseClick(view.notchSwitch(), Qt::LeftButton);
+    QTest::mouseClick(part<ToggleSwitch>(view, "notchSwitch"), Qt::LeftButton);
     EXPECT_EQ(m.preferredMode(), DisplayMode::notch);
-    EXPECT_TRUE(view.notchSwitch()->isOn());
+    EXPECT_TRUE(part<ToggleSwitch>(view, "notchSwitch")->isOn());
 }
 
 TEST_F(PopoverTest, TheHeaderSpinsOnlyWhileShown) {
     auto& m = start();
     MenuPopoverView view(
         m, [] {}, [] {});
-    EXPECT_GT(view.glyph()->spin(), 0);  // fans at their minimum still turn
-    EXPECT_FALSE(view.glyph()->spinning());
+    EXPECT_GT(part<FanGlyph>(view, "glyph")->spin(), 0);  // fans at their minimum still turn
+    EXPECT_FALSE(part<FanGlyph>(view, "glyph")->spinning());
     view.show();
-    EXPECT_TRUE(view.glyph()->spinning());
+    EXPECT_TRUE(part<FanGlyph>(view, "glyph")->spinning());
     view.hide();
-    EXPECT_FALSE(view.glyph()->spinning());
+    EXPECT_FALSE(part<FanGlyph>(view, "glyph")->spinning());
 }
 
 TEST_F(PopoverTest, AHiddenPopoverAnimatesNothing) {
@@ -135,8 +136,8 @@ TEST_F(FanlessPopoverTest, WithoutFansTheTilesAreDisabled) {
     auto& m = start();
     MenuPopoverView view(
         m, [] {}, [] {});
-    EXPECT_FALSE(view.tile(Preset::max)->isEnabled());
-    EXPECT_EQ(view.subtitleLabel()->text(), "No fans detected");
+    EXPECT_FALSE(part<PresetTile>(view, "tile-max")->isEnabled());
+    EXPECT_EQ(part<ElidingLabel>(view, "subtitle")->text(), "No fans detected");
 }
 
 class StatusItemTest : public testing::FanModelFixture {};
@@ -150,7 +151,7 @@ TEST_F(StatusItemTest, TheIconTurnsRedInASafetyBoostAndBack) {
     settle();
     helper.answer = std::optional<std::string>(
         R"({"phase":"safety","driver":"safety","level":1,"cooldown":0})");
-    m.refresh();
+    m.poll();
     ASSERT_TRUE(soon([&] { return item.safetyIcon(); }));
     QColor red = iconSafetyColor(desktopIsDark());
     bool redPixel = false;
@@ -197,7 +198,7 @@ TEST_F(StatusItemTest, ARowHoveredWhenThePopoverClosedIsPlainWhenItOpens) {
     auto& m = start();
     StatusItemController item(m, [] {});
     item.toggle();
-    auto* row = item.popover()->view()->editRow();
+    auto* row = part<MenuRow>(*item.popover()->view(), "editRow");
     auto plain = row->grab().toImage();
     QEvent enter(QEvent::HoverEnter);
     QApplication::sendEvent(row, &enter);
@@ -214,7 +215,7 @@ TEST_F(StatusItemTest, EditingPresetsClosesThePopoverFirst) {
     item.popover()->show();
     bool popoverWasOpen = true;
     m.editPresetsHandler = [&] { popoverWasOpen = item.popover()->isVisible(); };
-    QTest::mouseClick(item.popover()->view()->editRow(), Qt::LeftButton);
+    QTest::mouseClick(part<MenuRow>(*item.popover()->view(), "editRow"), Qt::LeftButton);
     EXPECT_FALSE(popoverWasOpen);
 }
 
@@ -226,15 +227,15 @@ class EditorTest : public testing::FanModelFixture {
 };
 
 TEST_F(EditorTest, ResetIsOfferedOnlyOffTheDefaultsAndSavesNothing) {
-    EXPECT_FALSE(view.resetButton()->isEnabled());
-    view.slider(Preset::balanced)->setValue(62);  // stores 60, still the default
-    EXPECT_FALSE(view.resetButton()->isEnabled());
-    view.slider(Preset::balanced)->setValue(43);
+    EXPECT_FALSE(part<QPushButton>(view, "reset")->isEnabled());
+    part<QSlider>(view, "slider-balanced")->setValue(62);  // stores 60, still the default
+    EXPECT_FALSE(part<QPushButton>(view, "reset")->isEnabled());
+    part<QSlider>(view, "slider-balanced")->setValue(43);
     EXPECT_EQ(view.draft().balanced, 45);
-    EXPECT_TRUE(view.resetButton()->isEnabled());
-    QTest::mouseClick(view.resetButton(), Qt::LeftButton);
+    EXPECT_TRUE(part<QPushButton>(view, "reset")->isEnabled());
+    QTest::mouseClick(part<QPushButton>(view, "reset"), Qt::LeftButton);
     EXPECT_EQ(view.draft(), app::kDefaultCustom);
-    EXPECT_FALSE(view.resetButton()->isEnabled());
+    EXPECT_FALSE(part<QPushButton>(view, "reset")->isEnabled());
     EXPECT_EQ(closed, 0);
     EXPECT_FALSE(stored("balanced").isValid());
 }
@@ -245,7 +246,7 @@ TEST_F(EditorTest, TheChartFollowsTheTemperatureWhileOpen) {
     auto before = chart->current();
     mac->setLoad(100);
     advance(300);
-    m.refresh();
+    m.poll();
     ASSERT_TRUE(chart->current());
     EXPECT_NE(chart->current(), before);
     EXPECT_EQ(chart->current(), m.temps().chip);
@@ -259,13 +260,13 @@ TEST(UnitText, NumbersKeepTheirUnits) {
 }
 
 TEST_F(EditorTest, EscapeCancelsAndReturnSaves) {
-    view.slider(Preset::balanced)->setValue(45);
+    part<QSlider>(view, "slider-balanced")->setValue(45);
     QTest::keyClick(&view, Qt::Key_Escape);
     EXPECT_EQ(closed, 1);
     EXPECT_EQ(m.custom().balanced, 60);
     PresetEditorView again(m, [this] { ++closed; });
-    again.slider(Preset::balanced)->setValue(45);
-    again.minimumSlider()->setValue(17);
+    part<QSlider>(again, "slider-balanced")->setValue(45);
+    part<QSlider>(again, "minimumSlider")->setValue(17);
     QTest::keyClick(&again, Qt::Key_Return);
     EXPECT_EQ(closed, 2);
     EXPECT_EQ(m.custom().balanced, 45);
@@ -274,26 +275,26 @@ TEST_F(EditorTest, EscapeCancelsAndReturnSaves) {
 }
 
 TEST_F(EditorTest, SlidersSnapAndExplainTheMinimum) {
-    view.slider(Preset::max)->setValue(63);
+    part<QSlider>(view, "slider-max")->setValue(63);
     EXPECT_EQ(view.draft().max, 65);
-    EXPECT_EQ(view.slider(Preset::max)->value(), 65);
+    EXPECT_EQ(part<QSlider>(view, "slider-max")->value(), 65);
     // The texts wrap, so each number holds on to its unit with a non-breaking space.
     auto shown = [](const QLabel* label) {
         return label->text().replace(QChar(0x00A0), QLatin1Char(' '));
     };
-    EXPECT_EQ(shown(view.minimumExplanation()),
+    EXPECT_EQ(shown(part<QLabel>(view, "minimumNote")),
               "At 0 %, Smart hands the fans back to macOS after 60 s of being cool.");
-    EXPECT_FALSE(view.minimumExplanation()->text().contains(QStringLiteral("0 %")));
-    view.minimumSlider()->setValue(15);
-    EXPECT_EQ(shown(view.minimumExplanation()),
+    EXPECT_FALSE(part<QLabel>(view, "minimumNote")->text().contains(QStringLiteral("0 %")));
+    part<QSlider>(view, "minimumSlider")->setValue(15);
+    EXPECT_EQ(shown(part<QLabel>(view, "minimumNote")),
               "Smart keeps the fans at 15 % or more and doesn’t hand back to macOS.");
-    EXPECT_EQ(shown(view.curveExplanation()),
+    EXPECT_EQ(shown(part<QLabel>(view, "curveNote")),
               "Starts cooling at 68 °C chip or 38 °C case. Full speed at 95 °C or 52 °C.");
 }
 
 TEST_F(EditorTest, TheChartsAxisIsNotPartOfTheDraft) {
     view.show();
-    auto* axis = view.chartAxisControl();
+    auto* axis = part<Segmented>(view, "chartAxis");
     QPoint caseOption;
     for (int x = axis->width() - 1; x >= 0; --x) {
         if (axis->optionAt(QPoint(x, axis->height() / 2)) == 1)
@@ -303,14 +304,14 @@ TEST_F(EditorTest, TheChartsAxisIsNotPartOfTheDraft) {
     EXPECT_EQ(axis->selected(), 1);
     EXPECT_FALSE(view.chartChip());
     EXPECT_EQ(view.draft(), app::kDefaultCustom);
-    EXPECT_FALSE(view.resetButton()->isEnabled());
+    EXPECT_FALSE(part<QPushButton>(view, "reset")->isEnabled());
 }
 
 TEST_F(EditorTest, OpeningTwiceShowsOneWindowWithFreshValues) {
     PresetEditorController editor(m);
     editor.show();
     auto* window = editor.window();
-    editor.view()->slider(Preset::balanced)->setValue(80);
+    part<QSlider>(*editor.view(), "slider-balanced")->setValue(80);
     editor.show();
     EXPECT_EQ(editor.window(), window);
     EXPECT_EQ(editor.view()->draft().balanced, 60);
@@ -440,7 +441,8 @@ TEST_F(NotchTest, AViewOpenedBeforeItIsShownLaysOutItsBody) {
     state.setOpen(true, std::nullopt);
     view.resize(440, 254);
     view.show();
-    EXPECT_EQ(view.body()->pos(), QPoint(30, 32));  // centred under the housing's bar
+    EXPECT_EQ(part<QWidget>(view, "body")->pos(),
+              QPoint(30, 32));  // centred under the housing's bar
     EXPECT_EQ(view.contentRect(), QRectF(30, 0, 380, 224));
 }
 
@@ -451,13 +453,13 @@ TEST_F(NotchTest, TheVirtualMacsDisplayIsLookedAtOnEveryPoll) {
     EXPECT_EQ(screens->notchScreen()->notch, QSize(200, 32));  // the apple-silicon laptop's
     QSignalSpy changed(screens.get(), &NotchDisplays::changed);
     mac->setDisplay({});
-    m.refresh();
+    m.poll();
     EXPECT_EQ(changed.count(), 1);
     EXPECT_FALSE(screens->notchScreen());
-    m.refresh();
+    m.poll();
     EXPECT_EQ(changed.count(), 1);  // nothing new, nothing said
     mac->setDisplay({300, 38});
-    m.refresh();
+    m.poll();
     EXPECT_EQ(changed.count(), 2);
     EXPECT_EQ(screens->notchScreen()->notch, QSize(300, 38));
 }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QCoroTask>
 #include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include "commands.h"
 #include "readings_text.h"
 #include "ventoria/app/fan_model.h"
+#include "ventoria/app/helper_client.h"
 
 namespace ventoria::ctl {
 namespace {

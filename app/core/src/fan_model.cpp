@@ -1,13 +1,33 @@
 #include "ventoria/app/fan_model.h"
 
+#include <QCoroTask>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QSettings>
+#include <QTimer>
 #include <algorithm>
 #include <variant>
 
 #include "ventoria/app/completion.h"
+#include "ventoria/app/helper_client.h"
 #include "ventoria/app/user_defaults.h"
+#include "ventoria/hardware/fan_reader.h"
+#include "ventoria/hardware/thermals.h"
 
 namespace ventoria::app {
+
+struct FanModel::Machinery {
+    Machinery(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettings> defaults)
+        : helper(std::move(helper)), defaults(std::move(defaults)) {}
+
+    std::unique_ptr<HelperClient> helper;
+    std::unique_ptr<QSettings> defaults;
+    std::optional<hardware::FanReader> reader;
+    std::optional<hardware::Thermals> thermals;
+    QTimer pollTimer;
+    QTimer retryTimer;
+    QFileSystemWatcher defaultsWatcher;
+};
 namespace {
 
 const QString kModeKey = QStringLiteral("mode");
@@ -37,15 +57,15 @@ QCoro::Task<> runApply(QPointer<FanModel> model, Preset preset, double fraction,
     const bool recovery = kind == FanModel::ApplyKind::recovery;
     try {
         if (preset == Preset::automatic) {
-            if (helperInstalled()) co_await model->helper_->setAuto();
+            if (helperInstalled()) co_await model->m_->helper->setAuto();
         } else {
-            co_await model->helper_->ensureInstalled(token, !recovery);
+            co_await model->m_->helper->ensureInstalled(token, !recovery);
             if (!model) co_return;
             token->throwIfCancelled();
             if (preset == Preset::smart) {
-                co_await model->helper_->setSmart(model->smart_);
+                co_await model->m_->helper->setSmart(model->smart_);
             } else {
-                co_await model->helper_->setFraction(fraction);
+                co_await model->m_->helper->setFraction(fraction);
             }
         }
         if (!model) co_return;
@@ -70,7 +90,7 @@ QCoro::Task<> runApply(QPointer<FanModel> model, Preset preset, double fraction,
         }
     }
     if (!model) co_return;
-    model->refresh();
+    model->poll();
     if (token->cancelled()) co_return;  // superseded: the newer task reports
     model->applying_ = false;
     emit model->applied();
@@ -79,7 +99,7 @@ QCoro::Task<> runApply(QPointer<FanModel> model, Preset preset, double fraction,
 QCoro::Task<> pollSmartStatus(QPointer<FanModel> model) {
     std::optional<smart::SmartStatus> status;
     try {
-        status = co_await model->helper_->smartStatus();
+        status = co_await model->m_->helper->smartStatus();
     } catch (const std::exception&) {
         status.reset();  // no message: the tile simply shows no detail
     }
@@ -91,20 +111,19 @@ QCoro::Task<> pollSmartStatus(QPointer<FanModel> model) {
 FanModel::FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettings> defaults,
                    Options options, QObject* parent)
     : QObject(parent),
-      helper_(std::move(helper)),
-      defaults_(std::move(defaults)),
+      m_(std::make_unique<Machinery>(std::move(helper), std::move(defaults))),
       persistChoice_(options.persistChoice) {
-    helper_->connectionLost = [this] { helperLost(); };
-    retryTimer_.setSingleShot(true);
-    connect(&retryTimer_, &QTimer::timeout, this, [this] {
+    m_->helper->connectionLost = [this] { helperLost(); };
+    m_->retryTimer.setSingleShot(true);
+    connect(&m_->retryTimer, &QTimer::timeout, this, [this] {
         if (preset_ != Preset::automatic && !quitting_ && !applying_) {
             startApply(ApplyKind::recovery);
         }
     });
-    preferredMode_ = defaults_->value(kModeKey).toString() == QStringLiteral("notch")
+    preferredMode_ = m_->defaults->value(kModeKey).toString() == QStringLiteral("notch")
                          ? DisplayMode::notch
                          : DisplayMode::menu;
-    preset_ = presetFromRaw(defaults_->value(kPresetKey).toString().toStdString())
+    preset_ = presetFromRaw(m_->defaults->value(kPresetKey).toString().toStdString())
                   .value_or(Preset::automatic);
     custom_ = storedCustom();
     smart_ = storedSmart();
@@ -112,15 +131,15 @@ FanModel::FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettin
 
     try {
         auto smc = std::make_shared<hardware::SMCReader>();
-        reader_.emplace(smc);
-        thermals_.emplace(smc);
+        m_->reader.emplace(smc);
+        m_->thermals.emplace(smc);
     } catch (const hardware::SMCError&) {
         // No SMC: no fans and no temperatures to show.
     }
-    refresh();
-    timer_.setInterval(options.pollInterval);
-    connect(&timer_, &QTimer::timeout, this, &FanModel::refresh);
-    timer_.start();
+    poll();
+    m_->pollTimer.setInterval(options.pollInterval);
+    connect(&m_->pollTimer, &QTimer::timeout, this, &FanModel::poll);
+    m_->pollTimer.start();
 
     if (options.reapplyAtStart && preset_ != Preset::automatic) {
         if (helperInstalled()) {
@@ -132,12 +151,12 @@ FanModel::FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettin
 }
 
 CustomPercentages FanModel::storedCustom() {
-    return {storedPercentage(defaults_->value(key(Preset::balanced)), kDefaultCustom.balanced),
-            storedPercentage(defaults_->value(key(Preset::max)), kDefaultCustom.max)};
+    return {storedPercentage(m_->defaults->value(key(Preset::balanced)), kDefaultCustom.balanced),
+            storedPercentage(m_->defaults->value(key(Preset::max)), kDefaultCustom.max)};
 }
 
 smart::SmartSettings FanModel::storedSmart() {
-    auto stored = defaults_->value(kSmartKey).toByteArray().toStdString();
+    auto stored = m_->defaults->value(kSmartKey).toByteArray().toStdString();
     auto settings = smart::decodeSmartSettings(stored).value_or(smart::SmartSettings{});
     settings.minimum = std::clamp<std::int64_t>(settings.minimum, 0, 100);
     return settings;
@@ -146,23 +165,23 @@ smart::SmartSettings FanModel::storedSmart() {
 // Another program (ventoriactl presets, a second device's sync) may change the stored presets
 // while we run: the model takes them up as if they had been saved here.
 void FanModel::watchDefaults() {
-    auto file = defaults_->fileName();
+    auto file = m_->defaults->fileName();
     if (file.isEmpty()) return;
-    defaultsWatcher_.addPath(QFileInfo(file).absolutePath());
-    if (QFileInfo::exists(file)) defaultsWatcher_.addPath(file);
+    m_->defaultsWatcher.addPath(QFileInfo(file).absolutePath());
+    if (QFileInfo::exists(file)) m_->defaultsWatcher.addPath(file);
     auto changed = [this, file] {
         // Settings files are replaced, not rewritten: the new one needs watching afresh.
-        if (QFileInfo::exists(file) && !defaultsWatcher_.files().contains(file)) {
-            defaultsWatcher_.addPath(file);
+        if (QFileInfo::exists(file) && !m_->defaultsWatcher.files().contains(file)) {
+            m_->defaultsWatcher.addPath(file);
         }
         storedPresetsChanged();
     };
-    connect(&defaultsWatcher_, &QFileSystemWatcher::fileChanged, this, changed);
-    connect(&defaultsWatcher_, &QFileSystemWatcher::directoryChanged, this, changed);
+    connect(&m_->defaultsWatcher, &QFileSystemWatcher::fileChanged, this, changed);
+    connect(&m_->defaultsWatcher, &QFileSystemWatcher::directoryChanged, this, changed);
 }
 
 void FanModel::storedPresetsChanged() {
-    defaults_->sync();
+    m_->defaults->sync();
     auto custom = storedCustom();
     auto settings = storedSmart();
     if (custom != custom_ || settings != smart_) savePresets(custom, settings);
@@ -185,14 +204,14 @@ void FanModel::setNotchOpen(bool open) {
 }
 
 void FanModel::setPreferredMode(DisplayMode mode) {
-    defaults_->setValue(kModeKey, QString::fromLatin1(rawValue(mode).data()));
+    m_->defaults->setValue(kModeKey, QString::fromLatin1(rawValue(mode).data()));
     if (mode == preferredMode_) return;
     preferredMode_ = mode;
     emit preferredModeChanged();
 }
 
 void FanModel::setPreset(Preset preset) {
-    if (persistChoice_) defaults_->setValue(kPresetKey, key(preset));
+    if (persistChoice_) m_->defaults->setValue(kPresetKey, key(preset));
     if (preset == preset_) return;
     preset_ = preset;
     emit presetChanged();
@@ -206,9 +225,9 @@ void FanModel::setCustom(const CustomPercentages& custom) {
 
 void FanModel::setSmart(const smart::SmartSettings& settings) {
     if (auto json = smart::encode(settings)) {
-        defaults_->setValue(kSmartKey, QByteArray::fromStdString(*json));
+        m_->defaults->setValue(kSmartKey, QByteArray::fromStdString(*json));
     } else {
-        defaults_->remove(kSmartKey);
+        m_->defaults->remove(kSmartKey);
     }
     if (settings == smart_) return;
     smart_ = settings;
@@ -239,11 +258,11 @@ void FanModel::setErrorMessage(const std::optional<QString>& message) {
     emit errorMessageChanged();
 }
 
-void FanModel::refresh() {
-    setFans(reader_ ? reader_->readings() : FanReadings{});
+void FanModel::poll() {
+    setFans(m_->reader ? m_->reader->readings() : FanReadings{});
     if (pollsToCheck_ > 0) --pollsToCheck_;
     if (pollsToCheck_ == 0) checkFans();
-    if (thermals_) setTemps(thermals_->sample());
+    if (m_->thermals) setTemps(m_->thermals->sample());
     if (preset_ == Preset::smart && !errorMessage_) {
         pollSmartStatus(this);  // each poll its own request; they are not serialised
         return;
@@ -253,7 +272,7 @@ void FanModel::refresh() {
 }
 
 void FanModel::applyPreset() {
-    retryTimer_.stop();
+    m_->retryTimer.stop();
     retryDelay_ = kRetryFirst;
     startApply(ApplyKind::choice);
 }
@@ -278,7 +297,7 @@ void FanModel::helperLost() {
 }
 
 void FanModel::retryLater() {
-    retryTimer_.start(retryDelay_);
+    m_->retryTimer.start(retryDelay_);
     retryDelay_ = std::min(retryDelay_ * 2, kRetryLongest);
 }
 
@@ -295,7 +314,7 @@ void FanModel::setFanProblem(const std::optional<QString>& problem) {
 
 void FanModel::checkFans() {
     std::optional<QString> problem;
-    int count = reader_ ? reader_->fanCount() : 0;
+    int count = m_->reader ? m_->reader->fanCount() : 0;
     for (int id = 0; id < count && !problem; ++id) {
         auto fan = std::find_if(fans_.begin(), fans_.end(),
                                 [id](const auto& reading) { return reading.id == id; });
@@ -318,9 +337,10 @@ void FanModel::select(Preset preset) {
 // Settings reach the disk when synced, and a full disk or a path that cannot be written shows
 // only in the status afterwards: nothing may be reported as saved before that.
 bool FanModel::defaultsStored() {
-    defaults_->sync();
-    if (defaults_->status() == QSettings::NoError) return true;
-    setErrorMessage(QStringLiteral("Settings could not be saved to %1").arg(defaults_->fileName()));
+    m_->defaults->sync();
+    if (m_->defaults->status() == QSettings::NoError) return true;
+    setErrorMessage(
+        QStringLiteral("Settings could not be saved to %1").arg(m_->defaults->fileName()));
     return false;
 }
 
@@ -328,8 +348,8 @@ bool FanModel::savePresets(CustomPercentages custom, smart::SmartSettings settin
     bool customChanged = custom != custom_;
     bool smartChanged = settings != smart_;
     setCustom(custom);
-    defaults_->setValue(key(Preset::balanced), custom.balanced);
-    defaults_->setValue(key(Preset::max), custom.max);
+    m_->defaults->setValue(key(Preset::balanced), custom.balanced);
+    m_->defaults->setValue(key(Preset::max), custom.max);
     setSmart(settings);
     bool stored = defaultsStored();
     if (preset_ == Preset::smart) {
@@ -359,10 +379,10 @@ QCoro::Task<> FanModel::handBack() {
     if (applyToken_) applyToken_->cancel();
     applying_ = false;
     quitting_ = true;
-    retryTimer_.stop();
+    m_->retryTimer.stop();
     if (!helperInstalled()) co_return;
     try {
-        co_await helper_->setAuto();
+        co_await m_->helper->setAuto();
     } catch (const std::exception&) {
         // Quitting goes on whatever the helper says.
     }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ventoria/hardware/readings.h"
 #include "ventoria/hardware/smc_reader.h"
 #include "ventoria/platform/machine_clock.h"
 
@@ -15,16 +16,6 @@ namespace ventoria::hardware {
 
 // Fan keys exist for ids 0 to 9 only; a larger count is the SMC's nonsense, not more fans.
 inline constexpr int kMaxFanCount = 10;
-
-struct FanReading {
-    int id = 0;         // counting from 0; the number in the fan's key names
-    double actual = 0;  // rpm
-    double min = 0;     // rpm; 0 when unreadable
-    double max = 0;     // rpm; 0 when unreadable
-    bool manual = false;
-
-    bool operator==(const FanReading&) const = default;
-};
 
 // "F", the fan's id, then the two-letter suffix: fanKey(0, "Ac") is "F0Ac".
 std::string fanKey(int id, const char* suffix);

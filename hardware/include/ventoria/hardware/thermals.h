@@ -8,17 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "ventoria/hardware/readings.h"
 #include "ventoria/hardware/smc_reader.h"
 #include "ventoria/platform/machine_clock.h"
 
 namespace ventoria::hardware {
-
-struct ThermalReading {
-    std::optional<double> chip;     // °C, smoothed
-    std::optional<double> chassis;  // °C
-
-    bool operator==(const ThermalReading&) const = default;
-};
 
 // A single reading counts when it lies strictly between 10 and 130 °C and is not exactly 40.0,
 // the value a sensor that never started reports.

@@ -3,23 +3,30 @@
 // polls the fans and temperatures itself (read-only) every 2 seconds, keeps the user's choices
 // in the user defaults, and sends each choice to the helper.
 
-#include <QCoroTask>
-#include <QFileSystemWatcher>
 #include <QObject>
 #include <QPointer>
-#include <QSettings>
 #include <QString>
-#include <QTimer>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 
-#include "ventoria/app/helper_client.h"
 #include "ventoria/app/model_text.h"
 #include "ventoria/app/model_types.h"
-#include "ventoria/hardware/fan_reader.h"
-#include "ventoria/hardware/thermals.h"
+
+// Views include this header; what the model needs to do its work (the helper's client, the
+// readers, the user defaults, timers) stays in its implementation.
+class QSettings;
+namespace QCoro {
+template <typename T>
+class Task;
+}
+
+namespace ventoria::app {
+
+class CancelToken;
+class HelperClient;
+}  // namespace ventoria::app
 
 namespace ventoria::app {
 
@@ -89,7 +96,7 @@ class FanModel : public QObject {
     std::function<void()> editPresetsHandler;
 
     // One poll of the hardware, and of the Smart status while Smart is active.
-    void refresh();
+    void poll();
     // Sends the active preset to the helper, superseding any choice still on its way.
     void applyPreset();
     // A preset tile: re-choosing the active preset retries a failed request.
@@ -100,10 +107,10 @@ class FanModel : public QObject {
     void setDisplayMode(DisplayMode mode);
     void editPresets();
     // At quit: no choice may still be sent, and the helper is told to hand the fans back.
-    QCoro::Task<> handBack();
+    QCoro::Task<void> handBack();
     // handBack, but never waiting longer than `bound`: the helper hands the fans back by itself
     // once our connection closes, so a helper that does not answer must not keep us alive.
-    QCoro::Task<> handBackWithin(std::chrono::milliseconds bound);
+    QCoro::Task<void> handBackWithin(std::chrono::milliseconds bound);
 
     // A choice is still on its way to the helper.
     bool applying() const { return applying_; }
@@ -144,9 +151,10 @@ class FanModel : public QObject {
 
   private:
     enum class ApplyKind { choice, recovery };
-    friend QCoro::Task<> runApply(QPointer<FanModel>, Preset, double, std::shared_ptr<CancelToken>,
-                                  ApplyKind);
-    friend QCoro::Task<> pollSmartStatus(QPointer<FanModel>);
+    friend QCoro::Task<void> runApply(QPointer<FanModel>, Preset, double,
+                                      std::shared_ptr<CancelToken>, ApplyKind);
+    friend QCoro::Task<void> pollSmartStatus(QPointer<FanModel>);
+    struct Machinery;
 
     void setPreferredMode(DisplayMode mode);
     void setPreset(Preset preset);
@@ -167,8 +175,7 @@ class FanModel : public QObject {
     CustomPercentages storedCustom();
     smart::SmartSettings storedSmart();
 
-    std::unique_ptr<HelperClient> helper_;
-    std::unique_ptr<QSettings> defaults_;
+    std::unique_ptr<Machinery> m_;
     DisplayMode preferredMode_ = DisplayMode::menu;
     bool notchAvailable_ = false;
     Preset preset_ = Preset::automatic;
@@ -179,18 +186,13 @@ class FanModel : public QObject {
     std::optional<smart::SmartStatus> smartStatus_;
     std::optional<QString> errorMessage_;
     bool notchOpen_ = false;
-    std::optional<hardware::FanReader> reader_;
-    std::optional<hardware::Thermals> thermals_;
-    QTimer timer_;
     std::shared_ptr<CancelToken> applyToken_;
     bool applying_ = false;
     bool persistChoice_ = true;
     bool quitting_ = false;
-    QTimer retryTimer_;
     std::chrono::milliseconds retryDelay_ = kRetryFirst;
     int pollsToCheck_ = -1;  // counts down after a fixed preset was applied; -1: no check due
     std::optional<QString> fanProblem_;
-    QFileSystemWatcher defaultsWatcher_;
 };
 
 // The model as the application has it: the helper's real connection and installer, the

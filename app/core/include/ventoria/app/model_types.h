@@ -6,8 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ventoria/hardware/fan_reader.h"
-#include "ventoria/hardware/thermals.h"
+#include "ventoria/hardware/readings.h"
 #include "ventoria/smart/smart_records.h"
 
 namespace ventoria::app {

@@ -1,4 +1,4 @@
-#include "eliding_label.h"
+#include "controls/eliding_label.h"
 
 #include <QFontMetrics>
 

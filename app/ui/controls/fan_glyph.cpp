@@ -1,4 +1,4 @@
-#include "fan_glyph.h"
+#include "controls/fan_glyph.h"
 
 #include <QPainter>
 

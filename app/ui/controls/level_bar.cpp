@@ -1,4 +1,4 @@
-#include "level_bar.h"
+#include "controls/level_bar.h"
 
 #include <QPainter>
 #include <algorithm>

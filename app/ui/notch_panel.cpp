@@ -1,0 +1,27 @@
+#include "notch_panel.h"
+
+#include <QEvent>
+#include <QVBoxLayout>
+
+namespace ventoria::ui {
+
+NotchPanel::NotchPanel(app::FanModel& model, NotchState& state, std::function<void()> onQuit)
+    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
+                           Qt::X11BypassWindowManagerHint),
+      model_(model) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(QStringLiteral("Ventoria"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    view_ = new NotchView(model, state, std::move(onQuit), this);
+    layout->addWidget(view_);
+}
+
+bool NotchPanel::event(QEvent* event) {
+    // Activation leaving the open panel is a click elsewhere: it closes, as on a Mac.
+    if (event->type() == QEvent::WindowDeactivate && model_.notchOpen()) model_.setNotchOpen(false);
+    return QWidget::event(event);
+}
+
+}  // namespace ventoria::ui

@@ -1,0 +1,2 @@
+// Must not compile: only the code that talks to the SMC sees IOKit.
+#include <IOKit/IOKitLib.h>
