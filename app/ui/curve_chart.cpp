@@ -102,13 +102,27 @@ void CurveChart::paintEvent(QPaintEvent*) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(theme_.tile);
     painter.drawRoundedRect(QRectF(rect()), 8, 8);
+    painter.setFont(uiFont(9));
+    drawGrid(painter);
+    if (chip_) drawSafetyLine(painter);
+    drawCurve(painter);
+    drawAxisMarks(painter);
+    if (current_) drawMarker(painter);
+    drawCaptions(painter);
+}
 
-    qreal s = (width() - 2 * kPadSide) / kDesignWidth;
-    auto at = [&](qreal x, qreal y) { return QPointF(kPadSide + x * s, kPadTop + y * s); };
-    auto axis = chartAxis(chip_);
-    QFont small = uiFont(9);
-    painter.setFont(small);
+// A point of the design's 300-point-wide plot, scaled to the widget's width.
+QPointF CurveChart::at(qreal x, qreal y) const {
+    qreal scale = (width() - 2 * kPadSide) / kDesignWidth;
+    return {kPadSide + x * scale, kPadTop + y * scale};
+}
 
+void CurveChart::drawCentredLabel(QPainter& painter, qreal x, const QString& text) const {
+    QPointF anchor = at(x, 111);
+    painter.drawText(QRectF(anchor.x() - 20, anchor.y() - 7, 40, 14), Qt::AlignCenter, text);
+}
+
+void CurveChart::drawGrid(QPainter& painter) const {
     for (auto [y, label] : {std::pair{8.0, "100%"}, std::pair{54.0, "50"}, std::pair{100.0, "0"}}) {
         painter.setPen(QPen(theme_.track, 1));
         painter.drawLine(at(kPlotLeft, y), at(kPlotRight, y));
@@ -117,22 +131,21 @@ void CurveChart::paintEvent(QPaintEvent*) {
         painter.drawText(QRectF(anchor.x() - 40, anchor.y() - 7, 40, 14),
                          Qt::AlignRight | Qt::AlignVCenter, QString::fromLatin1(label));
     }
-    auto centredLabel = [&](qreal x, const QString& text) {
-        QPointF anchor = at(x, 111);
-        painter.drawText(QRectF(anchor.x() - 20, anchor.y() - 7, 40, 14), Qt::AlignCenter, text);
-    };
-    if (chip_) {
-        qreal x = chartX(100, axis);
-        QPen dashed(theme_.safety, 1);
-        dashed.setDashPattern({2, 3});
-        painter.setPen(dashed);
-        painter.drawLine(at(x, 8), at(x, 100));
-        painter.setPen(theme_.safety);
-        centredLabel(x, QStringLiteral("100°"));
-    }
+}
 
+void CurveChart::drawSafetyLine(QPainter& painter) const {
+    qreal x = chartX(100, chartAxis(chip_));
+    QPen dashed(theme_.safety, 1);
+    dashed.setDashPattern({2, 3});
+    painter.setPen(dashed);
+    painter.drawLine(at(x, 8), at(x, 100));
+    painter.setPen(theme_.safety);
+    drawCentredLabel(painter, x, QStringLiteral("100°"));
+}
+
+void CurveChart::drawCurve(QPainter& painter) const {
     QPainterPath curve;
-    auto points = curvePoints(range_, minimum_, axis);
+    auto points = curvePoints(range_, minimum_, chartAxis(chip_));
     curve.moveTo(at(points.front().x(), points.front().y()));
     for (const auto& point : points) curve.lineTo(at(point.x(), point.y()));
     QPainterPath area = curve;
@@ -148,26 +161,33 @@ void CurveChart::paintEvent(QPaintEvent*) {
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(accent, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPath(curve);
+}
 
+// Ticks where the curve starts and reaches full speed, and the labelled temperatures.
+void CurveChart::drawAxisMarks(QPainter& painter) const {
+    auto axis = chartAxis(chip_);
     for (double t : {range_.start, range_.full}) {
         qreal x = chartX(t, axis);
         painter.setPen(QPen(theme_.sub, 1));
         painter.drawLine(at(x, 100), at(x, 104));
     }
     for (double t : curveLabels(range_, chip_)) {
-        centredLabel(chartX(t, axis),
-                     QString::number(static_cast<long>(std::lround(t))) + QStringLiteral("°"));
+        drawCentredLabel(painter, chartX(t, axis),
+                         QString::number(static_cast<long>(std::lround(t))) + QStringLiteral("°"));
     }
+}
 
-    if (current_) {
-        // Outside the axis the marker stays on its edge.
-        double t = std::clamp(*current_, axis.lo, axis.hi);
-        QPointF centre = at(chartX(t, axis), chartY(chartLevel(*current_, range_, minimum_)));
-        painter.setPen(QPen(accent, 2));
-        painter.setBrush(palette().color(QPalette::Window));
-        painter.drawEllipse(centre, 4, 4);
-    }
+void CurveChart::drawMarker(QPainter& painter) const {
+    auto axis = chartAxis(chip_);
+    // Outside the axis the marker stays on its edge.
+    double t = std::clamp(*current_, axis.lo, axis.hi);
+    QPointF centre = at(chartX(t, axis), chartY(chartLevel(*current_, range_, minimum_)));
+    painter.setPen(QPen(accentColor(), 2));
+    painter.setBrush(palette().color(QPalette::Window));
+    painter.drawEllipse(centre, 4, 4);
+}
 
+void CurveChart::drawCaptions(QPainter& painter) const {
     QRectF caption(kPadSide, height() - kPadBottom - kCaptionHeight, width() - 2 * kPadSide,
                    kCaptionHeight);
     painter.setFont(uiFont(10));

@@ -52,6 +52,15 @@ class CurveChart : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    QPointF at(qreal x, qreal y) const;
+    void drawCentredLabel(QPainter& painter, qreal x, const QString& text) const;
+    void drawGrid(QPainter& painter) const;
+    void drawSafetyLine(QPainter& painter) const;
+    void drawCurve(QPainter& painter) const;
+    void drawAxisMarks(QPainter& painter) const;
+    void drawMarker(QPainter& painter) const;
+    void drawCaptions(QPainter& painter) const;
+
     smart::CurveRange range_{68, 95};
     double minimum_ = 0;
     bool chip_ = true;

@@ -54,58 +54,8 @@ NotchView::NotchView(app::FanModel& model, NotchState& state, std::function<void
     glyph_ = new FanGlyph(16, true, this);
     pulse_ = new PulseDot(this);
 
-    body_ = new QWidget(this);
-    body_->setObjectName(QStringLiteral("body"));
-    body_->setFixedWidth(static_cast<int>(kBodyWidth));
-    auto* column = new QVBoxLayout(body_);
-    column->setContentsMargins(20, 10, 20, 16);
-    column->setSpacing(12);
-    auto* heading = new QHBoxLayout;
-    heading->setSpacing(10);
-    presetName_ = new QLabel(body_);
-    QFont nameFont = uiFont(20, QFont::DemiBold);
-    nameFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.2);
-    presetName_->setFont(nameFont);
-    presetDetail_ = new ElidingLabel(body_);
-    presetDetail_->setFont(uiFont(12));
-    heading->addWidget(presetName_, 0, Qt::AlignBaseline);
-    heading->addWidget(presetDetail_, 1, Qt::AlignBaseline);
-    column->addLayout(heading);
-    levelBar_ = new LevelBar(body_);
-    column->addWidget(levelBar_);
-    column->addWidget(new TempGrid(model_, TempPalette::notch(), body_));
-    presetRow_ = new QWidget(body_);
-    auto* presets = new QHBoxLayout(presetRow_);
-    presets->setContentsMargins(0, 0, 0, 0);
-    presets->setSpacing(6);
-    for (auto preset : app::kAllPresets)
-        presets->addWidget(new NotchPresetButton(model_, preset, presetRow_), 1);
-    column->addWidget(presetRow_);
-    auto* links = new QHBoxLayout;
-    links->setSpacing(20);
-    links->addStretch();
-    auto* edit = new NotchLink(QStringLiteral("Edit Presets…"), body_);
-    connect(edit, &QAbstractButton::clicked, &model_, &app::FanModel::editPresets);
-    auto* move = new NotchLink(QStringLiteral("Move to menu bar"), body_);
-    connect(move, &QAbstractButton::clicked, &model_,
-            [this] { model_.setDisplayMode(app::DisplayMode::menu); });
-    links->addWidget(edit);
-    links->addWidget(move);
-    links->addStretch();
-    column->addLayout(links);
-    body_->adjustSize();
-    body_->setGraphicsEffect(new QGraphicsOpacityEffect(body_));
-
-    connect(&openness_, &Motion::changed, this, &NotchView::layoutChildren);
-    connect(&state_, &NotchState::openChanged, this, [this] {
-        double target = state_.open() ? 1 : 0;
-        if (auto spring = state_.spring()) {
-            openness_.spring(target, spring->response, spring->dampingFraction);
-        } else {
-            openness_.jump(target);
-        }
-    });
-    connect(&state_, &NotchState::notchSizeChanged, this, &NotchView::layoutChildren);
+    makeBody();
+    followState();
     connect(&chipChange_, &Motion::changed, this, [this](double t) {
         chipColor_ = blend(chipFrom_, chipTo_, t);
         update();
@@ -118,6 +68,72 @@ NotchView::NotchView(app::FanModel& model, NotchState& state, std::function<void
     chipColor_ = chipTo_ = notchWhite(0.45f);
     render();
     layoutChildren();
+}
+
+void NotchView::makeBody() {
+    body_ = new QWidget(this);
+    body_->setObjectName(QStringLiteral("body"));
+    body_->setFixedWidth(static_cast<int>(kBodyWidth));
+    auto* column = new QVBoxLayout(body_);
+    column->setContentsMargins(20, 10, 20, 16);
+    column->setSpacing(12);
+    column->addLayout(makeHeading());
+    levelBar_ = new LevelBar(body_);
+    column->addWidget(levelBar_);
+    column->addWidget(new TempGrid(model_, TempPalette::notch(), body_));
+    presetRow_ = new QWidget(body_);
+    auto* presets = new QHBoxLayout(presetRow_);
+    presets->setContentsMargins(0, 0, 0, 0);
+    presets->setSpacing(6);
+    for (auto preset : app::kAllPresets)
+        presets->addWidget(new NotchPresetButton(model_, preset, presetRow_), 1);
+    column->addWidget(presetRow_);
+    column->addLayout(makeLinks());
+    body_->adjustSize();
+    body_->setGraphicsEffect(new QGraphicsOpacityEffect(body_));
+}
+
+QLayout* NotchView::makeHeading() {
+    auto* heading = new QHBoxLayout;
+    heading->setSpacing(10);
+    presetName_ = new QLabel(body_);
+    QFont nameFont = uiFont(20, QFont::DemiBold);
+    nameFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.2);
+    presetName_->setFont(nameFont);
+    presetDetail_ = new ElidingLabel(body_);
+    presetDetail_->setFont(uiFont(12));
+    heading->addWidget(presetName_, 0, Qt::AlignBaseline);
+    heading->addWidget(presetDetail_, 1, Qt::AlignBaseline);
+    return heading;
+}
+
+QLayout* NotchView::makeLinks() {
+    auto* links = new QHBoxLayout;
+    links->setSpacing(20);
+    links->addStretch();
+    auto* edit = new NotchLink(QStringLiteral("Edit Presets…"), body_);
+    connect(edit, &QAbstractButton::clicked, &model_, &app::FanModel::editPresets);
+    auto* move = new NotchLink(QStringLiteral("Move to menu bar"), body_);
+    connect(move, &QAbstractButton::clicked, &model_,
+            [this] { model_.setDisplayMode(app::DisplayMode::menu); });
+    links->addWidget(edit);
+    links->addWidget(move);
+    links->addStretch();
+    return links;
+}
+
+// The panel opens and closes on the controller's spring, and follows the housing's size.
+void NotchView::followState() {
+    connect(&openness_, &Motion::changed, this, &NotchView::layoutChildren);
+    connect(&state_, &NotchState::openChanged, this, [this] {
+        double target = state_.open() ? 1 : 0;
+        if (auto spring = state_.spring()) {
+            openness_.spring(target, spring->response, spring->dampingFraction);
+        } else {
+            openness_.jump(target);
+        }
+    });
+    connect(&state_, &NotchState::notchSizeChanged, this, &NotchView::layoutChildren);
 }
 
 QRectF NotchView::contentRect() const {

@@ -39,6 +39,10 @@ class NotchView : public QWidget {
     bool event(QEvent* event) override;
 
   private:
+    void makeBody();
+    QLayout* makeHeading();
+    QLayout* makeLinks();
+    void followState();
     void render();
     void layoutChildren();
 

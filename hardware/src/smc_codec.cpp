@@ -13,6 +13,11 @@ std::uint32_t bigEndian(std::span<const std::uint8_t> bytes, std::size_t count) 
 
 }  // namespace
 
+std::string fourChars(std::string name) {
+    if (name.size() < 4) name.resize(4, ' ');
+    return name;
+}
+
 std::uint32_t fourCharCode(std::string_view key) {
     std::uint32_t code = 0;
     for (std::size_t i = 0; i < key.size() && i < 4; ++i) {

@@ -8,20 +8,16 @@
 #include <limits>
 
 #include "show.h"
+#include "ventoria/hardware/smc_codec.h"
 #include "ventoria/platform/system_root.h"
 #include "ventoria/sim/value_codec.h"
 #include "ventoria/sim/virtual_mac.h"
 
 namespace {
 
+using ventoria::hardware::fourChars;
 using ventoria::sim::SimError;
 using ventoria::sim::VirtualMac;
-
-// Keys and types are four characters; "FS!" stands for "FS! ".
-std::string fourChars(std::string text) {
-    if (text.size() < 4) text.resize(4, ' ');
-    return text;
-}
 
 std::vector<std::uint8_t> parseHex(std::string text) {
     if (text.starts_with("0x") || text.starts_with("0X")) text.erase(0, 2);
@@ -102,6 +98,176 @@ ventoria::sim::Display parseDisplay(const std::string& text) {
     return {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)};
 }
 
+double parseLoad(const std::string& text) {
+    std::size_t used = 0;
+    double percent = -1;
+    try {
+        percent = std::stod(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text.size()) throw SimError("a load is a percentage or wave");
+    return percent;
+}
+
+// The machine under the system root, opened by the first command that needs it.
+VirtualMac& machine() {
+    static auto mac = VirtualMac::open(ventoria::platform::systemRoot());
+    return *mac;
+}
+
+void addCreate(CLI::App& app) {
+    struct Choice {
+        std::string profile = "apple-silicon";
+        std::string clock = "real";
+        std::uint64_t seed = 1;
+    };
+    auto choice = std::make_shared<Choice>();
+    auto* create = app.add_subcommand("new", "Create or reset the virtual Mac");
+    create->add_option("--profile", choice->profile, "apple-silicon, intel, fanless or no-smc")
+        ->check(CLI::IsMember({"apple-silicon", "intel", "fanless", "no-smc"}));
+    create->add_option("--clock", choice->clock, "real or manual")
+        ->check(CLI::IsMember({"real", "manual"}));
+    create->add_option("--seed", choice->seed, "seed of the sensor noise");
+    create->callback([choice] {
+        ventoria::sim::CreateOptions options;
+        options.profile = *ventoria::sim::profileFromName(choice->profile);
+        options.clock = choice->clock == "manual" ? ventoria::sim::ClockMode::manual
+                                                  : ventoria::sim::ClockMode::real;
+        options.seed = choice->seed;
+        VirtualMac::create(ventoria::platform::systemRoot(), options);
+    });
+}
+
+void addShow(CLI::App& app) {
+    auto json = std::make_shared<bool>(false);
+    auto* show = app.add_subcommand("show", "Show the machine's fans, temperatures and counters");
+    show->add_flag("--json", *json, "print one JSON document");
+    show->callback([json] {
+        auto shot = machine().snapshot();
+        if (*json) {
+            std::cout << ventoria::sim::snapshotJson(shot).dump() << "\n";
+        } else {
+            std::cout << ventoria::sim::snapshotText(shot);
+        }
+    });
+}
+
+void addWorkload(CLI::App& app) {
+    auto load = std::make_shared<std::string>();
+    auto* loadCommand = app.add_subcommand("load", "Set the workload: a percentage, or wave");
+    loadCommand->add_option("PERCENT", *load)->required();
+    loadCommand->callback([load] {
+        if (*load == "wave") {
+            machine().setLoadWave();
+        } else {
+            machine().setLoad(parseLoad(*load));
+        }
+    });
+
+    auto pressure = std::make_shared<std::string>();
+    auto* pressureCommand =
+        app.add_subcommand("pressure", "Pin the thermal pressure level, or auto");
+    pressureCommand->add_option("LEVEL", *pressure)->required();
+    pressureCommand->callback([pressure] {
+        if (*pressure == "auto") {
+            machine().setPressure(std::nullopt);
+        } else {
+            machine().setPressure(static_cast<int>(parseInteger(*pressure)));
+        }
+    });
+
+    auto seconds = std::make_shared<double>(0);
+    auto* advance = app.add_subcommand("advance", "Move the manual clock forward");
+    advance->add_option("SECONDS", *seconds)->required()->check(CLI::NonNegativeNumber);
+    advance->callback([seconds] {
+        if (!std::isfinite(*seconds) ||
+            *seconds > std::chrono::duration<double>(ventoria::sim::kLongestAdvance).count()) {
+            throw SimError("the clock moves at most a year (31536000 s) at a time");
+        }
+        machine().advance(std::chrono::nanoseconds(static_cast<std::int64_t>(*seconds * 1e9)));
+    });
+}
+
+void addKeys(CLI::App& app) {
+    struct Key {
+        std::string name;
+        double value = 0;
+        std::string type;
+        std::string hex;
+        std::vector<std::string> fault;
+    };
+    auto key = std::make_shared<Key>();
+    auto* set = app.add_subcommand("set", "Store a number in a key, in the key's own type");
+    set->add_option("KEY", key->name)->required();
+    set->add_option("VALUE", key->value)->required();
+    set->callback([key] {
+        const auto& name = key->name;
+        auto dumped = machine().dump(fourChars(name));
+        if (dumped) checkRepresentable(name, dumped->type, key->value);
+        bool speed = name.size() >= 4 && name[0] == 'F' &&
+                     (name.ends_with("Ac") || name.ends_with("Tg") || name.ends_with("Mn") ||
+                      name.ends_with("Mx"));
+        if (speed && key->value < 0) throw SimError("a fan speed is 0 rpm or more");
+        machine().setValue(fourChars(name), key->value);
+    });
+
+    auto* setRaw = app.add_subcommand("set-raw", "Create or replace a key with raw bytes");
+    setRaw->add_option("KEY", key->name)->required();
+    setRaw->add_option("TYPE", key->type)->required();
+    setRaw->add_option("HEX", key->hex, "the key's bytes in hex; empty for a key of size 0");
+    setRaw->callback([key] {
+        if (key->name.empty() || key->name.find_first_not_of(' ') == std::string::npos) {
+            throw SimError("a key has one to four characters, not only blanks");
+        }
+        machine().setRaw(fourChars(key->name), fourChars(key->type), parseHex(key->hex));
+    });
+
+    auto* fault = app.add_subcommand(
+        "fault", "Make a key fail: missing | result CODE | kernel CODE | clear ('#N': index N)");
+    fault->add_option("KEY", key->name)->required();
+    fault->add_option("FAULT", key->fault)->required()->expected(1, 2);
+    fault->callback([key] {
+        const auto& name = key->name;
+        machine().setFault(name.starts_with("#") ? name : fourChars(name), parseFault(key->fault));
+    });
+}
+
+void addService(CLI::App& app) {
+    auto latency = std::make_shared<std::string>();
+    auto* latencyCommand = app.add_subcommand("latency", "Delay every SMC call");
+    latencyCommand->add_option("MICROSECONDS", *latency, "0 to 10000000")->required();
+    latencyCommand->callback([latency] {
+        auto micros = parseInteger(*latency);
+        if (micros < 0 || micros > ventoria::sim::kLongestLatencyMicros) {
+            throw SimError("a latency is 0 to 10000000 microseconds");
+        }
+        machine().setLatency(static_cast<std::uint32_t>(micros));
+    });
+
+    auto* service = app.add_subcommand("smc", "Take the AppleSMC service away, or bring it back");
+    service->add_subcommand("detach", "Every SMC call fails, and no new connection finds it")
+        ->callback([] { machine().setDetached(true); });
+    service->add_subcommand("attach", "The service answers again")->callback([] {
+        machine().setDetached(false);
+    });
+    service->require_subcommand(1);
+
+    auto* counters = app.add_subcommand("counters", "Reset the call and write counters");
+    counters->add_subcommand("reset", "Set every counter to 0")->callback([] {
+        machine().resetCounters();
+    });
+    counters->require_subcommand(1);
+
+    auto notch = std::make_shared<std::string>();
+    auto* display = app.add_subcommand("display", "Attach or remove the notch display");
+    auto* notchCommand =
+        display->add_subcommand("notch", "The first screen's camera housing: WIDTHxHEIGHT or none");
+    notchCommand->add_option("SIZE", *notch)->required();
+    notchCommand->callback([notch] { machine().setDisplay(parseDisplay(*notch)); });
+    display->require_subcommand(1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,148 +275,15 @@ int main(int argc, char** argv) {
         "Create, drive and inspect the virtual Mac that Ventoria runs on under Linux.\n"
         "The machine lives under $VENTORIA_SYSROOT (or the per-user default)."};
     app.require_subcommand(1);
-
-    std::string profile = "apple-silicon";
-    std::string clock = "real";
-    std::uint64_t seed = 1;
-    auto* create = app.add_subcommand("new", "Create or reset the virtual Mac");
-    create->add_option("--profile", profile, "apple-silicon, intel, fanless or no-smc")
-        ->check(CLI::IsMember({"apple-silicon", "intel", "fanless", "no-smc"}));
-    create->add_option("--clock", clock, "real or manual")
-        ->check(CLI::IsMember({"real", "manual"}));
-    create->add_option("--seed", seed, "seed of the sensor noise");
-
-    bool json = false;
-    auto* show = app.add_subcommand("show", "Show the machine's fans, temperatures and counters");
-    show->add_flag("--json", json, "print one JSON document");
-
-    std::string load;
-    auto* loadCommand = app.add_subcommand("load", "Set the workload: a percentage, or wave");
-    loadCommand->add_option("PERCENT", load)->required();
-
-    std::string pressure;
-    auto* pressureCommand =
-        app.add_subcommand("pressure", "Pin the thermal pressure level, or auto");
-    pressureCommand->add_option("LEVEL", pressure)->required();
-
-    double seconds = 0;
-    auto* advance = app.add_subcommand("advance", "Move the manual clock forward");
-    advance->add_option("SECONDS", seconds)->required()->check(CLI::NonNegativeNumber);
-
-    std::string key;
-    double value = 0;
-    auto* set = app.add_subcommand("set", "Store a number in a key, in the key's own type");
-    set->add_option("KEY", key)->required();
-    set->add_option("VALUE", value)->required();
-
-    std::string type;
-    std::string hex;
-    auto* setRaw = app.add_subcommand("set-raw", "Create or replace a key with raw bytes");
-    setRaw->add_option("KEY", key)->required();
-    setRaw->add_option("TYPE", type)->required();
-    setRaw->add_option("HEX", hex, "the key's bytes in hex; empty for a key of size 0");
-
-    std::vector<std::string> fault;
-    auto* faultCommand = app.add_subcommand(
-        "fault", "Make a key fail: missing | result CODE | kernel CODE | clear ('#N': index N)");
-    faultCommand->add_option("KEY", key)->required();
-    faultCommand->add_option("FAULT", fault)->required()->expected(1, 2);
-
-    std::string latency;
-    auto* latencyCommand = app.add_subcommand("latency", "Delay every SMC call");
-    latencyCommand->add_option("MICROSECONDS", latency, "0 to 10000000")->required();
-
-    auto* service = app.add_subcommand("smc", "Take the AppleSMC service away, or bring it back");
-    service->add_subcommand("detach", "Every SMC call fails, and no new connection finds it");
-    service->add_subcommand("attach", "The service answers again");
-    service->require_subcommand(1);
-
-    auto* counters = app.add_subcommand("counters", "Reset the call and write counters");
-    counters->add_subcommand("reset", "Set every counter to 0")->required();
-    counters->require_subcommand(1);
-
-    std::string notch;
-    auto* display = app.add_subcommand("display", "Attach or remove the notch display");
-    display->add_subcommand("notch", "The first screen's camera housing: WIDTHxHEIGHT or none")
-        ->add_option("SIZE", notch)
-        ->required();
-    display->require_subcommand(1);
-
-    CLI11_PARSE(app, argc, argv);
-
+    addCreate(app);
+    addShow(app);
+    addWorkload(app);
+    addKeys(app);
+    addService(app);
     try {
-        auto root = ventoria::platform::systemRoot();
-        if (create->parsed()) {
-            ventoria::sim::CreateOptions options;
-            options.profile = *ventoria::sim::profileFromName(profile);
-            options.clock = clock == "manual" ? ventoria::sim::ClockMode::manual
-                                              : ventoria::sim::ClockMode::real;
-            options.seed = seed;
-            VirtualMac::create(root, options);
-            return 0;
-        }
-        auto mac = VirtualMac::open(root);
-        if (show->parsed()) {
-            auto shot = mac->snapshot();
-            if (json) {
-                std::cout << ventoria::sim::snapshotJson(shot).dump() << "\n";
-            } else {
-                std::cout << ventoria::sim::snapshotText(shot);
-            }
-        } else if (loadCommand->parsed()) {
-            if (load == "wave") {
-                mac->setLoadWave();
-            } else {
-                std::size_t used = 0;
-                double percent = -1;
-                try {
-                    percent = std::stod(load, &used);
-                } catch (const std::exception&) {
-                    used = 0;
-                }
-                if (used != load.size()) throw SimError("a load is a percentage or wave");
-                mac->setLoad(percent);
-            }
-        } else if (pressureCommand->parsed()) {
-            if (pressure == "auto") {
-                mac->setPressure(std::nullopt);
-            } else {
-                mac->setPressure(static_cast<int>(parseInteger(pressure)));
-            }
-        } else if (advance->parsed()) {
-            if (!std::isfinite(seconds) ||
-                seconds > std::chrono::duration<double>(ventoria::sim::kLongestAdvance).count()) {
-                throw SimError("the clock moves at most a year (31536000 s) at a time");
-            }
-            mac->advance(std::chrono::nanoseconds(static_cast<std::int64_t>(seconds * 1e9)));
-        } else if (set->parsed()) {
-            auto dumped = mac->dump(fourChars(key));
-            if (dumped) checkRepresentable(key, dumped->type, value);
-            bool speed = key.size() >= 4 && key[0] == 'F' &&
-                         (key.ends_with("Ac") || key.ends_with("Tg") || key.ends_with("Mn") ||
-                          key.ends_with("Mx"));
-            if (speed && value < 0) throw SimError("a fan speed is 0 rpm or more");
-            mac->setValue(fourChars(key), value);
-        } else if (setRaw->parsed()) {
-            if (key.empty() || key.find_first_not_of(' ') == std::string::npos) {
-                throw SimError("a key has one to four characters, not only blanks");
-            }
-            mac->setRaw(fourChars(key), fourChars(type), parseHex(hex));
-        } else if (faultCommand->parsed()) {
-            mac->setFault(key.starts_with("#") ? key : fourChars(key), parseFault(fault));
-        } else if (latencyCommand->parsed()) {
-            auto micros = parseInteger(latency);
-            if (micros < 0 || micros > ventoria::sim::kLongestLatencyMicros) {
-                throw SimError("a latency is 0 to 10000000 microseconds");
-            }
-            mac->setLatency(static_cast<std::uint32_t>(micros));
-        } else if (service->parsed()) {
-            mac->setDetached(service->got_subcommand("detach"));
-        } else if (counters->parsed()) {
-            mac->resetCounters();
-        } else if (display->parsed()) {
-            mac->setDisplay(parseDisplay(notch));
-        }
+        app.parse(argc, argv);  // runs the chosen command
+    } catch (const CLI::ParseError& error) {
+        return app.exit(error);
     } catch (const std::exception& error) {
         std::cerr << "ventoria-sim: " << error.what() << "\n";
         return 1;

@@ -18,12 +18,6 @@ namespace {
 using hardware::SMCError;
 using hardware::SMCReader;
 
-// Keys are four characters; "FS!" stands for "FS! ".
-std::string fourChars(std::string key) {
-    if (key.size() < 4) key.resize(4, ' ');
-    return key;
-}
-
 volatile std::sig_atomic_t interrupted = 0;
 
 // Every reading command fails the same way: the SMC error's own words, and status 1.
@@ -46,10 +40,10 @@ int listKeys() {
 
 int readKey(const std::string& key, bool json) {
     SMCReader smc;
-    auto read = smc.read(fourChars(key));
+    auto read = smc.read(hardware::fourChars(key));
     double value = hardware::decode(read.bytes, read.info.type);
     if (json) {
-        std::cout << nlohmann::json{{"key", fourChars(key)},
+        std::cout << nlohmann::json{{"key", hardware::fourChars(key)},
                                     {"type", read.info.type},
                                     {"size", read.info.size},
                                     {"bytes", hex(read.bytes)},
@@ -57,8 +51,8 @@ int readKey(const std::string& key, bool json) {
                          .dump()
                   << "\n";
     } else {
-        std::cout << fourChars(key) << "  [" << read.info.type << "] size " << read.info.size
-                  << "  " << hex(read.bytes) << "  " << value << "\n";
+        std::cout << hardware::fourChars(key) << "  [" << read.info.type << "] size "
+                  << read.info.size << "  " << hex(read.bytes) << "  " << value << "\n";
     }
     return 0;
 }

@@ -12,6 +12,9 @@ namespace ventoria::hardware {
 // bytes ("AB" is 0x4142).
 std::uint32_t fourCharCode(std::string_view key);
 
+// A key or type name as typed, padded to four characters: "FS!" stands for "FS! ".
+std::string fourChars(std::string name);
+
 // The four bytes of `code`, most significant first, as ASCII; empty when they are not ASCII.
 std::string keyString(std::uint32_t code);
 
