@@ -16,7 +16,7 @@ using namespace ventoria;
 constexpr double kMacMillisecondsPerCall = 0.170;
 
 struct Machine {
-    testing::TemporaryRoot root;
+    test::TemporaryRoot root;
     std::shared_ptr<sim::VirtualMac> mac = sim::VirtualMac::create(
         root.path(), {sim::Profile::appleSilicon, sim::ClockMode::manual, 1});
     std::shared_ptr<hardware::SMCReader> smc = std::make_shared<hardware::SMCReader>();

@@ -2,22 +2,10 @@
 
 namespace ventoria::bench {
 
-std::string modeName(TickMode mode) {
-    switch (mode) {
-        case TickMode::fixed:
-            return "fixed";
-        case TickMode::smartBoost:
-            return "smart-boost";
-        case TickMode::smartIdle:
-            return "smart-idle";
-    }
-    return {};
-}
-
 HelperRig::HelperRig(TickMode mode)
     : mac_(sim::VirtualMac::create(root_.path(),
                                    {sim::Profile::appleSilicon, sim::ClockMode::manual, 1})) {
-    auto timer = std::make_unique<testing::ManualTimer>();
+    auto timer = std::make_unique<test::ManualTimer>();
     timer_ = timer.get();
     service_ = helper::HelperService::create(asio::make_strand(io_), std::move(timer));
     auto ignore = [](std::optional<std::string>) {};

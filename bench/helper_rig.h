@@ -20,8 +20,6 @@ enum class TickMode {
     smartIdle,   // Smart with the fans handed back: automatic and settled
 };
 
-std::string modeName(TickMode mode);
-
 class HelperRig {
   public:
     explicit HelperRig(TickMode mode);
@@ -30,10 +28,10 @@ class HelperRig {
     sim::VirtualMac& machine() { return *mac_; }
 
   private:
-    testing::TemporaryRoot root_;  // first: the machine lives under it
+    test::TemporaryRoot root_;  // first: the machine lives under it
     std::shared_ptr<sim::VirtualMac> mac_;
     asio::io_context io_;
-    testing::ManualTimer* timer_ = nullptr;
+    test::ManualTimer* timer_ = nullptr;
     std::shared_ptr<helper::HelperService> service_;
 };
 

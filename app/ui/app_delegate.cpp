@@ -13,7 +13,7 @@ AppDelegate::~AppDelegate() = default;
 void AppDelegate::didFinishLaunching() {
     presetEditor_ = std::make_unique<PresetEditorController>(*model_);
     model_->editPresetsHandler = [editor = presetEditor_.get()] { editor->show(); };
-    if (!displays_) displays_ = systemNotchDisplays(model_.get());
+    if (!displays_) displays_ = systemNotchDisplays();
     notch_ =
         std::make_unique<NotchController>(*model_, std::move(displays_), [this] { requestQuit(); });
     statusItem_ = std::make_unique<StatusItemController>(*model_, [this] { requestQuit(); });

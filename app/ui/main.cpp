@@ -1,10 +1,7 @@
 // Ventoria: the menu-bar application.
 
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <QApplication>
-#include <QSocketNotifier>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -13,20 +10,15 @@
 #include "fonts.h"
 #include "single_instance.h"
 #include "snapshot.h"
+#include "ventoria/app/signal_watcher.h"
 
 namespace {
 
-int quitPipe[2] = {-1, -1};
-
-// The desktop's termination request arrives as a signal; the handler only writes a byte.
+// The desktop's termination request arrives as a signal.
 void watchTerminationRequests(ventoria::ui::AppDelegate& delegate) {
-    if (pipe(quitPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, &delegate);
-    QObject::connect(notifier, &QSocketNotifier::activated, &delegate,
+    auto* watcher = new ventoria::app::SignalWatcher({SIGTERM, SIGINT, SIGHUP}, &delegate);
+    QObject::connect(watcher, &ventoria::app::SignalWatcher::signalled, &delegate,
                      [&delegate] { delegate.requestQuit(); });
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        std::signal(signal, [](int) { (void)!write(quitPipe[1], "q", 1); });
-    }
 }
 
 }  // namespace

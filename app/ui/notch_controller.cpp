@@ -16,6 +16,7 @@ NotchController::NotchController(app::FanModel& model, std::unique_ptr<NotchDisp
         if (panel_ && screen_ && !model_.notchOpen()) position(false);
     });
     connect(displays_.get(), &NotchDisplays::changed, this, &NotchController::update);
+    connect(&model_, &app::FanModel::polled, displays_.get(), &NotchDisplays::recheck);
     for (auto signal : {&app::FanModel::preferredModeChanged, &app::FanModel::notchAvailableChanged,
                         &app::FanModel::notchOpenChanged}) {
         connect(&model_, signal, this, &NotchController::update);

@@ -20,14 +20,16 @@ class NotchDisplays : public QObject {
     Q_OBJECT
   public:
     virtual std::optional<NotchScreen> notchScreen() = 0;
+    // Looks at the screens again, for a system that does not say when they change; called on
+    // every poll of the model.
+    virtual void recheck() {}
 
   signals:
     // Screens were attached, detached or rearranged.
     void changed();
 };
 
-// This system's screens. `recheck` is a signal source (the model's poll) on which a display
-// that says nothing when it changes is looked at again.
-std::unique_ptr<NotchDisplays> systemNotchDisplays(QObject* recheck);
+// This system's screens.
+std::unique_ptr<NotchDisplays> systemNotchDisplays();
 
 }  // namespace ventoria::ui

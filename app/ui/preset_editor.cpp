@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <cassert>
 #include <cmath>
 
 #include "controls/decorations.h"
@@ -158,6 +159,7 @@ QLayout* PresetEditorView::aggressivenessBlock() {
     aggressiveness_->setObjectName(QStringLiteral("aggressiveness"));
     aggressiveness_->setTheme(theme_);
     connect(aggressiveness_, &Segmented::chosen, this, [this](int index) {
+        assert(index >= 0 && static_cast<std::size_t>(index) < smart::kAllAggressiveness.size());
         smart_.aggressiveness = smart::kAllAggressiveness[static_cast<std::size_t>(index)];
         render();
     });

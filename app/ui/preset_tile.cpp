@@ -16,12 +16,12 @@ PresetTile::PresetTile(app::FanModel& model, app::Preset preset, QWidget* parent
     setAccessibleName(QString::fromLatin1(app::displayName(preset).data()));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(this, &QAbstractButton::clicked, this, [this] { model_.select(preset_); });
-    connect(&model_, &app::FanModel::presetChanged, this, &PresetTile::follow);
+    connect(&model_, &app::FanModel::presetChanged, this, &PresetTile::animateToModel);
     connect(&model_, &app::FanModel::customChanged, this, qOverload<>(&QWidget::update));
     connect(&selected_, &Motion::changed, this, qOverload<>(&QWidget::update));
 }
 
-void PresetTile::follow() {
+void PresetTile::animateToModel() {
     double target = model_.preset() == preset_ ? 1 : 0;
     // Against where the tile is heading, not where it is: a preset that changes twice within
     // one frame must not leave the first change's animation running.

@@ -23,7 +23,7 @@ class PresetTile : public QAbstractButton {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    void follow();
+    void animateToModel();
 
     app::FanModel& model_;
     app::Preset preset_;

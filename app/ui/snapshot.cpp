@@ -20,7 +20,7 @@ namespace {
 constexpr qreal kScale = 2;
 
 // Lets animations that started with the surfaces run to their end.
-void settle() {
+void letAnimationsFinish() {
     QEventLoop loop;
     QTimer::singleShot(std::chrono::milliseconds(1200), &loop, &QEventLoop::quit);
     loop.exec();
@@ -74,7 +74,7 @@ QImage trayIcons() {
 QStringList writeSnapshots(app::FanModel& model, const QString& directory) {
     QDir().mkpath(directory);
     QStringList failed;
-    auto screens = systemNotchDisplays(&model);
+    auto screens = systemNotchDisplays();
     model.setNotchAvailable(screens->notchScreen().has_value());
     auto write = [&](const QImage& image, const QString& name) {
         if (!image.save(QDir(directory).filePath(name))) failed << name;
@@ -87,7 +87,7 @@ QStringList writeSnapshots(app::FanModel& model, const QString& directory) {
         panel.view()->setDark(dark);
         panel.adjustSize();
         panel.show();
-        settle();
+        letAnimationsFinish();
         write(render(panel),
               dark ? QStringLiteral("popover-dark.png") : QStringLiteral("popover-light.png"));
     }
@@ -99,7 +99,7 @@ QStringList writeSnapshots(app::FanModel& model, const QString& directory) {
         state.setOpen(open, std::nullopt);
         view.resize(panelSize(state.notchSize(), open).toSize());
         view.show();
-        settle();
+        letAnimationsFinish();
         write(onDesktop(view),
               open ? QStringLiteral("notch-open.png") : QStringLiteral("notch-closed.png"));
     }
@@ -107,7 +107,7 @@ QStringList writeSnapshots(app::FanModel& model, const QString& directory) {
     PresetEditorView editor(model, [] {});
     editor.adjustSize();
     editor.show();
-    settle();
+    letAnimationsFinish();
     write(render(editor), QStringLiteral("editor.png"));
     write(trayIcons(), QStringLiteral("tray-icons.png"));
     return failed;

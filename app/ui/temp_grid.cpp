@@ -17,8 +17,8 @@ TempGrid::TempGrid(app::FanModel& model, const TempPalette& palette, QWidget* pa
         connect(&tile.change, &Motion::changed, this, qOverload<>(&QWidget::update));
     }
     connect(&model_, &app::FanModel::tempsChanged, this, qOverload<>(&QWidget::update));
-    connect(&model_, &app::FanModel::smartStatusChanged, this, &TempGrid::follow);
-    connect(&model_, &app::FanModel::presetChanged, this, &TempGrid::follow);
+    connect(&model_, &app::FanModel::smartStatusChanged, this, &TempGrid::animateToModel);
+    connect(&model_, &app::FanModel::presetChanged, this, &TempGrid::animateToModel);
 }
 
 QColor TempGrid::toneColor(app::TempTone tone) const {
@@ -37,7 +37,7 @@ QColor TempGrid::shown(const Tile& tile) const {
     return blend(tile.from, tile.to, tile.change.value());
 }
 
-void TempGrid::follow() {
+void TempGrid::animateToModel() {
     for (auto& tile : tiles_) {
         auto tone = model_.tone(tile.chip);
         if (tone == tile.tone) continue;

@@ -26,7 +26,7 @@ class TempGrid : public QWidget {
         QColor to;
         Motion change{1};
     };
-    void follow();
+    void animateToModel();
     QColor toneColor(app::TempTone tone) const;
     QColor shown(const Tile& tile) const;
 

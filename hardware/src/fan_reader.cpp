@@ -1,6 +1,7 @@
 #include "ventoria/hardware/fan_reader.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 #include "ventoria/hardware/smc_codec.h"
@@ -75,6 +76,8 @@ std::optional<FanReading> FanReader::reading(int id) {
     if (!actual) return std::nullopt;
     const auto& fans = layout();
     bool known = fans && id < fans->count;
+    assert(!known || (fans->minimum.size() == static_cast<std::size_t>(fans->count) &&
+                      fans->maximum.size() == static_cast<std::size_t>(fans->count)));
     return FanReading{id, *actual, known ? fans->minimum[id].value_or(0) : 0,
                       known ? fans->maximum[id].value_or(0) : 0, isManual(id)};
 }

@@ -1,6 +1,8 @@
 #include "ventoria/smart/smart_curves.h"
 
+#include <cassert>
 #include <cstddef>
+#include <iterator>
 
 namespace ventoria::smart {
 namespace {
@@ -12,10 +14,12 @@ constexpr CurveRange kChassis[] = {{42.0, 55.0}, {38.0, 52.0}, {35.0, 48.0}};
 }  // namespace
 
 CurveRange chipCurve(Aggressiveness aggressiveness) {
+    assert(static_cast<std::size_t>(aggressiveness) < std::size(kChip));
     return kChip[static_cast<std::size_t>(aggressiveness)];
 }
 
 CurveRange chassisCurve(Aggressiveness aggressiveness) {
+    assert(static_cast<std::size_t>(aggressiveness) < std::size(kChassis));
     return kChassis[static_cast<std::size_t>(aggressiveness)];
 }
 

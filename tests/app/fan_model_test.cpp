@@ -6,15 +6,16 @@
 
 #include "await_task.h"
 #include "fan_model_fixture.h"
+#include "protocol_version.h"
 #include "ventoria/hardware/thermals.h"
 
 namespace ventoria::app {
 namespace {
 
-using testing::FakeHelper;
+using test::FakeHelper;
 using Events = std::vector<std::string>;
 
-class FanModelTest : public testing::FanModelFixture {
+class FanModelTest : public test::FanModelFixture {
   protected:
     explicit FanModelTest(sim::Profile profile = sim::Profile::appleSilicon)
         : FanModelFixture(profile) {}
@@ -35,7 +36,7 @@ TEST_F(FanModelTest, APollReadsTheSensorsAndTwoKeysPerFan) {
     installable();
     auto& m = start();
     m.select(Preset::max);
-    settle();
+    waitUntilApplied();
     hardware::Thermals sensors(std::make_shared<hardware::SMCReader>());
     auto sensorCount = sensors.chipKeys().size() + sensors.chassisKeys().size();
     m.poll();
@@ -63,11 +64,11 @@ TEST_F(FanModelTest, AStoredFixedPresetWithoutTheHelperFallsBackToAutoAndSaysSo)
 }
 
 TEST_F(FanModelTest, AStoredFixedPresetWithTheHelperIsSentAgainAfterTheVersionCheck) {
-    testing::placeHelperPlist();
+    test::placeHelperPlist();
     store("preset", "max");
     installable();
     start();
-    settle();
+    waitUntilApplied();
     EXPECT_EQ(helper.events, (Events{"connect", "versionWithReply:", "setFraction:reply:"}));
 }
 
@@ -88,7 +89,7 @@ TEST_F(FanModelTest, ChoicesArePersistedAndSettingAnEqualValueNotifiesNobody) {
     auto& m = start();
     QSignalSpy presets(&m, &FanModel::presetChanged);
     m.select(Preset::max);
-    settle();
+    waitUntilApplied();
     EXPECT_EQ(presets.count(), 1);
     EXPECT_EQ(stored("preset"), "max");
     QSignalSpy open(&m, &FanModel::notchOpenChanged);
@@ -102,11 +103,11 @@ TEST_F(FanModelTest, ChoosingTheActivePresetAgainSendsItAgain) {
     installable();
     auto& m = start();
     m.select(Preset::max);
-    settle();
+    waitUntilApplied();
     helper.events.clear();
     QSignalSpy presets(&m, &FanModel::presetChanged);
     m.select(Preset::max);
-    settle();
+    waitUntilApplied();
     EXPECT_EQ(helper.events, (Events{"versionWithReply:", "setFraction:reply:"}));
     EXPECT_EQ(presets.count(), 0);
 }
@@ -118,7 +119,7 @@ TEST_F(FanModelTest, WhenTheHelperGoesAwayTheChoiceIsSentAgainUntilItHolds) {
     installable();
     auto& m = start();
     m.select(Preset::max);
-    settle();
+    waitUntilApplied();
     helper.events.clear();
     helper.badProxy = true;  // the first attempts find nobody
     helper.connections.back()->invalidate();
@@ -143,16 +144,16 @@ TEST_F(FanModelTest, NoRetryUnderAutomaticOrAfterQuitting) {
     installable();
     auto& m = start();
     m.select(Preset::automatic);
-    settle();
+    waitUntilApplied();
     helper.events.clear();
     if (!helper.connections.empty()) helper.connections.back()->invalidate();
     QCoreApplication::processEvents();
     EXPECT_EQ(m.errorMessage(), std::nullopt);
 
     m.select(Preset::balanced);
-    settle();
+    waitUntilApplied();
     auto quitting = m.handBack();
-    testing::awaitTask(quitting);
+    test::awaitTask(quitting);
     helper.events.clear();
     helper.connections.back()->invalidate();
     QSignalSpy applied(&m, &FanModel::applied);
@@ -166,7 +167,7 @@ TEST_F(FanModelTest, FansThatDoNotFollowAFixedPresetAreReported) {
     installable();
     auto& m = start();
     m.select(Preset::max);
-    settle();
+    waitUntilApplied();
     EXPECT_EQ(m.errorMessage(), std::nullopt);
     QSignalSpy checked(&m, &FanModel::checked);
     EXPECT_EQ(m.fanProblem(), std::nullopt);  // the poll right after the choice is too early
@@ -192,7 +193,7 @@ TEST_F(FanModelTest, AChoiceHeldOnlyForNowIsNotStored) {
     store("preset", "smart");
     auto& m = startWith({false, std::chrono::milliseconds(2000), false}, defaultsPath());
     m.select(Preset::max);
-    settle();
+    waitUntilApplied();
     EXPECT_EQ(m.preset(), Preset::max);
     EXPECT_EQ(stored("preset"), "smart");
 }
@@ -203,13 +204,13 @@ TEST_F(FanModelTest, PresetsStoredByAnotherProgramReachTheRunningModel) {
     installable();
     auto& m = start();
     m.select(Preset::balanced);
-    settle();
+    waitUntilApplied();
     helper.events.clear();
     QSignalSpy custom(&m, &FanModel::customChanged);
     store("balanced", 35);
     ASSERT_TRUE(custom.wait(5000));
     EXPECT_EQ(m.custom().balanced, 35);
-    settle();
+    waitUntilApplied();
     EXPECT_EQ(helper.events, (Events{"versionWithReply:", "setFraction:reply:"}));
 }
 
@@ -238,7 +239,7 @@ TEST_F(FanModelTest, TwoQuickChoicesSendOnlyTheSecond) {
     auto& m = start();
     m.select(Preset::balanced);  // installs, then waits for launchd
     m.select(Preset::max);
-    settle();
+    waitUntilApplied();
     EXPECT_EQ(helper.events,
               (Events{"install", "connect", "versionWithReply:", "setFraction:reply:"}));
     EXPECT_EQ(m.preset(), Preset::max);
@@ -249,24 +250,24 @@ TEST_F(FanModelTest, ADismissedInstallFallsBackToAutoWithTheMessage) {
     helper.installFailure = "User canceled.";
     auto& m = start();
     m.select(Preset::smart);
-    settle();
+    waitUntilApplied();
     EXPECT_EQ(m.preset(), Preset::automatic);
     EXPECT_EQ(m.errorMessage(), "Helper install failed: User canceled.");
     EXPECT_EQ(m.subtitle(Preset::automatic), "Helper install failed: User canceled.");
     EXPECT_EQ(m.subtitle(Preset::max), "Fixed 100 %");
     m.select(Preset::automatic);  // retries: nothing to send without a helper, and it clears
-    settle();
+    waitUntilApplied();
     EXPECT_EQ(m.errorMessage(), std::nullopt);
     EXPECT_EQ(helper.events, (Events{"install"}));
 }
 
 TEST_F(FanModelTest, RefusalsShowTheHelpersWords) {
-    testing::placeHelperPlist();
-    helper.version = "3";
+    test::placeHelperPlist();
+    helper.version = test::kProtocolVersion;
     helper.answer = std::optional<std::string>("No fans detected");
     auto& m = start();
     m.select(Preset::balanced);
-    settle();
+    waitUntilApplied();
     EXPECT_EQ(m.errorMessage(), "No fans detected");
     EXPECT_EQ(m.preset(), Preset::automatic);
 }
@@ -275,13 +276,13 @@ TEST_F(FanModelTest, SavingSendsOnlyWhatTheActivePresetUses) {
     installable();
     auto& m = start();
     m.select(Preset::balanced);
-    settle();
+    waitUntilApplied();
     helper.events.clear();
     m.savePresets({60, 100}, {25, smart::Aggressiveness::gentle});
     EXPECT_FALSE(m.applying());
     EXPECT_EQ(stored("smart").toByteArray(), R"({"aggressiveness":"gentle","minimum":25})");
     m.savePresets({45, 100}, {25, smart::Aggressiveness::gentle});
-    settle();
+    waitUntilApplied();
     EXPECT_EQ(helper.events, (Events{"versionWithReply:", "setFraction:reply:"}));
     EXPECT_EQ(stored("balanced"), 45);
     EXPECT_EQ(m.subtitle(Preset::balanced), "Fixed 45 %");
@@ -310,7 +311,7 @@ TEST_F(FanModelTest, WhileSmartRunsEveryPollAsksForItsStatus) {
     installable();
     auto& m = start();
     m.select(Preset::smart);
-    settle();
+    waitUntilApplied();
     helper.answer =
         std::optional<std::string>(R"({"phase":"boost","driver":"chip","level":0.5,"cooldown":0})");
     QSignalSpy polled(&m, &FanModel::polled);
@@ -328,20 +329,20 @@ TEST_F(FanModelTest, WhileSmartRunsEveryPollAsksForItsStatus) {
 TEST_F(FanModelTest, HandingBackAsksTheInstalledHelperOnce) {
     auto& m = start();
     auto withoutHelper = m.handBack();
-    testing::awaitTask(withoutHelper);
+    test::awaitTask(withoutHelper);
     EXPECT_TRUE(helper.events.empty());
-    testing::placeHelperPlist();
+    test::placeHelperPlist();
     helper.answer = std::optional<std::string>();
     auto withHelper = m.handBack();
-    testing::awaitTask(withHelper);
+    test::awaitTask(withHelper);
     EXPECT_EQ(helper.events, (Events{"connect", "setAutoWithReply:"}));
 }
 
 TEST_F(FanModelTest, QuittingDoesNotWaitForeverOnASilentHelper) {
-    testing::placeHelperPlist();
+    test::placeHelperPlist();
     auto& m = start();
     auto quit = m.handBackWithin(std::chrono::milliseconds(200));
-    testing::awaitTask(quit);
+    test::awaitTask(quit);
     EXPECT_EQ(helper.waiting.size(), 1u);  // still unanswered, and we are done
 }
 

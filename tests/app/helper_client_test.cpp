@@ -6,19 +6,20 @@
 
 #include "await_task.h"
 #include "fake_helper_connection.h"
+#include "protocol_version.h"
 #include "temporary_root.h"
 
 namespace ventoria::app {
 namespace {
 
-using testing::FakeHelper;
+using test::FakeHelper;
 using Events = std::vector<std::string>;
 
 // What a finished task threw, in the words the user would read.
 template <typename Task>
 QString failure(Task& task) {
     try {
-        testing::awaitTask(task);
+        test::awaitTask(task);
     } catch (const HelperError& error) {
         return error.description();
     } catch (const Cancelled&) {
@@ -32,7 +33,7 @@ class HelperClientTest : public ::testing::Test {
     // Requests left unanswered end, so no coroutine is left suspended.
     void TearDown() override { helper.endWaiting(); }
 
-    testing::TemporaryRoot root;
+    test::TemporaryRoot root;
     FakeHelper helper;
     HelperClient client{helper.connector(), helper.installer()};
 };
@@ -74,14 +75,14 @@ TEST_F(HelperClientTest, SmartSettingsTravelAsTheirJson) {
 TEST_F(HelperClientTest, TheSmartStatusIsDecodedOrAbsent) {
     helper.answer = std::optional<std::string>();
     auto none = client.smartStatus();
-    EXPECT_EQ(testing::awaitTask(none), std::nullopt);
+    EXPECT_EQ(test::awaitTask(none), std::nullopt);
     helper.answer = std::optional<std::string>(
         R"({"phase":"boost","driver":"chip","level":0.625,"cooldown":0})");
     auto boost = client.smartStatus();
-    EXPECT_EQ(testing::awaitTask(boost)->level, 0.625);
+    EXPECT_EQ(test::awaitTask(boost)->level, 0.625);
     helper.answer = std::optional<std::string>(R"({"phase":"warp"})");
     auto garbage = client.smartStatus();
-    EXPECT_THROW(testing::awaitTask(garbage), HelperError);
+    EXPECT_THROW(test::awaitTask(garbage), HelperError);
 }
 
 TEST_F(HelperClientTest, ANonConformingProxyIsABadProxy) {
@@ -93,37 +94,37 @@ TEST_F(HelperClientTest, ANonConformingProxyIsABadProxy) {
 TEST_F(HelperClientTest, OneConnectionServesEveryRequestUntilItEnds) {
     helper.answer = std::optional<std::string>();
     auto first = client.setAuto();
-    testing::awaitTask(first);
+    test::awaitTask(first);
     auto second = client.setFraction(0.2);
-    testing::awaitTask(second);
+    test::awaitTask(second);
     EXPECT_EQ(helper.connections.size(), 1u);
     helper.connections[0]->invalidate();
     QCoreApplication::processEvents();  // the invalidation handler runs on the main loop
     auto third = client.setAuto();
-    testing::awaitTask(third);
+    test::awaitTask(third);
     EXPECT_EQ(helper.connections.size(), 2u);
 }
 
 TEST_F(HelperClientTest, WithoutAPropertyListTheHelperIsInstalledBeforeAnyVersionRequest) {
-    helper.version = "3";
-    helper.onInstall = [this] { testing::placeHelperPlist(); };
+    helper.version = test::kProtocolVersion;
+    helper.onInstall = [this] { test::placeHelperPlist(); };
     auto task = client.ensureInstalled();
     EXPECT_EQ(failure(task), "(no error)");
     EXPECT_EQ(helper.events, (Events{"install", "connect", "versionWithReply:"}));
 }
 
 TEST_F(HelperClientTest, AHelperOfThisVersionIsLeftAlone) {
-    testing::placeHelperPlist();
-    helper.version = "3";
+    test::placeHelperPlist();
+    helper.version = test::kProtocolVersion;
     auto task = client.ensureInstalled();
     EXPECT_EQ(failure(task), "(no error)");
     EXPECT_EQ(helper.events, (Events{"connect", "versionWithReply:"}));
 }
 
 TEST_F(HelperClientTest, AnotherVersionIsReplacedOnceOnANewConnection) {
-    testing::placeHelperPlist();
+    test::placeHelperPlist();
     helper.version = "2";
-    helper.onInstall = [this] { helper.version = "3"; };
+    helper.onInstall = [this] { helper.version = test::kProtocolVersion; };
     auto replaced = client.ensureInstalled();
     EXPECT_EQ(failure(replaced), "(no error)");
     EXPECT_EQ(helper.events,
@@ -132,7 +133,7 @@ TEST_F(HelperClientTest, AnotherVersionIsReplacedOnceOnANewConnection) {
 }
 
 TEST_F(HelperClientTest, ASecondMismatchIsReportedNotRetried) {
-    testing::placeHelperPlist();
+    test::placeHelperPlist();
     helper.version = "2";
     auto task = client.ensureInstalled();
     EXPECT_EQ(failure(task), "Helper unavailable: version mismatch");
@@ -140,10 +141,10 @@ TEST_F(HelperClientTest, ASecondMismatchIsReportedNotRetried) {
 }
 
 TEST_F(HelperClientTest, AnUnreachableHelperIsInstalledAgainAndAskedOnceMore) {
-    testing::placeHelperPlist();
+    test::placeHelperPlist();
     auto task = client.ensureInstalled();
     helper.take().error(QStringLiteral("Couldn’t communicate with a helper application."));
-    helper.version = "3";
+    helper.version = test::kProtocolVersion;
     EXPECT_EQ(failure(task), "(no error)");
     EXPECT_EQ(std::count(helper.events.begin(), helper.events.end(), "install"), 1);
 }
@@ -155,7 +156,7 @@ TEST_F(HelperClientTest, AFailedInstallationEndsIt) {
 }
 
 TEST_F(HelperClientTest, CancellingDuringTheWaitEndsItAtOnce) {
-    helper.version = "3";
+    helper.version = test::kProtocolVersion;
     auto token = std::make_shared<CancelToken>();
     auto task = client.ensureInstalled(token);
     token->cancel();

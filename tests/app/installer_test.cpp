@@ -103,7 +103,7 @@ class ScriptInstallerTest : public ::testing::Test {
         return {};
     }
 
-    testing::TemporaryRoot root;
+    test::TemporaryRoot root;
     std::string ran;
 };
 

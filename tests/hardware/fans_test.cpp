@@ -13,7 +13,7 @@ namespace {
 
 using sim::FaultKind;
 using sim::VirtualMac;
-using testing::VirtualMacTest;
+using test::VirtualMacTest;
 
 class FansTest : public VirtualMacTest {
   protected:

@@ -7,7 +7,7 @@ namespace ventoria::hardware {
 namespace {
 
 using sim::FaultKind;
-using testing::VirtualMacTest;
+using test::VirtualMacTest;
 
 class SMCTest : public VirtualMacTest {
   protected:

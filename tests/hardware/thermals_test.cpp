@@ -12,7 +12,7 @@ namespace {
 
 using platform::MachineClock;
 using sim::FaultKind;
-using testing::VirtualMacTest;
+using test::VirtualMacTest;
 using Strings = std::vector<std::string>;
 
 TEST(Plausibility, OnlyReadingsInsideTheWindowCount) {

@@ -7,14 +7,15 @@
 #include <cmath>
 
 #include "manual_timer.h"
+#include "protocol_version.h"
 #include "ventoria/helper/admission.h"
 #include "virtual_mac_test.h"
 
 namespace ventoria::helper {
 namespace {
 
-using testing::ManualTimer;
-using testing::VirtualMacTest;
+using test::ManualTimer;
+using test::VirtualMacTest;
 using Answer = std::optional<std::string>;
 
 class HelperServiceTest : public VirtualMacTest {
@@ -272,7 +273,7 @@ TEST_F(HelperServiceTest, OnceStoppingNoRequestForcesTheFansAgain) {
     EXPECT_EQ(smartRequest(R"({"minimum": 50, "aggressiveness": "normal"})"), kStopping);
     connect();
     disconnect();
-    EXPECT_EQ(ask([&](auto reply) { service->version(reply); }), "3");
+    EXPECT_EQ(ask([&](auto reply) { service->version(reply); }), test::kProtocolVersion);
     EXPECT_TRUE(automatic());
     EXPECT_FALSE(service->ticking());
     EXPECT_FALSE(machine().fans[0].forced || machine().fans[1].forced);

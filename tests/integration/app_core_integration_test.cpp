@@ -7,6 +7,7 @@
 
 #include "await_task.h"
 #include "installed_helper_test.h"
+#include "protocol_version.h"
 #include "ventoria/app/fan_model.h"
 #include "ventoria/app/helper_client.h"
 #include "ventoria/app/user_defaults.h"
@@ -15,9 +16,9 @@
 namespace ventoria::app {
 namespace {
 
-using testing::eventually;
+using test::eventually;
 
-class AppCoreIntegrationTest : public testing::InstalledHelperTest {
+class AppCoreIntegrationTest : public test::InstalledHelperTest {
   protected:
     std::unique_ptr<HelperClient> client(const std::filesystem::path& bundle) {
         return std::make_unique<HelperClient>(localSocketConnector(),
@@ -26,7 +27,7 @@ class AppCoreIntegrationTest : public testing::InstalledHelperTest {
     QString ensureInstalled(HelperClient& helper) {
         auto task = helper.ensureInstalled();
         try {
-            testing::awaitTask(task);
+            test::awaitTask(task);
         } catch (const HelperError& error) {
             return error.description();
         }
@@ -35,7 +36,7 @@ class AppCoreIntegrationTest : public testing::InstalledHelperTest {
 };
 
 TEST_F(AppCoreIntegrationTest, TheFirstFixedChoiceInstallsTheHelperAndQuittingHandsBack) {
-    FanModel model(client(testing::binDirectory()), userDefaults(), {});
+    FanModel model(client(test::binDirectory()), userDefaults(), {});
     QSignalSpy applied(&model, &FanModel::applied);
     model.select(Preset::max);
     ASSERT_TRUE(applied.wait(20'000));
@@ -46,21 +47,21 @@ TEST_F(AppCoreIntegrationTest, TheFirstFixedChoiceInstallsTheHelperAndQuittingHa
     EXPECT_EQ(machine().fans[1].target, 6200);
 
     auto quit = model.handBackWithin(std::chrono::seconds(5));
-    testing::awaitTask(quit);
+    test::awaitTask(quit);
     EXPECT_TRUE(eventually([&] { return handedBack(); }));
 }
 
 // The helper is stopped under a fixed choice (launchd stops it, it crashes): the interface
 // stops claiming the choice, and once a helper answers again the choice is in force again.
 TEST_F(AppCoreIntegrationTest, AChoiceOutlivesTheHelperGoingAwayAndComingBack) {
-    FanModel model(client(testing::binDirectory()), userDefaults(), {});
+    FanModel model(client(test::binDirectory()), userDefaults(), {});
     QSignalSpy applied(&model, &FanModel::applied);
     model.select(Preset::max);
     ASSERT_TRUE(applied.wait(20'000));
     ASSERT_TRUE(eventually([&] { return forced(); }));
 
     auto launchctl = platform::systemPath("/bin/launchctl").string();
-    testing::run({launchctl, "bootout", std::string("system/") + kHelperLabel});
+    test::run({launchctl, "bootout", std::string("system/") + kHelperLabel});
     EXPECT_TRUE(eventually([&] { return handedBack(); }));
     QSignalSpy errors(&model, &FanModel::errorMessageChanged);
     ASSERT_TRUE(errors.wait(5000));
@@ -68,7 +69,7 @@ TEST_F(AppCoreIntegrationTest, AChoiceOutlivesTheHelperGoingAwayAndComingBack) {
     EXPECT_TRUE(model.errorMessage()->endsWith("(trying again)"));
     EXPECT_EQ(model.preset(), Preset::max);
 
-    auto restarted = testing::run(
+    auto restarted = test::run(
         {launchctl, "bootstrap", "system", platform::systemPath(kHelperPlistPath).string()});
     ASSERT_EQ(restarted.status, 0) << restarted.err;
     EXPECT_TRUE(eventually(
@@ -78,7 +79,7 @@ TEST_F(AppCoreIntegrationTest, AChoiceOutlivesTheHelperGoingAwayAndComingBack) {
         },
         std::chrono::seconds(20)));
     auto quit = model.handBackWithin(std::chrono::seconds(5));
-    testing::awaitTask(quit);
+    test::awaitTask(quit);
 }
 
 TEST_F(AppCoreIntegrationTest, AHelperThatStillAnswersAnotherVersionIsReportedOnce) {
@@ -89,10 +90,10 @@ TEST_F(AppCoreIntegrationTest, AHelperThatStillAnswersAnotherVersionIsReportedOn
 TEST_F(AppCoreIntegrationTest, AHelperOfAnotherVersionIsReplaced) {
     auto stale = client(bundleWithHelperOfVersion("2"));
     ensureInstalled(*stale);
-    auto current = client(testing::binDirectory());
+    auto current = client(test::binDirectory());
     EXPECT_EQ(ensureInstalled(*current), "");
     auto version = current->version();
-    EXPECT_EQ(testing::awaitTask(version), "3");
+    EXPECT_EQ(test::awaitTask(version), test::kProtocolVersion);
 }
 
 }  // namespace

@@ -7,13 +7,14 @@
 #include <thread>
 
 #include "helper_process.h"
+#include "protocol_version.h"
 #include "ventoria/smart/smart_records.h"
 #include "virtual_mac_test.h"
 
-namespace ventoria::testing {
+namespace ventoria::test {
 namespace {
 
-using ipc::Message;
+using ipc::Request;
 
 class HelperDaemonTest : public VirtualMacTest {
   protected:
@@ -26,7 +27,7 @@ class HelperDaemonTest : public VirtualMacTest {
         return !shot.fans[0].forced && !shot.fans[1].forced && shot.ftst == 0.0;
     }
     std::optional<smart::Phase> phase(RawClient& client) {
-        auto status = client.call(Message::smartStatus);
+        auto status = client.call(Request::smartStatus());
         if (!status) return std::nullopt;
         return smart::decodeSmartStatus(*status)->phase;
     }
@@ -36,8 +37,8 @@ class HelperDaemonTest : public VirtualMacTest {
 
 TEST_F(HelperDaemonTest, AFixedFractionForcesTheFansWithinOneTick) {
     RawClient client;
-    EXPECT_EQ(client.call(Message::version), "3");
-    EXPECT_EQ(client.call(Message::setFraction, 1.0), std::nullopt);
+    EXPECT_EQ(client.call(Request::version()), test::kProtocolVersion);
+    EXPECT_EQ(client.call(Request::setFraction(1.0)), std::nullopt);
     ASSERT_TRUE(eventually([&] { return forced(); }, std::chrono::milliseconds(750)));
     EXPECT_EQ(machine().fans[0].target, 5700);
     EXPECT_EQ(machine().fans[1].target, 6200);
@@ -46,7 +47,7 @@ TEST_F(HelperDaemonTest, AFixedFractionForcesTheFansWithinOneTick) {
 TEST_F(HelperDaemonTest, TheLastClientLeavingHandsBackAndASteadyHoldWritesNothing) {
     {
         RawClient client;
-        client.call(Message::setFraction, 0.5);
+        client.call(Request::setFraction(0.5));
         ASSERT_TRUE(eventually([&] { return forced(); }));
         mac->resetCounters();
         ASSERT_TRUE(eventually([&] { return machine().calls.readBytes > 10; }));  // ticks went by
@@ -59,7 +60,7 @@ TEST_F(HelperDaemonTest, SmartFollowsTheWorkload) {
     RawClient client;
     mac->setLoad(100);
     advance(200);
-    ASSERT_EQ(client.call(Message::setSmart, 0, R"({"minimum":0,"aggressiveness":"normal"})"),
+    ASSERT_EQ(client.call(Request::setSmart(R"({"minimum":0,"aggressiveness":"normal"})")),
               std::nullopt);
     EXPECT_TRUE(eventually([&] { return phase(client) == smart::Phase::boost; }));
     mac->setLoad(0);
@@ -68,24 +69,24 @@ TEST_F(HelperDaemonTest, SmartFollowsTheWorkload) {
     advance(61);
     EXPECT_TRUE(eventually([&] { return phase(client) == smart::Phase::idle; }));
     EXPECT_TRUE(eventually([&] { return handedBack(); }));
-    EXPECT_EQ(client.call(Message::setSmart, 0, R"({"minimum":30.5,"aggressiveness":"normal"})"),
+    EXPECT_EQ(client.call(Request::setSmart(R"({"minimum":30.5,"aggressiveness":"normal"})")),
               "Invalid Smart settings");
 }
 
 TEST_F(HelperDaemonTest, TheVersionIsAnsweredWhileATickIsSlow) {
     RawClient client;
-    client.call(Message::setFraction, 0.3);
+    client.call(Request::setFraction(0.3));
     // Five calls of 300 ms: a tick now outlasts the 750 ms period, so the queue is never idle
     // once the slow calls have begun.
     mac->setLatency(300'000);
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    auto queued = client.send(Message::setFraction, 0.7);
-    auto version = client.send(Message::version);
+    auto queued = client.send(Request::setFraction(0.7));
+    auto version = client.send(Request::version());
     auto first = client.receive();
     mac->setLatency(0);
     ASSERT_TRUE(first);
     EXPECT_EQ(first->id, version);  // it overtook the request stuck behind the tick
-    EXPECT_EQ(first->value, "3");
+    EXPECT_EQ(first->value, test::kProtocolVersion);
     auto second = client.receive();
     ASSERT_TRUE(second);
     EXPECT_EQ(second->id, queued);
@@ -93,7 +94,7 @@ TEST_F(HelperDaemonTest, TheVersionIsAnsweredWhileATickIsSlow) {
 
 TEST_F(HelperDaemonTest, ABrokenPeerIsDisconnectedAndNobodyElseNotices) {
     RawClient holder;
-    holder.call(Message::setFraction, 0.9);
+    holder.call(Request::setFraction(0.9));
     const std::vector<std::vector<std::uint8_t>> garbage = {
         {'G', 'E', 'T', ' ', '/', ' ', 'H', 'T', 'T', 'P'},       // oversized length
         {0, 0, 0, 0},                                             // empty frame
@@ -111,7 +112,7 @@ TEST_F(HelperDaemonTest, ABrokenPeerIsDisconnectedAndNobodyElseNotices) {
         RawClient half;
         half.sendBytes({0, 0, 0, 50, 1, 2});  // and then it goes away
     }
-    EXPECT_EQ(holder.call(Message::version), "3");
+    EXPECT_EQ(holder.call(Request::version()), test::kProtocolVersion);
     EXPECT_TRUE(forced());
     EXPECT_TRUE(helper.running());
 }
@@ -119,10 +120,10 @@ TEST_F(HelperDaemonTest, ABrokenPeerIsDisconnectedAndNobodyElseNotices) {
 TEST_F(HelperDaemonTest, AThousandClientsComingAndGoingLeaveNoneCounted) {
     {
         RawClient holder;
-        holder.call(Message::setFraction, 0.8);
+        holder.call(Request::setFraction(0.8));
         ASSERT_TRUE(eventually([&] { return forced(); }));
         for (int i = 0; i < 1000; ++i) RawClient visitor;
-        EXPECT_EQ(holder.call(Message::version), "3");
+        EXPECT_EQ(holder.call(Request::version()), test::kProtocolVersion);
         EXPECT_TRUE(forced());  // the visitors' departures did not count the holder out
     }
     EXPECT_TRUE(eventually([&] { return handedBack(); }));
@@ -130,7 +131,7 @@ TEST_F(HelperDaemonTest, AThousandClientsComingAndGoingLeaveNoneCounted) {
 
 TEST_F(HelperDaemonTest, StoppingTheDaemonHandsTheFansBack) {
     RawClient client;
-    client.call(Message::setFraction, 0.0);
+    client.call(Request::setFraction(0.0));
     ASSERT_TRUE(eventually([&] { return forced(); }));
     EXPECT_EQ(helper.stop(SIGTERM), 0);
     EXPECT_TRUE(handedBack());
@@ -138,11 +139,11 @@ TEST_F(HelperDaemonTest, StoppingTheDaemonHandsTheFansBack) {
 
 TEST_F(HelperDaemonTest, InterruptingTheDaemonHandsTheFansBackToo) {
     RawClient client;
-    client.call(Message::setSmart, 0, R"({"minimum":50,"aggressiveness":"normal"})");
+    client.call(Request::setSmart(R"({"minimum":50,"aggressiveness":"normal"})"));
     ASSERT_TRUE(eventually([&] { return forced(); }));
     EXPECT_EQ(helper.stop(SIGINT), 0);
     EXPECT_TRUE(handedBack());
 }
 
 }  // namespace
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

@@ -12,12 +12,13 @@
 #include <thread>
 
 #include "helper_process.h"
+#include "protocol_version.h"
 #include "virtual_mac_test.h"
 
-namespace ventoria::testing {
+namespace ventoria::test {
 namespace {
 
-using ipc::Message;
+using ipc::Request;
 using sim::FaultKind;
 using namespace std::chrono_literals;
 
@@ -95,9 +96,9 @@ TEST_P(FaultMatrixTest, TheFansEndWithTheMachineOnceTheFaultClears) {
     auto scenario = std::get<Scenario>(GetParam());
     std::optional<RawClient> client{std::in_place};
     if (scenario == Scenario::smartHold) {
-        client->call(Message::setSmart, 0, R"({"minimum":60,"aggressiveness":"normal"})");
+        client->call(Request::setSmart(R"({"minimum":60,"aggressiveness":"normal"})"));
     } else {
-        client->call(Message::setFraction, 0.8);
+        client->call(Request::setFraction(0.8));
     }
     ASSERT_TRUE(eventually([&] { return anyForced(); }));
 
@@ -118,7 +119,7 @@ TEST_P(FaultMatrixTest, TheFansEndWithTheMachineOnceTheFaultClears) {
         std::this_thread::sleep_for(750ms);
         expectSaneTargets();
         RawClient other;  // a second client, so the holder's connection stays the same
-        EXPECT_EQ(other.call(Message::version), "3");
+        EXPECT_EQ(other.call(Request::version()), test::kProtocolVersion);
     }
     inject(false);
     client.reset();
@@ -150,7 +151,7 @@ TEST_F(HelperFaultTest, StoppingUnderTrafficAlwaysEndsHandedBack) {
             clients.emplace_back([&go] {
                 RawClient client;
                 while (go) {
-                    client.send(Message::setFraction, 1.0);
+                    client.send(Request::setFraction(1.0));
                     if (!client.receive()) return;  // the helper went away
                 }
             });
@@ -168,7 +169,7 @@ TEST_F(HelperFaultTest, StoppingUnderTrafficAlwaysEndsHandedBack) {
 // However slow each SMC call is, stopping takes about its bound, not the sum of the calls.
 TEST_F(HelperFaultTest, StoppingKeepsItsBoundOnAVerySlowSMC) {
     RawClient client;
-    client.call(Message::setFraction, 1.0);
+    client.call(Request::setFraction(1.0));
     ASSERT_TRUE(eventually([&] { return anyForced(); }));
     mac->setLatency(500'000);
     auto started = std::chrono::steady_clock::now();
@@ -182,7 +183,7 @@ TEST_F(HelperFaultTest, StoppingKeepsItsBoundOnAVerySlowSMC) {
 
 TEST_F(HelperFaultTest, AHelperKilledWhileForcingIsUndoneByItsSuccessor) {
     RawClient client;
-    client.call(Message::setFraction, 0.9);
+    client.call(Request::setFraction(0.9));
     ASSERT_TRUE(eventually([&] { return anyForced(); }));
     helper->stop(SIGKILL);
     EXPECT_TRUE(anyForced());  // nobody could hand back
@@ -193,7 +194,7 @@ TEST_F(HelperFaultTest, AClientKilledWhileHoldingHandsTheFansBack) {
     pid_t child = fork();
     if (child == 0) {
         RawClient holder;
-        holder.call(Message::setFraction, 1.0);
+        holder.call(Request::setFraction(1.0));
         pause();
         _exit(0);
     }
@@ -205,4 +206,4 @@ TEST_F(HelperFaultTest, AClientKilledWhileHoldingHandsTheFansBack) {
 }
 
 }  // namespace
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

@@ -15,13 +15,15 @@
 #include <random>
 
 #include "helper_process.h"
+#include "protocol_version.h"
 #include "ventoria/ipc/protocol.h"
 #include "virtual_mac_test.h"
 
-namespace ventoria::testing {
+namespace ventoria::test {
 namespace {
 
 using ipc::Message;
+using ipc::Request;
 using Bytes = std::vector<std::uint8_t>;
 
 class HostilePeerTest : public VirtualMacTest {
@@ -34,7 +36,7 @@ class HostilePeerTest : public VirtualMacTest {
     void expectServing() {
         ASSERT_TRUE(helper.running());
         RawClient client;
-        EXPECT_EQ(client.call(Message::version), "3");
+        EXPECT_EQ(client.call(Request::version()), test::kProtocolVersion);
     }
 
     HelperProcess helper;
@@ -42,8 +44,8 @@ class HostilePeerTest : public VirtualMacTest {
 
 TEST_F(HostilePeerTest, APeerThatStopsSendingStillGetsItsRepliesThenTheEnd) {
     RawClient client;
-    auto fraction = client.send(Message::setFraction, 0.7);
-    auto version = client.send(Message::version);
+    auto fraction = client.send(Request::setFraction(0.7));
+    auto version = client.send(Request::version());
     client.halfClose();
     std::map<std::uint64_t, std::optional<std::string>> replies;  // the version may overtake
     for (int i = 0; i < 2; ++i) {
@@ -52,7 +54,7 @@ TEST_F(HostilePeerTest, APeerThatStopsSendingStillGetsItsRepliesThenTheEnd) {
         replies[reply->id] = reply->value;
     }
     EXPECT_EQ(replies, (std::map<std::uint64_t, std::optional<std::string>>{
-                           {fraction, std::nullopt}, {version, "3"}}));
+                           {fraction, std::nullopt}, {version, test::kProtocolVersion}}));
     EXPECT_TRUE(client.closedByHelper());
     // It has gone, so nobody holds the fans any more.
     EXPECT_TRUE(eventually([&] { return !forced() && machine().ftst == 0.0; }));
@@ -75,7 +77,7 @@ TEST_F(HostilePeerTest, BreakingTheStreamAfterARequestEndsOnlyThatConnection) {
     for (int round = 0; round < 20; ++round) {
         for (const auto& bytes : breakers) {
             RawClient peer;
-            peer.send(Message::setFraction, 0.4);
+            peer.send(Request::setFraction(0.4));
             peer.sendBytes(bytes);
             if (round % 2) peer.halfClose();
             ASSERT_TRUE(helper.running());
@@ -129,7 +131,7 @@ TEST_F(HostilePeerTest, APeerWhoseFrameStaysIncompleteIsDroppedAndNotCounted) {
     RawClient slow;
     {
         RawClient owner;
-        owner.call(Message::setFraction, 0.9);
+        owner.call(Request::setFraction(0.9));
         ASSERT_TRUE(eventually([&] { return forced(); }));
         slow.sendBytes({0, 0, 0, 40, 0x83});  // and nothing more, ever
     }
@@ -140,7 +142,7 @@ TEST_F(HostilePeerTest, APeerWhoseFrameStaysIncompleteIsDroppedAndNotCounted) {
 TEST_F(HostilePeerTest, ConnectionsBeyondTheCapAreRefusedAndTheCapFreesUp) {
     std::list<RawClient> crowd;
     for (int i = 0; i < 32; ++i) crowd.emplace_back();
-    crowd.front().call(Message::version);  // all of them accepted by now
+    crowd.front().call(Request::version());  // all of them accepted by now
     RawClient oneTooMany;
     EXPECT_TRUE(oneTooMany.closedByHelper());
     crowd.pop_back();
@@ -182,4 +184,4 @@ TEST_F(HostilePeerTest, APeerOfAnotherUserIsRefused) {
 }
 
 }  // namespace
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

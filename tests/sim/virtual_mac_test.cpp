@@ -16,7 +16,7 @@
 namespace ventoria::sim {
 namespace {
 
-using testing::VirtualMacTest;
+using test::VirtualMacTest;
 
 // A raw user-client call, as the kernel would see it.
 struct Call {
@@ -129,7 +129,7 @@ TEST_F(MachineTest, AHotChipRaisesThermalPressure) {
 }
 
 TEST_F(MachineTest, TheSameSeedAndClockGiveTheSameMachine) {
-    testing::TemporaryRoot other;
+    test::TemporaryRoot other;
     auto twin = VirtualMac::create(other.path(), {Profile::appleSilicon, ClockMode::manual, 1});
     for (auto* m : {mac.get(), twin.get()}) {
         m->setLoadWave();
@@ -186,7 +186,7 @@ TEST_F(MachineTest, TheRootHasAConsoleOwnedByItsCreatorAndAStateOnlyTheOwnerWrit
 // The file is the machine's owner's to scribble on; a program that maps it must not follow
 // a count or an enumeration out of bounds, so a file that does not hold together is rebooted.
 TEST(MachineBoot, AStateFileThatDoesNotHoldTogetherIsBootedAfresh) {
-    testing::TemporaryRoot root;
+    test::TemporaryRoot root;
     const std::pair<std::size_t, std::uint32_t> damage[] = {
         {offsetof(MachineState, keyCount), 5000},
         {offsetof(MachineState, fanCount), 9},
@@ -214,7 +214,7 @@ TEST(MachineBoot, AStateFileThatDoesNotHoldTogetherIsBootedAfresh) {
 // A system root on a full disk: the machine cannot boot, says so, and leaves nothing behind
 // (mapping a file whose blocks were never reserved would kill the process instead).
 TEST(MachineBoot, AFullDiskIsAnErrorAndLeavesNoFileBehind) {
-    testing::TemporaryRoot root;
+    test::TemporaryRoot root;
     if (geteuid() != 0 ||
         std::system(("mount -t tmpfs -o size=64k tmpfs " + root.path().string() + " 2>/dev/null")
                         .c_str()) != 0) {
@@ -229,13 +229,13 @@ TEST(MachineBoot, AFullDiskIsAnErrorAndLeavesNoFileBehind) {
 }
 
 TEST(MachineClock, TheRealClockCannotBeAdvancedByHand) {
-    testing::TemporaryRoot root;
+    test::TemporaryRoot root;
     auto mac = VirtualMac::create(root.path(), {});
     EXPECT_THROW(mac->advance(std::chrono::seconds(1)), SimError);
 }
 
 TEST(MachineBoot, AFreshRootBootsTheDefaultMachineOnFirstUse) {
-    testing::TemporaryRoot root;
+    test::TemporaryRoot root;
     auto mac = VirtualMac::open(root.path());
     EXPECT_EQ(mac->snapshot().profile, Profile::appleSilicon);
     EXPECT_GT(mac->snapshot().keyCount, 300u);

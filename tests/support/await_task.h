@@ -8,7 +8,7 @@
 #include <optional>
 #include <type_traits>
 
-namespace ventoria::testing {
+namespace ventoria::test {
 
 template <typename T>
 T awaitTask(QCoro::Task<T>& task) {
@@ -39,4 +39,4 @@ T awaitTask(QCoro::Task<T>& task) {
     if constexpr (!std::is_void_v<T>) return std::move(*result);
 }
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

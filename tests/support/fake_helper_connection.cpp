@@ -6,7 +6,7 @@
 #include "ventoria/app/helper_error.h"
 #include "ventoria/platform/system_root.h"
 
-namespace ventoria::testing {
+namespace ventoria::test {
 namespace {
 
 class FakeConnector final : public app::HelperConnector {
@@ -86,4 +86,4 @@ void placeHelperPlist() {
     std::ofstream(path) << "<plist/>";
 }
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

@@ -9,7 +9,7 @@
 #include "ventoria/app/helper_connection.h"
 #include "ventoria/app/installer.h"
 
-namespace ventoria::testing {
+namespace ventoria::test {
 
 struct SentRequest {
     ipc::Request request;
@@ -64,4 +64,4 @@ class FakeHelper {
 // Puts a launchd property list where an installed helper's would be.
 void placeHelperPlist();
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

@@ -8,11 +8,12 @@
 #include <memory>
 
 #include "fake_helper_connection.h"
+#include "protocol_version.h"
 #include "ventoria/app/fan_model.h"
 #include "ventoria/app/helper_client.h"
 #include "virtual_mac_test.h"
 
-namespace ventoria::testing {
+namespace ventoria::test {
 
 class FanModelFixture : public VirtualMacTest {
   protected:
@@ -41,14 +42,14 @@ class FanModelFixture : public VirtualMacTest {
         return *model;
     }
     // Runs the event loop until the newest choice has been dealt with.
-    void settle() {
+    void waitUntilApplied() {
         if (!model->applying()) return;
         QSignalSpy applied(model.get(), &app::FanModel::applied);
         ASSERT_TRUE(applied.wait(5000));
     }
     // The helper installs, answers the version and accepts every request.
     void installable() {
-        helper.version = "3";
+        helper.version = test::kProtocolVersion;
         helper.answer = std::optional<std::string>();
         helper.onInstall = [] { placeHelperPlist(); };
     }
@@ -57,4 +58,4 @@ class FanModelFixture : public VirtualMacTest {
     std::unique_ptr<app::FanModel> model;
 };
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

@@ -19,7 +19,7 @@
 
 extern char** environ;
 
-namespace ventoria::testing {
+namespace ventoria::test {
 
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -108,10 +108,10 @@ void RawClient::halfClose() {
     ::shutdown(fd_, SHUT_WR);
 }
 
-std::uint64_t RawClient::send(ipc::Message message, double fraction, const std::string& settings) {
-    auto id = nextId_++;
-    sendBytes(ipc::frame(ipc::encodeRequest({id, message, fraction, settings})));
-    return id;
+std::uint64_t RawClient::send(ipc::Request request) {
+    request.id = nextId_++;
+    sendBytes(ipc::frame(ipc::encodeRequest(request)));
+    return request.id;
 }
 
 std::optional<ipc::Reply> RawClient::receive() {
@@ -127,9 +127,8 @@ std::optional<ipc::Reply> RawClient::receive() {
     }
 }
 
-std::optional<std::string> RawClient::call(ipc::Message message, double fraction,
-                                           const std::string& settings) {
-    auto id = send(message, fraction, settings);
+std::optional<std::string> RawClient::call(ipc::Request request) {
+    auto id = send(std::move(request));
     for (;;) {
         auto reply = receive();
         if (!reply) throw std::runtime_error("the helper did not answer");
@@ -146,4 +145,4 @@ bool RawClient::closedByHelper(std::chrono::milliseconds wait) {
     return n == 0 || (n < 0 && errno == ECONNRESET);
 }
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

@@ -13,7 +13,7 @@
 #include "ventoria/ipc/framing.h"
 #include "ventoria/ipc/messages.h"
 
-namespace ventoria::testing {
+namespace ventoria::test {
 
 // Polls `condition` until it holds or `timeout` passes; true when it held.
 bool eventually(const std::function<bool()>& condition,
@@ -47,13 +47,12 @@ class RawClient {
     // Closes our sending side only, as a peer does that has said all it will say.
     void halfClose();
     int fd() const { return fd_; }
-    // Sends a request and returns its id.
-    std::uint64_t send(ipc::Message message, double fraction = 0, const std::string& settings = {});
+    // Sends a request under the next id and returns the id.
+    std::uint64_t send(ipc::Request request);
     // The next reply, or nothing when the helper closed the connection (or 10 s passed).
     std::optional<ipc::Reply> receive();
     // Sends and waits for the matching reply's value.
-    std::optional<std::string> call(ipc::Message message, double fraction = 0,
-                                    const std::string& settings = {});
+    std::optional<std::string> call(ipc::Request request);
     // True once the helper has closed its side, within `wait`.
     bool closedByHelper(std::chrono::milliseconds wait = std::chrono::seconds(5));
 
@@ -63,4 +62,4 @@ class RawClient {
     ipc::FrameReader reader_;
 };
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

@@ -5,7 +5,7 @@
 
 #include "ventoria/platform/system_root.h"
 
-namespace ventoria::testing {
+namespace ventoria::test {
 
 InstalledHelperTest::~InstalledHelperTest() {
     auto launchctl = platform::systemPath("/bin/launchctl");
@@ -45,4 +45,4 @@ bool InstalledHelperTest::handedBack() {
     return !shot.fans[0].forced && !shot.fans[1].forced && shot.ftst == 0.0;
 }
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

@@ -8,7 +8,7 @@
 #include "process.h"
 #include "virtual_mac_test.h"
 
-namespace ventoria::testing {
+namespace ventoria::test {
 
 class InstalledHelperTest : public VirtualMacTest {
   protected:
@@ -23,4 +23,4 @@ class InstalledHelperTest : public VirtualMacTest {
     bool handedBack();
 };
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

@@ -4,7 +4,7 @@
 
 #include "ventoria/helper/control_timer.h"
 
-namespace ventoria::testing {
+namespace ventoria::test {
 
 // A control loop that ticks when the test (or benchmark) says so.
 class ManualTimer final : public helper::ControlTimer {
@@ -20,4 +20,4 @@ class ManualTimer final : public helper::ControlTimer {
     std::function<void()> tick_;
 };
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-namespace ventoria::testing {
+namespace ventoria::test {
 
 std::filesystem::path binDirectory() {
     return VENTORIA_BIN_DIR;
@@ -84,4 +84,4 @@ ProcessResult BackgroundProcess::wait() {
     return result_.value_or(ProcessResult{});
 }
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-namespace ventoria::testing {
+namespace ventoria::test {
 
 struct ProcessResult {
     int status = -1;  // exit status, or -1 when the process did not exit normally
@@ -39,4 +39,4 @@ class BackgroundProcess {
     std::thread runner_;
 };
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

@@ -5,7 +5,7 @@
 #include <string>
 #include <system_error>
 
-namespace ventoria::testing {
+namespace ventoria::test {
 
 TemporaryRoot::TemporaryRoot() {
     // Short, because a Unix socket path under it must stay within 108 bytes.
@@ -20,4 +20,4 @@ TemporaryRoot::~TemporaryRoot() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-namespace ventoria::testing {
+namespace ventoria::test {
 
 class TemporaryRoot {
   public:
@@ -19,4 +19,4 @@ class TemporaryRoot {
     std::filesystem::path path_;
 };
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-namespace ventoria::testing {
+namespace ventoria::test {
 
 VirtualMacTest::VirtualMacTest(sim::Profile profile)
     : mac(sim::VirtualMac::create(root.path(), {profile, sim::ClockMode::manual, 1})) {}
@@ -29,4 +29,4 @@ std::uint64_t VirtualMacTest::totalCalls() {
     return calls.readKeyInfo + calls.readBytes + calls.writeBytes + calls.keyAtIndex;
 }
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

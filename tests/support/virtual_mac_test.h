@@ -9,7 +9,7 @@
 #include "temporary_root.h"
 #include "ventoria/sim/virtual_mac.h"
 
-namespace ventoria::testing {
+namespace ventoria::test {
 
 class VirtualMacTest : public ::testing::Test {
   protected:
@@ -27,4 +27,4 @@ class VirtualMacTest : public ::testing::Test {
     std::shared_ptr<sim::VirtualMac> mac;
 };
 
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

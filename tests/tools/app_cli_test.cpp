@@ -8,7 +8,7 @@
 #include "installed_helper_test.h"
 #include "ventoria/platform/system_root.h"
 
-namespace ventoria::testing {
+namespace ventoria::test {
 namespace {
 
 using nlohmann::json;
@@ -112,4 +112,4 @@ TEST_F(AppCLITest, BadArgumentsAreRefused) {
 }
 
 }  // namespace
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

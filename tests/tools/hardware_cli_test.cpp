@@ -7,7 +7,7 @@
 #include "process.h"
 #include "temporary_root.h"
 
-namespace ventoria::testing {
+namespace ventoria::test {
 namespace {
 
 using nlohmann::json;
@@ -156,4 +156,4 @@ TEST_F(HardwareCLITest, ControlsRefuseWhatTheyCannotMean) {
 }
 
 }  // namespace
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

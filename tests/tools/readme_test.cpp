@@ -10,7 +10,7 @@
 #include "temporary_root.h"
 #include "ventoria/platform/system_root.h"
 
-namespace ventoria::testing {
+namespace ventoria::test {
 namespace {
 
 // Each command line of the README's shell blocks that runs ventoriactl or ventoria-sim,
@@ -61,4 +61,4 @@ TEST(Readme, EveryExampleCommandWorksAsWritten) {
 }
 
 }  // namespace
-}  // namespace ventoria::testing
+}  // namespace ventoria::test

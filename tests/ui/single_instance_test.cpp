@@ -15,7 +15,7 @@ namespace ventoria::ui {
 namespace {
 
 TEST(SingleInstance, ALaterLaunchHandsItsArgumentsToTheRunningCopy) {
-    testing::TemporaryRoot root;
+    test::TemporaryRoot root;
     auto name = SingleInstance::nameForThisUser();
     SingleInstance running(name);
     ASSERT_TRUE(running.serve());
@@ -35,11 +35,11 @@ TEST(SingleInstance, ALaterLaunchHandsItsArgumentsToTheRunningCopy) {
 TEST(SingleInstance, EachSystemRootHasItsOwnCopy) {
     QString first, second;
     {
-        testing::TemporaryRoot root;
+        test::TemporaryRoot root;
         first = SingleInstance::nameForThisUser();
     }
     {
-        testing::TemporaryRoot root;
+        test::TemporaryRoot root;
         second = SingleInstance::nameForThisUser();
     }
     EXPECT_NE(first, second);
@@ -48,14 +48,14 @@ TEST(SingleInstance, EachSystemRootHasItsOwnCopy) {
 }
 
 TEST(CommandLine, HelpAndVersionPrintAndStartNothing) {
-    testing::TemporaryRoot root;
-    auto help = testing::run({testing::program("Ventoria"), "--help"});
+    test::TemporaryRoot root;
+    auto help = test::run({test::program("Ventoria"), "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--snapshot"), std::string::npos);
-    auto version = testing::run({testing::program("Ventoria"), "--version"});
+    auto version = test::run({test::program("Ventoria"), "--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("Ventoria ", 0), 0u) << version.out;
-    auto ctl = testing::run({testing::program("ventoriactl"), "--version"});
+    auto ctl = test::run({test::program("ventoriactl"), "--version"});
     EXPECT_EQ(ctl.status, 0);
     EXPECT_EQ(ctl.out.rfind("ventoriactl ", 0), 0u) << ctl.out;
     EXPECT_TRUE(std::filesystem::is_empty(root.path()));  // no virtual Mac was booted

@@ -20,7 +20,7 @@ namespace {
 
 using app::DisplayMode;
 using app::Preset;
-using testing::eventually;
+using test::eventually;
 using Events = std::vector<std::string>;
 
 // Waits for a condition while the event loop runs.
@@ -28,7 +28,7 @@ bool soon(const std::function<bool()>& condition) {
     return QTest::qWaitFor(condition, 5000);
 }
 
-class PopoverTest : public testing::FanModelFixture {};
+class PopoverTest : public test::FanModelFixture {};
 
 TEST_F(PopoverTest, ATileClickSelectsItsPreset) {
     installable();
@@ -37,7 +37,7 @@ TEST_F(PopoverTest, ATileClickSelectsItsPreset) {
         m, [] {}, [] {});
     view.show();
     QTest::mouseClick(part<PresetTile>(view, "tile-max"), Qt::LeftButton);
-    settle();
+    waitUntilApplied();
     EXPECT_EQ(m.preset(), Preset::max);
     EXPECT_EQ(helper.events.back(), "setFraction:reply:");
     EXPECT_EQ(part<ElidingLabel>(view, "subtitle")->text(), "Fixed 100 %");
@@ -64,7 +64,7 @@ TEST_F(PopoverTest, TheHighlightedTileIsAlwaysTheModelsPreset) {
         m, [] {}, [] {});
     view.show();
     QTest::mouseClick(part<PresetTile>(view, "tile-max"), Qt::LeftButton);
-    settle();
+    waitUntilApplied();
     EXPECT_EQ(m.preset(), Preset::automatic);
     auto wearsAccent = [&](Preset preset) {
         QImage tile = part<PresetTile>(view, tileName(preset))->grab().toImage();
@@ -84,7 +84,7 @@ TEST_F(PopoverTest, ALongErrorIsElidedWithTheWholeTextAtHand) {
         m, [] {}, [] {});
     view.show();
     m.select(Preset::max);
-    settle();
+    waitUntilApplied();
     auto* subtitle = part<ElidingLabel>(view, "subtitle");
     EXPECT_TRUE(subtitle->text().endsWith(QChar(0x2026))) << subtitle->text().toStdString();
     EXPECT_EQ(subtitle->toolTip(), *m.errorMessage());
@@ -127,7 +127,7 @@ TEST_F(PopoverTest, AHiddenPopoverAnimatesNothing) {
     EXPECT_TRUE(soon([&] { return bar.shownLevel() == 0.2; }));
 }
 
-class FanlessPopoverTest : public testing::FanModelFixture {
+class FanlessPopoverTest : public test::FanModelFixture {
   protected:
     FanlessPopoverTest() : FanModelFixture(sim::Profile::fanless) {}
 };
@@ -140,7 +140,7 @@ TEST_F(FanlessPopoverTest, WithoutFansTheTilesAreDisabled) {
     EXPECT_EQ(part<ElidingLabel>(view, "subtitle")->text(), "No fans detected");
 }
 
-class StatusItemTest : public testing::FanModelFixture {};
+class StatusItemTest : public test::FanModelFixture {};
 
 TEST_F(StatusItemTest, TheIconTurnsRedInASafetyBoostAndBack) {
     installable();
@@ -148,7 +148,7 @@ TEST_F(StatusItemTest, TheIconTurnsRedInASafetyBoostAndBack) {
     StatusItemController item(m, [] {});
     EXPECT_FALSE(item.safetyIcon());
     m.select(Preset::smart);
-    settle();
+    waitUntilApplied();
     helper.answer = std::optional<std::string>(
         R"({"phase":"safety","driver":"safety","level":1,"cooldown":0})");
     m.poll();
@@ -162,7 +162,7 @@ TEST_F(StatusItemTest, TheIconTurnsRedInASafetyBoostAndBack) {
     EXPECT_TRUE(redPixel);
     helper.answer = std::optional<std::string>();
     m.select(Preset::balanced);
-    settle();
+    waitUntilApplied();
     EXPECT_FALSE(item.safetyIcon());
 }
 
@@ -219,7 +219,7 @@ TEST_F(StatusItemTest, EditingPresetsClosesThePopoverFirst) {
     EXPECT_FALSE(popoverWasOpen);
 }
 
-class EditorTest : public testing::FanModelFixture {
+class EditorTest : public test::FanModelFixture {
   protected:
     app::FanModel& m = start();
     int closed = 0;
@@ -330,7 +330,7 @@ class TestDisplays : public NotchDisplays {
     }
 };
 
-class NotchTest : public testing::FanModelFixture {
+class NotchTest : public test::FanModelFixture {
   protected:
     NotchController& controller(bool attached) {
         auto owned = std::make_unique<TestDisplays>();
@@ -446,25 +446,37 @@ TEST_F(NotchTest, AViewOpenedBeforeItIsShownLaysOutItsBody) {
     EXPECT_EQ(view.contentRect(), QRectF(30, 0, 380, 224));
 }
 
-TEST_F(NotchTest, TheVirtualMacsDisplayIsLookedAtOnEveryPoll) {
-    auto& m = start();
-    auto screens = systemNotchDisplays(&m);
+TEST_F(NotchTest, TheVirtualMacsDisplayIsLookedAtAgainOnlyWhenAsked) {
+    start();
+    auto screens = systemNotchDisplays();
     ASSERT_TRUE(screens->notchScreen());
     EXPECT_EQ(screens->notchScreen()->notch, QSize(200, 32));  // the apple-silicon laptop's
     QSignalSpy changed(screens.get(), &NotchDisplays::changed);
     mac->setDisplay({});
-    m.poll();
+    screens->recheck();
     EXPECT_EQ(changed.count(), 1);
     EXPECT_FALSE(screens->notchScreen());
-    m.poll();
+    screens->recheck();
     EXPECT_EQ(changed.count(), 1);  // nothing new, nothing said
     mac->setDisplay({300, 38});
-    m.poll();
+    screens->recheck();
     EXPECT_EQ(changed.count(), 2);
     EXPECT_EQ(screens->notchScreen()->notch, QSize(300, 38));
 }
 
-class DelegateTest : public testing::FanModelFixture {
+TEST_F(NotchTest, EveryPollLooksAtTheDisplaysAgain) {
+    auto& m = start();
+    NotchController controller(m, systemNotchDisplays(), [] {});
+    EXPECT_TRUE(m.notchAvailable());
+    mac->setDisplay({});
+    m.poll();
+    EXPECT_FALSE(m.notchAvailable());
+    mac->setDisplay({300, 38});
+    m.poll();
+    EXPECT_TRUE(m.notchAvailable());
+}
+
+class DelegateTest : public test::FanModelFixture {
   protected:
     AppDelegate& launch() {
         start();
@@ -492,7 +504,7 @@ TEST_F(DelegateTest, QuittingWithoutAHelperEndsAtOnce) {
 }
 
 TEST_F(DelegateTest, QuittingHandsTheFansBackOnceEvenUnderAuto) {
-    testing::placeHelperPlist();
+    test::placeHelperPlist();
     helper.answer = std::optional<std::string>();
     auto& d = launch();
     QSignalSpy ready(&d, &AppDelegate::readyToTerminate);

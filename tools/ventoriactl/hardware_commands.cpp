@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "readings_text.h"
+#include "ventoria/app/model_text.h"
 #include "ventoria/hardware/fan_reader.h"
 #include "ventoria/hardware/smc_codec.h"
 #include "ventoria/hardware/thermals.h"
@@ -76,8 +77,8 @@ int showTemperatures(bool json) {
     if (json) {
         std::cout << temperaturesJson(reading).dump() << "\n";
     } else {
-        std::cout << "Chip " << temperatureText(reading.chip) << ", case "
-                  << temperatureText(reading.chassis) << "\n";
+        std::cout << "Chip " << app::temperatureText(reading.chip, 1).toStdString() << ", case "
+                  << app::temperatureText(reading.chassis, 1).toStdString() << "\n";
     }
     return 0;
 }
@@ -98,8 +99,9 @@ int watch(double interval, int count) {
         std::strftime(clock, sizeof clock, "%H:%M:%S", std::localtime(&now));
         if (terminal) std::cout << "\033[H\033[J";
         std::cout << "Ventoria · live readings · " << clock << "   (Ctrl-C to stop)\n"
-                  << "Chip " << temperatureText(temperatures.chip) << "   Case "
-                  << temperatureText(temperatures.chassis) << "\n";
+                  << "Chip " << app::temperatureText(temperatures.chip, 1).toStdString()
+                  << "   Case " << app::temperatureText(temperatures.chassis, 1).toStdString()
+                  << "\n";
         for (const auto& fan : readings) std::cout << fanLine(fan) << "\n";
         if (readings.empty()) std::cout << "No fans detected\n";
         std::cout << std::flush;

@@ -1,5 +1,6 @@
 #include <chrono>
 #include <csignal>
+#include <functional>
 #include <iostream>
 #include <thread>
 
@@ -20,19 +21,15 @@ struct HelperOptions {
 
 // One request over one connection, printed the way a script can use it: nothing for success,
 // an error text with status 1, the version or status as they came.
-int request(ipc::Message message, const HelperOptions& options) {
+int request(const ipc::Request& asked, double hold) {
     std::signal(SIGPIPE, SIG_IGN);
     try {
         ipc::BlockingClient client(ipc::socketPath());
-        auto reply = client.call({0, message, options.fraction, options.settings});
-        int status = 0;
-        if (reply) {
-            std::cout << *reply << "\n" << std::flush;
-            bool failed = message != ipc::Message::version && message != ipc::Message::smartStatus;
-            status = failed ? 1 : 0;
-        }
+        ipc::Reply reply{0, client.call(asked)};
+        if (reply.value) std::cout << *reply.value << "\n" << std::flush;
+        int status = reply.refusal(asked.message) ? 1 : 0;
         // The connection stays open, so the helper keeps counting this client.
-        std::this_thread::sleep_for(std::chrono::duration<double>(options.hold));
+        std::this_thread::sleep_for(std::chrono::duration<double>(hold));
         return status;
     } catch (const ipc::ConnectionError& error) {
         std::cerr << "ventoriactl: " << error.what()
@@ -47,29 +44,34 @@ void addHelperCommands(CLI::App& app, Runner& chosen) {
     auto* helper = app.add_subcommand("helper", "Send one request to VentoriaHelper");
     helper->require_subcommand(1);
     auto options = std::make_shared<HelperOptions>();
-    auto add = [&](const char* name, const char* description, ipc::Message message) {
+    using Build = std::function<ipc::Request(const HelperOptions&)>;
+    auto add = [&](const char* name, const char* description, Build build) {
         auto* command = helper->add_subcommand(name, description);
         command
             ->add_option("--hold", options->hold,
                          "keep the connection open this many seconds after the reply")
             ->check(finiteRange(0, kLongestSeconds));
-        command->callback([&chosen, options, message] {
-            chosen = [options, message] { return request(message, *options); };
+        command->callback([&chosen, options, build] {
+            chosen = [options, build] { return request(build(*options), options->hold); };
         });
         return command;
     };
-    add("version", "The helper's protocol version", ipc::Message::version);
-    add("fraction", "Hold every fan at a fraction of its maximum", ipc::Message::setFraction)
+    add("version", "The helper's protocol version",
+        [](const HelperOptions&) { return ipc::Request::version(); });
+    add("fraction", "Hold every fan at a fraction of its maximum",
+        [](const HelperOptions& given) { return ipc::Request::setFraction(given.fraction); })
         ->add_option("F", options->fraction, "0.0 to 1.0")
         ->required()
         ->check(finiteRange(0, 1));
-    add("auto", "Hand the fans back to the machine", ipc::Message::setAuto);
+    add("auto", "Hand the fans back to the machine",
+        [](const HelperOptions&) { return ipc::Request::setAuto(); });
     add("smart",
         "Smart control with settings such as '{\"minimum\":0,\"aggressiveness\":\"normal\"}'",
-        ipc::Message::setSmart)
+        [](const HelperOptions& given) { return ipc::Request::setSmart(given.settings); })
         ->add_option("JSON", options->settings)
         ->required();
-    add("status", "The Smart status, while Smart runs", ipc::Message::smartStatus);
+    add("status", "The Smart status, while Smart runs",
+        [](const HelperOptions&) { return ipc::Request::smartStatus(); });
 }
 
 }  // namespace ventoria::ctl

@@ -1,12 +1,8 @@
 // The fan model's front end, headless: the same model and settings the application uses.
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QCoreApplication>
 #include <QCoroTask>
 #include <QEventLoop>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
 #include <csignal>
@@ -18,6 +14,7 @@
 #include "readings_text.h"
 #include "ventoria/app/fan_model.h"
 #include "ventoria/app/helper_client.h"
+#include "ventoria/app/signal_watcher.h"
 
 namespace ventoria::ctl {
 namespace {
@@ -78,23 +75,16 @@ class Session {
         static char name[] = "ventoriactl";
         static char* argv[] = {name, nullptr};
         app_ = std::make_unique<QCoreApplication>(argc, argv);
-        if (pipe(stopPipe) == 0) {
-            notifier_ = std::make_unique<QSocketNotifier>(stopPipe[0], QSocketNotifier::Read);
-            fcntl(stopPipe[0], F_SETFL, O_NONBLOCK);
-            QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
-                // Every signal so far is taken out of the pipe. Only the first ends a wait:
-                // signals often come twice (to the process and to its group), and the
-                // hand-back that follows an interruption, bounded as it is, runs to its end.
-                char signalled[16];
-                while (read(stopPipe[0], signalled, sizeof signalled) > 0) {
-                }
-                if (interrupted_) return;
-                interrupted_ = true;
-                stop();
-            });
-            std::signal(SIGINT, [](int) { (void)!write(stopPipe[1], "x", 1); });
-            std::signal(SIGTERM, [](int) { (void)!write(stopPipe[1], "x", 1); });
-        }
+        // Only the first signal ends a wait: signals often come twice (to the process and
+        // to its group), and the hand-back that follows an interruption, bounded as it is,
+        // runs to its end.
+        watcher_ =
+            std::make_unique<app::SignalWatcher>(std::initializer_list<int>{SIGINT, SIGTERM});
+        QObject::connect(watcher_.get(), &app::SignalWatcher::signalled, [this] {
+            if (interrupted_) return;
+            interrupted_ = true;
+            stop();
+        });
     }
 
     // Runs events until stop(). Each wait has an event loop of its own, and stop() ends only
@@ -110,16 +100,13 @@ class Session {
     }
     bool interrupted() const { return interrupted_; }
 
-    static int stopPipe[2];
-
   private:
     std::unique_ptr<QCoreApplication> app_;
-    std::unique_ptr<QSocketNotifier> notifier_;
+    std::unique_ptr<app::SignalWatcher> watcher_;
     bool interrupted_ = false;
     static QEventLoop* running_;
 };
 QEventLoop* Session::running_ = nullptr;
-int Session::stopPipe[2] = {-1, -1};
 
 // Waits until the model's newest choice has reached the helper (or failed).
 void awaitApplied(Session& session, FanModel& model) {
@@ -159,7 +146,7 @@ void handBack(Session& session, FanModel& model) {
 
 int showStatus(bool json) {
     Session session;
-    auto model = app::makeFanModel({false, std::chrono::milliseconds(2000)});
+    auto model = app::makeFanModel(app::FanModel::Options::headless());
     if (model->preset() == Preset::smart && !model->errorMessage()) {
         // The first poll's status request is on its way.
         QObject::connect(model.get(), &FanModel::polled, [] { Session::stop(); });
@@ -190,7 +177,8 @@ void awaitChecked(Session& session, FanModel& model, Preset preset) {
 
 int select(Preset preset, double hold, bool watch, bool save) {
     Session session;
-    auto model = app::makeFanModel({true, kSelectPoll, save});
+    auto model = app::makeFanModel(
+        {.reapplyAtStart = true, .pollInterval = kSelectPoll, .persistChoice = save});
     model->select(preset);
     awaitApplied(session, *model);
     if (!session.interrupted() && !model->errorMessage()) awaitChecked(session, *model, preset);
@@ -244,7 +232,7 @@ struct PresetEdits {
 
 int editPresets(const PresetEdits& edits) {
     Session session;
-    auto model = app::makeFanModel({false, std::chrono::milliseconds(2000)});
+    auto model = app::makeFanModel(app::FanModel::Options::headless());
     auto custom = model->custom();
     auto settings = model->smart();
     if (edits.balanced) custom.balanced = *edits.balanced;

@@ -47,13 +47,6 @@ std::string fanLine(const hardware::FanReading& fan) {
     return line;
 }
 
-std::string temperatureText(const std::optional<double>& celsius) {
-    if (!celsius) return "—";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f °C", *celsius);
-    return text;
-}
-
 std::string hex(const std::vector<std::uint8_t>& bytes) {
     std::string text;
     for (auto byte : bytes) {

@@ -16,7 +16,6 @@ nlohmann::json temperaturesJson(const hardware::ThermalReading& reading);
 nlohmann::json optionalJson(const std::optional<double>& value);
 
 std::string fanLine(const hardware::FanReading& fan);
-std::string temperatureText(const std::optional<double>& celsius);
 std::string hex(const std::vector<std::uint8_t>& bytes);
 
 }  // namespace ventoria::ctl

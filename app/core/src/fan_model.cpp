@@ -17,8 +17,8 @@
 namespace ventoria::app {
 
 struct FanModel::Machinery {
-    Machinery(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettings> defaults)
-        : helper(std::move(helper)), defaults(std::move(defaults)) {}
+    Machinery(std::unique_ptr<HelperClient> client, std::unique_ptr<QSettings> settings)
+        : helper(std::move(client)), defaults(std::move(settings)) {}
 
     std::unique_ptr<HelperClient> helper;
     std::unique_ptr<QSettings> defaults;

@@ -55,31 +55,35 @@ QCoro::Task<std::optional<std::string>> HelperClient::call(ipc::Request request)
 }
 
 QCoro::Task<> HelperClient::command(ipc::Request request) {
-    if (auto refusal = co_await call(std::move(request))) {
+    auto asked = request.message;
+    // Awaited on its own line: g++ 12 miscompiles a co_await inside a braced initialiser.
+    auto value = co_await call(std::move(request));
+    ipc::Reply reply{0, std::move(value)};
+    if (auto refusal = reply.refusal(asked)) {
         throw HelperError::failed(QString::fromStdString(*refusal));
     }
 }
 
-// Requests are built as named values first: g++ 12 cannot compile a braced initialiser
-// inside a co_await expression.
+// Requests are built as named values first: g++ 12 mishandles braced initialisers and
+// temporaries inside a co_await expression.
 QCoro::Task<> HelperClient::setAuto() {
-    ipc::Request request{0, ipc::Message::setAuto, 0, {}};
+    auto request = ipc::Request::setAuto();
     co_await command(std::move(request));
 }
 
 QCoro::Task<> HelperClient::setFraction(double fraction) {
-    ipc::Request request{0, ipc::Message::setFraction, fraction, {}};
+    auto request = ipc::Request::setFraction(fraction);
     co_await command(std::move(request));
 }
 
 QCoro::Task<> HelperClient::setSmart(smart::SmartSettings settings) {
     auto json = smart::encode(settings);
-    ipc::Request request{0, ipc::Message::setSmart, 0, json.value_or(std::string())};
+    auto request = ipc::Request::setSmart(json.value_or(std::string()));
     co_await command(std::move(request));
 }
 
 QCoro::Task<std::optional<smart::SmartStatus>> HelperClient::smartStatus() {
-    ipc::Request request{0, ipc::Message::smartStatus, 0, {}};
+    auto request = ipc::Request::smartStatus();
     auto data = co_await call(std::move(request));
     if (!data) co_return std::nullopt;
     auto status = smart::decodeSmartStatus(*data);
@@ -91,7 +95,7 @@ QCoro::Task<std::optional<smart::SmartStatus>> HelperClient::smartStatus() {
 }
 
 QCoro::Task<QString> HelperClient::version() {
-    ipc::Request request{0, ipc::Message::version, 0, {}};
+    auto request = ipc::Request::version();
     auto reply = co_await call(std::move(request));
     co_return QString::fromStdString(reply.value_or(std::string()));
 }
@@ -101,9 +105,9 @@ void HelperClient::install() {
     installer_->install();
 }
 
-QCoro::Task<> HelperClient::settle(std::shared_ptr<CancelToken> token) {
+QCoro::Task<> HelperClient::waitAfterInstall(std::shared_ptr<CancelToken> token) {
     Completion<std::monostate> done;
-    QTimer::singleShot(kInstallSettle, Qt::PreciseTimer, QCoreApplication::instance(),
+    QTimer::singleShot(kWaitAfterInstall, Qt::PreciseTimer, QCoreApplication::instance(),
                        [done]() mutable { done.resolve({}); });
     int handle = -1;
     if (token) {
@@ -136,7 +140,7 @@ QCoro::Task<> HelperClient::ensureInstalled(std::shared_ptr<CancelToken> token,
     }
     if (current) co_return;
     install();
-    co_await settle(token);
+    co_await waitAfterInstall(token);
     if (co_await version() != expected) {
         throw HelperError::unavailable(QStringLiteral("version mismatch"));
     }

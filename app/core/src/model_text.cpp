@@ -65,9 +65,11 @@ QString rpmText(double rpm) {
     return shown ? QString::number(*shown) + QStringLiteral(" rpm") : QStringLiteral("—");
 }
 
-QString temperatureText(std::optional<double> celsius) {
+QString temperatureText(std::optional<double> celsius, int decimals) {
     if (!celsius) return QStringLiteral("—");
-    return QString::number(roundHalfAway(*celsius)) + QStringLiteral(" °C");
+    auto number = decimals == 0 ? QString::number(roundHalfAway(*celsius))
+                                : QString::number(*celsius, 'f', decimals);
+    return number + QStringLiteral(" °C");
 }
 
 std::optional<QString> smartDetail(const std::optional<smart::SmartStatus>& status,

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <cassert>
 #include <cmath>
 
 #include "fonts.h"
@@ -18,6 +19,7 @@ Segmented::Segmented(QStringList titles, bool fill, QWidget* parent)
 }
 
 void Segmented::setSelected(int index) {
+    assert(index >= 0 && index < titles_.size());
     if (index == selected_) return;
     selected_ = index;
     update();
@@ -43,6 +45,7 @@ QSize Segmented::sizeHint() const {
 }
 
 QRectF Segmented::segment(int index) const {
+    assert(index >= 0 && index < titles_.size());
     QRectF inner = QRectF(rect()).adjusted(2, 2, -2, -2);
     int count = static_cast<int>(titles_.size());
     if (fill_) {

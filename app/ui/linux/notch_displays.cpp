@@ -7,27 +7,26 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "ventoria/app/fan_model.h"
 #include "ventoria/platform/virtual_display.h"
 
 namespace ventoria::ui {
 namespace {
 
 class VirtualNotchDisplays final : public NotchDisplays {
+    Q_OBJECT
   public:
-    explicit VirtualNotchDisplays(QObject* recheck) : last_(platform::virtualNotch()) {
+    VirtualNotchDisplays() : last_(platform::virtualNotch()) {
         auto* application = qGuiApp;
         connect(application, &QGuiApplication::screenAdded, this, &NotchDisplays::changed);
         connect(application, &QGuiApplication::screenRemoved, this, &NotchDisplays::changed);
         connect(application, &QGuiApplication::primaryScreenChanged, this, &NotchDisplays::changed);
-        if (auto* model = qobject_cast<app::FanModel*>(recheck)) {
-            connect(model, &app::FanModel::polled, this, [this] {
-                auto now = platform::virtualNotch();
-                if (now == last_) return;
-                last_ = now;
-                emit changed();
-            });
-        }
+    }
+
+    void recheck() override {
+        auto now = platform::virtualNotch();
+        if (now == last_) return;
+        last_ = now;
+        emit changed();
     }
 
     std::optional<NotchScreen> notchScreen() override {
@@ -43,8 +42,10 @@ class VirtualNotchDisplays final : public NotchDisplays {
 
 }  // namespace
 
-std::unique_ptr<NotchDisplays> systemNotchDisplays(QObject* recheck) {
-    return std::make_unique<VirtualNotchDisplays>(recheck);
+std::unique_ptr<NotchDisplays> systemNotchDisplays() {
+    return std::make_unique<VirtualNotchDisplays>();
 }
 
 }  // namespace ventoria::ui
+
+#include "notch_displays.moc"

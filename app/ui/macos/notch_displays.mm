@@ -5,48 +5,44 @@
 
 #include <QGuiApplication>
 
-#include "notch_displays.h"
+#include "mac_notch_displays.h"
 
 namespace ventoria::ui {
-namespace {
 
-class MacNotchDisplays final : public NotchDisplays {
-public:
-    MacNotchDisplays() {
-        observer_ = [[NSNotificationCenter defaultCenter]
-            addObserverForName:NSApplicationDidChangeScreenParametersNotification
-                        object:nil
-                         queue:[NSOperationQueue mainQueue]
-                    usingBlock:^(NSNotification*) {
-                      emit changed();
-                    }];
+MacNotchDisplays::MacNotchDisplays() {
+    id observer = [[NSNotificationCenter defaultCenter]
+        addObserverForName:NSApplicationDidChangeScreenParametersNotification
+                    object:nil
+                     queue:[NSOperationQueue mainQueue]
+                usingBlock:^(NSNotification*) {
+                  emit changed();
+                }];
+    observer_ = (__bridge void*)observer;
+}
+
+MacNotchDisplays::~MacNotchDisplays() {
+    id observer = (__bridge id)observer_;
+    [[NSNotificationCenter defaultCenter] removeObserver:observer];
+}
+
+std::optional<NotchScreen> MacNotchDisplays::notchScreen() {
+    for (NSScreen* screen in NSScreen.screens) {
+        if (screen.safeAreaInsets.top <= 0 || NSIsEmptyRect(screen.auxiliaryTopLeftArea)) continue;
+        NSRect frame = screen.frame;
+        CGFloat width = frame.size.width - screen.auxiliaryTopLeftArea.size.width -
+                        screen.auxiliaryTopRightArea.size.width;
+        // Qt's coordinates run down from the top of the primary screen.
+        CGFloat primaryTop = NSMaxY(NSScreen.screens.firstObject.frame);
+        QRect qtFrame(static_cast<int>(frame.origin.x),
+                      static_cast<int>(primaryTop - NSMaxY(frame)),
+                      static_cast<int>(frame.size.width), static_cast<int>(frame.size.height));
+        return NotchScreen{
+            qtFrame, QSize(static_cast<int>(width), static_cast<int>(screen.safeAreaInsets.top))};
     }
-    ~MacNotchDisplays() override { [[NSNotificationCenter defaultCenter] removeObserver:observer_]; }
+    return std::nullopt;
+}
 
-    std::optional<NotchScreen> notchScreen() override {
-        for (NSScreen* screen in NSScreen.screens) {
-            if (screen.safeAreaInsets.top <= 0 || NSIsEmptyRect(screen.auxiliaryTopLeftArea)) continue;
-            NSRect frame = screen.frame;
-            CGFloat width = frame.size.width - screen.auxiliaryTopLeftArea.size.width -
-                            screen.auxiliaryTopRightArea.size.width;
-            // Qt's coordinates run down from the top of the primary screen.
-            CGFloat primaryTop = NSMaxY(NSScreen.screens.firstObject.frame);
-            QRect qtFrame(static_cast<int>(frame.origin.x),
-                          static_cast<int>(primaryTop - NSMaxY(frame)),
-                          static_cast<int>(frame.size.width), static_cast<int>(frame.size.height));
-            return NotchScreen{qtFrame, QSize(static_cast<int>(width),
-                                              static_cast<int>(screen.safeAreaInsets.top))};
-        }
-        return std::nullopt;
-    }
-
-private:
-    id observer_;
-};
-
-}  // namespace
-
-std::unique_ptr<NotchDisplays> systemNotchDisplays(QObject*) {
+std::unique_ptr<NotchDisplays> systemNotchDisplays() {
     return std::make_unique<MacNotchDisplays>();
 }
 

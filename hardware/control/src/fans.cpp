@@ -1,6 +1,7 @@
 #include "ventoria/hardware/fans.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <vector>
 
@@ -29,24 +30,23 @@ std::optional<double> fanTarget(std::optional<double> min, std::optional<double>
     return std::clamp(*max * fraction, *min, *max);
 }
 
-Fans::Fans(std::shared_ptr<SMC> smc, Clock clock)
-    : FanReader(smc, std::move(clock)), smc_(std::move(smc)) {}
+Fans::Fans(std::shared_ptr<SMC> smc, Clock clock) : FanReader(smc, std::move(clock)), smc_(*smc) {}
 
 void Fans::setMode(int id, bool manual) {
     auto modeKey = fanKey(id, "Md");
-    if (auto mode = smc_->findKey(modeKey)) {
-        smc_->write(modeKey, encode(manual ? 1.0 : 0.0, mode->type, mode->size));
+    if (auto mode = smc_.findKey(modeKey)) {
+        smc_.write(modeKey, encode(manual ? 1.0 : 0.0, mode->type, mode->size));
         return;
     }
-    auto mask = smc_->findKey(kForceMask);
+    auto mask = smc_.findKey(kForceMask);
     if (!mask) return;  // neither key: the fan cannot be forced, and that is not an error
-    auto current = smc_->read(kForceMask);
+    auto current = smc_.read(kForceMask);
     auto bits = wholeNumber(decode(current.bytes, current.info.type));
     if (id >= 0 && id < 64) {
         auto bit = std::int64_t{1} << id;
         bits = manual ? bits | bit : bits & ~bit;
     }
-    smc_->write(kForceMask, encode(static_cast<double>(bits), mask->type, mask->size));
+    smc_.write(kForceMask, encode(static_cast<double>(bits), mask->type, mask->size));
 }
 
 bool Fans::trySetMode(int id, bool manual) {
@@ -61,11 +61,11 @@ bool Fans::trySetMode(int id, bool manual) {
 
 KeyUpdate Fans::update(const std::string& key, double wanted) {
     try {
-        auto info = smc_->findKey(key);
+        auto info = smc_.findKey(key);
         if (!info) return KeyUpdate::unchanged;
         auto current = value(key);
         if (current && std::abs(*current - wanted) < 1.0) return KeyUpdate::unchanged;
-        smc_->write(key, encode(wanted, info->type, info->size));
+        smc_.write(key, encode(wanted, info->type, info->size));
         return KeyUpdate::written;
     } catch (const SMCError&) {
         forgetLayout();
@@ -88,6 +88,9 @@ bool Fans::force(double fraction) {
         std::optional<bool> manual;
     };
     std::vector<Plan> plans;  // everything is read before the first write
+    // A layout holds limits for each fan it counts.
+    assert(fans->minimum.size() == static_cast<std::size_t>(fans->count));
+    assert(fans->maximum.size() == static_cast<std::size_t>(fans->count));
     for (int id = 0; id < fans->count; ++id) {
         plans.push_back({id, fanTarget(fans->minimum[id], fans->maximum[id], fraction), mode(id)});
     }

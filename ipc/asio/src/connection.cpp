@@ -4,6 +4,7 @@
 #include <asio/dispatch.hpp>
 #include <asio/post.hpp>
 #include <asio/write.hpp>
+#include <cassert>
 
 namespace ventoria::ipc {
 
@@ -76,6 +77,7 @@ void Connection::dispatch(const Request& request) {
 }
 
 void Connection::send(std::vector<std::uint8_t> bytes) {
+    assert(dispatched_ > 0 && "a reply for a request that was never dispatched");
     --dispatched_;
     if (ended_) return;  // the client is gone; its reply goes with it
     outbox_.push_back(std::move(bytes));

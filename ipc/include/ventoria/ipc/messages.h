@@ -24,12 +24,34 @@ struct Request {
     Message message = Message::version;
     double fraction = 0;   // setFraction
     std::string settings;  // setSmart: the JSON of the Smart settings, byte for byte
+
+    // Each message with its arguments; the id is the connection's to give.
+    static Request version() { return {0, Message::version, 0, {}}; }
+    static Request setFraction(double fraction) { return {0, Message::setFraction, fraction, {}}; }
+    static Request setSmart(std::string settings) {
+        return {0, Message::setSmart, 0, std::move(settings)};
+    }
+    static Request smartStatus() { return {0, Message::smartStatus, 0, {}}; }
+    static Request setAuto() { return {0, Message::setAuto, 0, {}}; }
 };
 
-// The reply: a text (an error message, the version), data (a status), or nothing.
+// A command changes the fans; its reply is nothing on success and the reason on refusal.
+// The other messages answer with what they were asked for.
+constexpr bool isCommand(Message message) {
+    return message == Message::setFraction || message == Message::setSmart ||
+           message == Message::setAuto;
+}
+
+// The reply: a text (a command's refusal, the version), data (a status), or nothing.
 struct Reply {
     std::uint64_t id = 0;
     std::optional<std::string> value;
+
+    // The reason a command was refused; nothing for a command that was carried out and for
+    // every reply to a question.
+    std::optional<std::string> refusal(Message asked) const {
+        return isCommand(asked) ? value : std::nullopt;
+    }
 };
 
 std::vector<std::uint8_t> encodeRequest(const Request& request);

@@ -65,6 +65,9 @@ class FanModel : public QObject {
         // Store each choice in the user defaults (the application does; a command line that
         // only holds a choice for its own lifetime does not).
         bool persistChoice = true;
+
+        // A look from the command line: the stored choice is shown, not sent again.
+        static Options headless() { return {.reapplyAtStart = false}; }
     };
 
     // While the helper cannot be reached for a preset that needs it, the choice is sent again

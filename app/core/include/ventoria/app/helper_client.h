@@ -18,7 +18,7 @@
 namespace ventoria::app {
 
 // How long launchd gets to start a freshly bootstrapped helper before it is asked again.
-inline constexpr std::chrono::milliseconds kInstallSettle{300};
+inline constexpr std::chrono::milliseconds kWaitAfterInstall{300};
 
 // The helper is installed when its launchd property list is in place.
 bool helperInstalled();
@@ -52,7 +52,7 @@ class HelperClient {
   private:
     QCoro::Task<std::optional<std::string>> call(ipc::Request request);
     QCoro::Task<> command(ipc::Request request);
-    QCoro::Task<> settle(std::shared_ptr<CancelToken> token);
+    QCoro::Task<> waitAfterInstall(std::shared_ptr<CancelToken> token);
     std::shared_ptr<HelperConnection> connection();
 
     std::unique_ptr<HelperConnector> connector_;

@@ -9,13 +9,16 @@
 #include <string>
 #include <string_view>
 
+#include "ventoria/ipc/protocol.h"
+
 namespace ventoria::app {
 
 inline constexpr const char* kHelperToolPath =
     "/Library/PrivilegedHelperTools/io.kestrand.ventoria.helper";
 inline constexpr const char* kHelperPlistPath =
     "/Library/LaunchDaemons/io.kestrand.ventoria.helper.plist";
-inline constexpr const char* kHelperLabel = "io.kestrand.ventoria.helper";
+// The launchd job is named after the service it offers.
+inline constexpr const char* kHelperLabel = ipc::kServiceName;
 
 // Where the script finds its tools and puts the helper. Every field is ready to stand in the
 // script as it is; the helper's two destinations are quoted when the script is built.

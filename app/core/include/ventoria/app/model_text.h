@@ -30,7 +30,7 @@ std::optional<long> shownRPM(double rpm);
 QString rpmText(double rpm);
 QString fanSummary(const FanReadings& fans);
 // "—", or the rounded temperature and " °C".
-QString temperatureText(std::optional<double> celsius);
+QString temperatureText(std::optional<double> celsius, int decimals = 0);
 // The Smart status in words: "idle, fans off", "cooling, fans off in 37 s", "62 % · CPU 81 °C"…
 std::optional<QString> smartDetail(const std::optional<smart::SmartStatus>& status,
                                    const hardware::ThermalReading& temps);

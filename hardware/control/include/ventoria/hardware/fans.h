@@ -52,7 +52,8 @@ class Fans : public FanReader {
     // setMode for a control step, where a refusal only means "not settled yet".
     bool trySetMode(int id, bool manual);
 
-    std::shared_ptr<SMC> smc_;
+    // The reader owns the connection; this is the same object, seen with its write side.
+    SMC& smc_;
 };
 
 }  // namespace ventoria::hardware
