@@ -9,6 +9,7 @@
 #include "controls/fan_glyph.h"
 #include "controls/level_bar.h"
 #include "controls/pulse_dot.h"
+#include "motion.h"
 #include "notch_state.h"
 #include "temp_grid.h"
 #include "ventoria/app/fan_model.h"

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "preset_editor.h"
+#include "preset_editor_view.h"
 
 namespace ventoria::ui {
 

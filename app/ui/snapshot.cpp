@@ -10,7 +10,7 @@
 #include "notch_displays.h"
 #include "notch_geometry.h"
 #include "notch_view.h"
-#include "preset_editor.h"
+#include "preset_editor_view.h"
 #include "status_item_controller.h"
 #include "ventoria/app/fan_model.h"
 

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "animation.h"
+#include "motion.h"
 #include "theme.h"
 #include "ventoria/app/fan_model.h"
 

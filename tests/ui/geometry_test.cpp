@@ -7,9 +7,10 @@
 #include "animation.h"
 #include "curve_chart.h"
 #include "glyphs.h"
+#include "motion.h"
 #include "notch_geometry.h"
 #include "notch_view.h"
-#include "preset_editor.h"
+#include "preset_editor_view.h"
 #include "theme.h"
 
 namespace ventoria::ui {

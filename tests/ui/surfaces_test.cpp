@@ -11,7 +11,7 @@
 #include "helper_process.h"
 #include "menu_popover_view.h"
 #include "notch_controller.h"
-#include "preset_editor.h"
+#include "preset_editor_view.h"
 #include "status_item_controller.h"
 #include "widget_part.h"
 

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "animation.h"
+#include "motion.h"
 
 namespace ventoria::ui {
 

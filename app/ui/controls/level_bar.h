@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "animation.h"
+#include "motion.h"
 
 namespace ventoria::ui {
 

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 
 #include "animation.h"
+#include "motion.h"
 
 namespace ventoria::ui {
 

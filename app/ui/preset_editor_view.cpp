@@ -1,4 +1,4 @@
-#include "preset_editor.h"
+#include "preset_editor_view.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -2,11 +2,10 @@
 // first screen has one and how big it is. The setting changes without notice, so it is looked
 // at again on every poll of the model, which costs a read of shared memory.
 
-#include "notch_displays.h"
-
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "notch_displays.h"
 #include "ventoria/platform/virtual_display.h"
 
 namespace ventoria::ui {
@@ -48,4 +47,4 @@ std::unique_ptr<NotchDisplays> systemNotchDisplays() {
 
 }  // namespace ventoria::ui
 
-#include "notch_displays.moc"
+#include "virtual_notch_displays.moc"

@@ -1,11 +1,11 @@
 // The Mac's screens: the first with a top safe-area inset and an auxiliary top-left area has
 // a camera housing, as wide as the screen less its two auxiliary top areas.
 
+#include "mac_notch_displays.h"
+
 #import <AppKit/AppKit.h>
 
 #include <QGuiApplication>
-
-#include "mac_notch_displays.h"
 
 namespace ventoria::ui {
 
