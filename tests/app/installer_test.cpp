@@ -4,8 +4,10 @@
 
 #include <fstream>
 
+#include "process.h"
 #include "temporary_root.h"
 #include "ventoria/app/helper_error.h"
+#include "ventoria/app/script_error.h"
 
 namespace ventoria::app {
 namespace {
@@ -85,6 +87,10 @@ class RecordingRunner final : public ScriptRunner {
     std::optional<std::string> answer_;
 };
 
+// sha256sum of "#!/bin/sh\n", the helper these tests put in the bundle.
+constexpr const char* kShellStubDigest =
+    "a8076d3d28d21e02012b20eaf7dbf75409a6277134439025f282e368e3305abf";
+
 class ScriptInstallerTest : public ::testing::Test {
   protected:
     void bundleHolds(const char* name, bool executable) {
@@ -94,7 +100,8 @@ class ScriptInstallerTest : public ::testing::Test {
     }
     QString install(std::optional<std::string> answer) {
         ScriptInstaller installer(Bundle(root.path()), macProfile(),
-                                  std::make_unique<RecordingRunner>(&ran, std::move(answer)));
+                                  std::make_unique<RecordingRunner>(&ran, std::move(answer)),
+                                  kShellStubDigest);
         try {
             installer.install();
         } catch (const HelperError& error) {
@@ -122,6 +129,39 @@ TEST_F(ScriptInstallerTest, TheBundlesFilesGoIntoTheScriptAndFailuresAreReported
     EXPECT_NE(ran.find(shellQuoted((root.path() / "VentoriaHelper").string())), std::string::npos);
     EXPECT_EQ(install("User canceled."), "Helper install failed: User canceled.");
     EXPECT_EQ(install("cancelled"), "Helper install failed: cancelled");
+}
+
+TEST_F(ScriptInstallerTest, OnlyTheHelperTheApplicationWasBuiltWithIsHandedToRoot) {
+    bundleHolds("VentoriaHelper", true);
+    bundleHolds("io.kestrand.ventoria.helper.plist", false);
+    std::ofstream(root.path() / "VentoriaHelper", std::ios::app) << "echo owned\n";
+    EXPECT_EQ(install(std::nullopt),
+              "Helper install failed: helper in app bundle has been modified");
+    EXPECT_TRUE(ran.empty());  // no prompt for a helper we would not install
+}
+
+// The errors AppleScript reports for "do shell script … with administrator privileges", as
+// osascript prints them ("0:185: execution error: MESSAGE (NUMBER)").
+TEST(ScriptErrorTest, TheUserReadsTheSystemsWordsOrCancelled) {
+    EXPECT_EQ(scriptErrorText({-128, "User canceled."}), "cancelled");
+    EXPECT_EQ(scriptErrorText({-128, ""}), "cancelled");
+    EXPECT_EQ(scriptErrorText({-60005, "The administrator user name or password was incorrect."}),
+              "The administrator user name or password was incorrect.");
+    // A failing command of the script: its own output, with the shell's status as the number.
+    EXPECT_EQ(scriptErrorText({1, "Bootstrap failed: 5: Input/output error\n"}),
+              "Bootstrap failed: 5: Input/output error");
+    EXPECT_EQ(scriptErrorText({-1743, "  "}), "AppleScript error -1743");
+    EXPECT_EQ(scriptErrorText({std::nullopt, ""}), "AppleScript error");
+}
+
+TEST(HelperDigestTest, TheBuiltDigestIsTheHelpersSHA256) {
+    EXPECT_EQ(fileDigest(test::binDirectory() / "no-such-file"), std::nullopt);
+    auto helper = test::binDirectory() / "VentoriaHelper";
+    auto sum = test::run({"/usr/bin/sha256sum", helper.string()});
+    ASSERT_EQ(sum.status, 0);
+    auto expected = sum.out.substr(0, 64);
+    EXPECT_EQ(fileDigest(helper), expected);
+    EXPECT_EQ(builtHelperDigest(), expected);
 }
 
 }  // namespace

@@ -24,6 +24,12 @@ class AppCoreIntegrationTest : public test::InstalledHelperTest {
         return std::make_unique<HelperClient>(localSocketConnector(),
                                               platformInstaller(Bundle(bundle)));
     }
+    // The client of another build, which installs the helper it was built with.
+    std::unique_ptr<HelperClient> staleClient(const std::filesystem::path& bundle) {
+        auto digest = fileDigest(bundle / "VentoriaHelper").value_or("");
+        return std::make_unique<HelperClient>(localSocketConnector(),
+                                              platformInstaller(Bundle(bundle), digest));
+    }
     QString ensureInstalled(HelperClient& helper) {
         auto task = helper.ensureInstalled();
         try {
@@ -83,12 +89,12 @@ TEST_F(AppCoreIntegrationTest, AChoiceOutlivesTheHelperGoingAwayAndComingBack) {
 }
 
 TEST_F(AppCoreIntegrationTest, AHelperThatStillAnswersAnotherVersionIsReportedOnce) {
-    auto stale = client(bundleWithHelperOfVersion("2"));
+    auto stale = staleClient(bundleWithHelperOfVersion("2"));
     EXPECT_EQ(ensureInstalled(*stale), "Helper unavailable: version mismatch");
 }
 
 TEST_F(AppCoreIntegrationTest, AHelperOfAnotherVersionIsReplaced) {
-    auto stale = client(bundleWithHelperOfVersion("2"));
+    auto stale = staleClient(bundleWithHelperOfVersion("2"));
     ensureInstalled(*stale);
     auto current = client(test::binDirectory());
     EXPECT_EQ(ensureInstalled(*current), "");

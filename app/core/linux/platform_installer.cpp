@@ -64,7 +64,7 @@ class ShellRunner final : public ScriptRunner {
 
 }  // namespace
 
-std::unique_ptr<HelperInstaller> platformInstaller(Bundle bundle) {
+std::unique_ptr<HelperInstaller> platformInstaller(Bundle bundle, std::string helperDigest) {
     auto root = platform::systemRoot();
     std::error_code ignored;
     std::filesystem::create_directories(root, ignored);
@@ -82,7 +82,7 @@ std::unique_ptr<HelperInstaller> platformInstaller(Bundle bundle) {
     };
     auto runner = std::make_unique<ShellRunner>(bundle, elevate);
     return std::make_unique<ScriptInstaller>(std::move(bundle), std::move(profile),
-                                             std::move(runner));
+                                             std::move(runner), std::move(helperDigest));
 }
 
 }  // namespace ventoria::app

@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <QProcess>
-
 #include "ventoria/app/helper_error.h"
 
 namespace ventoria::app {
@@ -20,21 +18,6 @@ std::string replaceChar(std::string_view text, char what, std::string_view with)
     }
     return out;
 }
-
-class OsascriptRunner final : public ScriptRunner {
-  public:
-    std::optional<std::string> run(const std::string& script) override {
-        QProcess osascript;
-        osascript.start(QStringLiteral("/usr/bin/osascript"),
-                        {QStringLiteral("-e"), QString::fromStdString(appleScriptSource(script))});
-        osascript.waitForFinished(-1);
-        if (osascript.exitStatus() == QProcess::NormalExit && osascript.exitCode() == 0) {
-            return std::nullopt;
-        }
-        auto message = QString::fromUtf8(osascript.readAllStandardError()).trimmed().toStdString();
-        return message.empty() ? std::string("cancelled") : message;
-    }
-};
 
 }  // namespace
 
@@ -93,19 +76,24 @@ std::string appleScriptSource(std::string_view script) {
     return "do shell script \"" + appleScriptEscaped(script) + "\" with administrator privileges";
 }
 
-std::unique_ptr<ScriptRunner> osascriptRunner() {
-    return std::make_unique<OsascriptRunner>();
-}
-
 ScriptInstaller::ScriptInstaller(Bundle bundle, InstallerProfile profile,
-                                 std::unique_ptr<ScriptRunner> runner)
-    : bundle_(std::move(bundle)), profile_(std::move(profile)), runner_(std::move(runner)) {}
+                                 std::unique_ptr<ScriptRunner> runner, std::string helperDigest)
+    : bundle_(std::move(bundle)),
+      profile_(std::move(profile)),
+      runner_(std::move(runner)),
+      helperDigest_(std::move(helperDigest)) {}
 
 void ScriptInstaller::install() {
     auto helper = bundle_.auxiliaryExecutable("VentoriaHelper");
     auto plist = bundle_.resource(kHelperLabel, "plist");
     if (!helper || !plist) {
         throw HelperError::installFailed(QStringLiteral("helper missing from app bundle"));
+    }
+    // Between this check and the copy the file could still change; the window is the time
+    // the user takes to answer the prompt, which only someone who already runs code as the
+    // user could use, and a signed bundle on a Mac closes it (the team check).
+    if (fileDigest(*helper) != helperDigest_) {
+        throw HelperError::installFailed(QStringLiteral("helper in app bundle has been modified"));
     }
     if (auto error = runner_->run(installScript(profile_, *helper, *plist))) {
         throw HelperError::installFailed(QString::fromStdString(*error));

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "ventoria/app/helper_digest.h"
 #include "ventoria/ipc/protocol.h"
 
 namespace ventoria::app {
@@ -57,8 +58,8 @@ class ScriptRunner {
     virtual std::optional<std::string> run(const std::string& script) = 0;
 };
 
-// The Mac's way: osascript running the AppleScript source.
-std::unique_ptr<ScriptRunner> osascriptRunner();
+// The Mac's way: NSAppleScript running appleScriptSource() in process.
+std::unique_ptr<ScriptRunner> appleScriptRunner();
 
 // Finds the helper and its property list in the application bundle.
 class Bundle {
@@ -82,19 +83,25 @@ class HelperInstaller {
     virtual void install() = 0;
 };
 
+// Installs the bundle's helper, but only the one whose SHA-256 is `helperDigest`: anything else
+// in the bundle's place is refused before the system's prompt.
 class ScriptInstaller final : public HelperInstaller {
   public:
-    ScriptInstaller(Bundle bundle, InstallerProfile profile, std::unique_ptr<ScriptRunner> runner);
+    ScriptInstaller(Bundle bundle, InstallerProfile profile, std::unique_ptr<ScriptRunner> runner,
+                    std::string helperDigest);
     void install() override;
 
   private:
     Bundle bundle_;
     InstallerProfile profile_;
     std::unique_ptr<ScriptRunner> runner_;
+    std::string helperDigest_;
 };
 
-// This system's installer for the helper in `bundle`: the Mac's paths and osascript, or on
-// Linux the stand-in tools under the system root, run by sh.
-std::unique_ptr<HelperInstaller> platformInstaller(Bundle bundle = Bundle::main());
+// This system's installer for the helper in `bundle`, which must be the one the application
+// was built with: the Mac's paths and AppleScript, or on Linux the stand-in tools under the
+// system root, run by sh.
+std::unique_ptr<HelperInstaller> platformInstaller(Bundle bundle = Bundle::main(),
+                                                   std::string helperDigest = builtHelperDigest());
 
 }  // namespace ventoria::app
