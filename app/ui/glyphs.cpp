@@ -1,6 +1,7 @@
 #include "glyphs.h"
 
 #include <QPainterPath>
+#include <QPixmap>
 #include <algorithm>
 #include <cmath>
 
@@ -84,6 +85,12 @@ QImage statusIcon(int lit, bool safety, bool darkPanel, qreal scale) {
         safety ? iconSafetyColor(darkPanel) : (darkPanel ? QColor(Qt::white) : QColor(Qt::black));
     paintFanGlyph(painter, QRectF(0, 0, 16, 16), lit, true, color, 0);
     return image;
+}
+
+QIcon statusItemIcon(const QImage& image, bool safety) {
+    QIcon icon(QPixmap::fromImage(image));
+    icon.setIsMask(!safety);
+    return icon;
 }
 
 }  // namespace ventoria::ui

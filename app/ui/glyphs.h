@@ -3,6 +3,7 @@
 // a 16 × 16 design space and a thermometer in a 12 × 12 one.
 
 #include <QColor>
+#include <QIcon>
 #include <QImage>
 #include <QPainter>
 #include <QRectF>
@@ -33,5 +34,8 @@ void paintPresetBars(QPainter& painter, QPointF bottomLeft, int lit, const QColo
 // The menu-bar icon: 16 × 16 points at `scale` pixels per point. Red during a Smart safety
 // boost; otherwise black on a light panel and white on a dark one.
 QImage statusIcon(int lit, bool safety, bool darkPanel, qreal scale = 1);
+// The status item's icon from statusIcon(): a template (a mask the menu bar colours to suit
+// itself, on a Mac) except the safety red, which must stay red.
+QIcon statusItemIcon(const QImage& image, bool safety);
 
 }  // namespace ventoria::ui

@@ -3,14 +3,18 @@
 #include <QEvent>
 #include <QVBoxLayout>
 
+#include "native_window.h"
+
 namespace ventoria::ui {
 
 NotchPanel::NotchPanel(app::FanModel& model, NotchState& state, std::function<void()> onQuit)
-    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
-                           Qt::X11BypassWindowManagerHint),
-      model_(model) {
+    : QWidget(nullptr, notchPanelFlags()), model_(model) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
+    styleNotchPanel(*this);
+    clicksElsewhere_ = watchClicksElsewhere([this] {
+        if (model_.notchOpen()) model_.setNotchOpen(false);
+    });
     setWindowTitle(QStringLiteral("Ventoria"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "notch_state.h"
 #include "notch_view.h"
@@ -21,6 +22,7 @@ class NotchPanel : public QWidget {
   private:
     app::FanModel& model_;
     NotchView* view_;
+    std::shared_ptr<void> clicksElsewhere_;  // on a Mac, clicks in other applications
 };
 
 }  // namespace ventoria::ui

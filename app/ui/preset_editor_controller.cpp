@@ -4,6 +4,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "native_window.h"
+
 namespace ventoria::ui {
 
 PresetEditorController::PresetEditorController(app::FanModel& model) : model_(model) {}
@@ -12,9 +14,9 @@ PresetEditorController::~PresetEditorController() = default;
 
 void PresetEditorController::show() {
     if (!window_) {
-        window_ = std::make_unique<QWidget>(
-            nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        window_ = std::make_unique<QWidget>(nullptr, editorFlags());
         window_->setAttribute(Qt::WA_TranslucentBackground);
+        styleEditor(*window_);
         window_->setWindowTitle(QStringLiteral("Edit Presets"));
         new QVBoxLayout(window_.get());
         window_->layout()->setContentsMargins(0, 0, 0, 0);

@@ -78,7 +78,7 @@ void StatusItemController::renderItem() {
         safety_ = safety;
         dark_ = dark;
         icon_ = statusIcon(lit, safety, dark, 2);
-        if (item_) item_->setIcon(QIcon(QPixmap::fromImage(icon_)));
+        if (item_) item_->setIcon(statusItemIcon(icon_, safety));
     }
     if (model_.usesNotch() && popover_->isVisible()) popover_->close();
     bool wasHidden = !itemVisible_;

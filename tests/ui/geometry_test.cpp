@@ -55,6 +55,9 @@ TEST(StatusIcon, RedOnlyInASafetyBoost) {
     EXPECT_GT(pixelsOf(calm, qRgba(0, 0, 0, 255)), 100);
     EXPECT_EQ(pixelsOf(calm, iconSafetyColor(false).rgba()), 0);
     EXPECT_EQ(iconSafetyColor(true), QColor::fromRgbF(1.0f, 105 / 255.0f, 97 / 255.0f));
+    // The menu bar colours the calm icon itself; the red is shown as drawn.
+    EXPECT_TRUE(statusItemIcon(calm, false).isMask());
+    EXPECT_FALSE(statusItemIcon(safety, true).isMask());
 }
 
 TEST(NotchGeometry, A200By32Notch) {

@@ -17,11 +17,11 @@ MacNotchDisplays::MacNotchDisplays() {
                 usingBlock:^(NSNotification*) {
                   emit changed();
                 }];
-    observer_ = (__bridge void*)observer;
+    observer_ = (__bridge_retained void*)observer;
 }
 
 MacNotchDisplays::~MacNotchDisplays() {
-    id observer = (__bridge id)observer_;
+    id observer = (__bridge_transfer id)observer_;
     [[NSNotificationCenter defaultCenter] removeObserver:observer];
 }
 
