@@ -6,6 +6,7 @@
 
 #include "process.h"
 #include "temporary_root.h"
+#include "ventoria/app/code_signature.h"
 #include "ventoria/app/helper_error.h"
 #include "ventoria/app/script_error.h"
 
@@ -152,6 +153,16 @@ TEST(ScriptErrorTest, TheUserReadsTheSystemsWordsOrCancelled) {
               "Bootstrap failed: 5: Input/output error");
     EXPECT_EQ(scriptErrorText({-1743, "  "}), "AppleScript error -1743");
     EXPECT_EQ(scriptErrorText({std::nullopt, ""}), "AppleScript error");
+}
+
+TEST(TeamTest, ASignedApplicationInstallsOnlyItsOwnTeamsHelper) {
+    EXPECT_EQ(teamRefusal(std::nullopt, std::nullopt), std::nullopt);  // ad hoc: digest only
+    EXPECT_EQ(teamRefusal(std::nullopt, "ABCDE12345"), std::nullopt);
+    EXPECT_EQ(teamRefusal("ABCDE12345", "ABCDE12345"), std::nullopt);
+    EXPECT_EQ(teamRefusal("ABCDE12345", "ZZZZZ99999"),
+              "helper in app bundle is signed by another team");
+    EXPECT_EQ(teamRefusal("ABCDE12345", std::nullopt),
+              "helper in app bundle is not signed by the application's team");
 }
 
 TEST(HelperDigestTest, TheBuiltDigestIsTheHelpersSHA256) {

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "ventoria/app/code_signature.h"
 #include "ventoria/app/helper_error.h"
 
 namespace ventoria::app {
