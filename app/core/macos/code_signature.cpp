@@ -31,7 +31,7 @@ std::optional<std::string> teamOf(SecStaticCodeRef code) {
 }  // namespace
 
 std::optional<std::string> signingTeam(const std::filesystem::path& path) {
-    auto native = path.native();
+    const auto& native = path.native();
     CFURLRef url = CFURLCreateFromFileSystemRepresentation(
         nullptr, reinterpret_cast<const UInt8*>(native.c_str()),
         static_cast<CFIndex>(native.size()), false);
