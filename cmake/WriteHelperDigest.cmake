@@ -8,6 +8,6 @@ string(CONCAT text
     "const char* ventoria::app::builtHelperDigest() {\n"
     "    return \"${digest}\";\n"
     "}\n")
-file(WRITE "${OUTPUT}.new" "${text}")
-execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${OUTPUT}.new" "${OUTPUT}")
-file(REMOVE "${OUTPUT}.new")
+# Written every time it runs, which is only when the helper was linked again: an output older
+# than its input would have the build run this on every invocation.
+file(WRITE "${OUTPUT}" "${text}")

@@ -22,15 +22,6 @@ namespace {
     throw SimError(what + " " + path.string() + ": " + std::strerror(errno));
 }
 
-void initMutex(pthread_mutex_t& mutex) {
-    pthread_mutexattr_t attributes;
-    pthread_mutexattr_init(&attributes);
-    pthread_mutexattr_setpshared(&attributes, PTHREAD_PROCESS_SHARED);
-    pthread_mutexattr_setrobust(&attributes, PTHREAD_MUTEX_ROBUST);
-    pthread_mutex_init(&mutex, &attributes);
-    pthread_mutexattr_destroy(&attributes);
-}
-
 MachineState* mapFd(int fd, const std::filesystem::path& path) {
     void* memory = mmap(nullptr, sizeof(MachineState), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (memory == MAP_FAILED) fail("cannot map", path);
@@ -120,7 +111,6 @@ void publish(const std::filesystem::path& path, const CreateOptions& options, bo
     void* memory = mmap(nullptr, sizeof(MachineState), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (memory == MAP_FAILED) abandon("cannot map");
     auto* state = new (memory) MachineState{};
-    initMutex(state->mutex);
     rebuildState(*state, options);
     state->magic = kStateMagic;
     state->layoutVersion = kStateLayoutVersion;

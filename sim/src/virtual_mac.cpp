@@ -1,6 +1,7 @@
 #include "ventoria/sim/virtual_mac.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 #include "key_table.h"
 #include "physics.h"
@@ -17,28 +19,32 @@
 namespace ventoria::sim {
 
 // Holds the machine's lock and brings the physics up to the present, so every caller sees
-// the machine as it is now.
+// the machine as it is now. The lock is an flock on the state file, which the kernel lets go
+// of when its holder dies, on Linux and macOS alike; it is taken per open file, so threads
+// that share one VirtualMac also take its in-process mutex.
 class VirtualMac::Locked {
   public:
-    explicit Locked(VirtualMac& mac) : state_(*mac.state_) {
-        int rc = pthread_mutex_lock(&state_.mutex);
-        if (rc == EOWNERDEAD) {
-            pthread_mutex_consistent(&state_.mutex);  // the holder died; its state is whole
-        } else if (rc != 0) {
-            throw SimError(std::string("cannot lock the virtual Mac: ") + std::strerror(rc));
+    explicit Locked(VirtualMac& mac) : threads_(mac.threads_), fd_(mac.fd_), state_(*mac.state_) {
+        while (flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                threads_.unlock();
+                throw SimError(std::string("cannot lock the virtual Mac: ") + std::strerror(errno));
+            }
         }
         nanos = machineNanos(state_);
         runPhysics(state_, nanos);
     }
     Locked(const Locked&) = delete;
     Locked& operator=(const Locked&) = delete;
-    ~Locked() { pthread_mutex_unlock(&state_.mutex); }
+    ~Locked() { flock(fd_, LOCK_UN); }
 
     MachineState& operator*() { return state_; }
     MachineState* operator->() { return &state_; }
     std::int64_t nanos;
 
   private:
+    std::unique_lock<std::mutex> threads_;
+    int fd_;
     MachineState& state_;
 };
 

@@ -1,13 +1,18 @@
 #include "ventoria/sim/virtual_mac.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <future>
 
 #include "temporary_root.h"
 #include "ventoria/sim/value_codec.h"
@@ -149,6 +154,29 @@ TEST_F(MachineTest, EveryMappingSeesOneMachineAndAResetInPlace) {
     VirtualMac::create(root.path(), {Profile::intel, ClockMode::manual, 1});
     EXPECT_EQ(machine().profile, Profile::intel);
     EXPECT_EQ(mac->dump("F0Ac")->type, "fpe2");
+}
+
+// A program that dies while it holds the machine must not wedge every other program on it.
+TEST_F(MachineTest, AHolderThatDiesLetsGoOfTheMachine) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t holder = fork();
+    if (holder == 0) {
+        int fd = ::open(VirtualMac::statePath(root.path()).c_str(), O_RDWR);
+        flock(fd, LOCK_EX);  // as a VirtualMac holds it for the length of one operation
+        (void)!write(ready[1], "x", 1);
+        pause();
+        _exit(0);
+    }
+    char byte;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+    close(ready[1]);
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    auto waiting = std::async(std::launch::async, [this] { return machine().load; });
+    ASSERT_EQ(waiting.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_GE(waiting.get(), 0);
 }
 
 TEST_F(MachineTest, ControlsRejectNonsense) {

@@ -10,7 +10,7 @@
 namespace ventoria::sim {
 
 inline constexpr std::uint32_t kStateMagic = 0x56'4D'41'43;  // "VMAC"
-inline constexpr std::uint32_t kStateLayoutVersion = 2;
+inline constexpr std::uint32_t kStateLayoutVersion = 3;
 inline constexpr std::size_t kMaxKeys = 1024;
 inline constexpr std::size_t kMaxFans = 8;
 inline constexpr std::size_t kKeyDataSize = 32;
@@ -86,7 +86,6 @@ struct MachineState {
     std::uint32_t magic = 0;
     std::uint32_t layoutVersion = 0;
     std::uint64_t layoutSize = 0;
-    pthread_mutex_t mutex;  // process-shared and robust: a crashed holder must not wedge others
 
     Profile profile = Profile::appleSilicon;
     ClockMode clockMode = ClockMode::real;

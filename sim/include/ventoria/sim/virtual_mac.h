@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -138,6 +139,7 @@ class VirtualMac {
 
     int fd_;
     MachineState* state_;
+    std::mutex threads_;  // with the file lock, which does not tell this object's threads apart
 };
 
 }  // namespace ventoria::sim
