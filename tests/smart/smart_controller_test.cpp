@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "ventoria/smart/smart_curves.h"
 
 namespace ventoria::smart {
@@ -40,8 +42,14 @@ TEST(Demand, PressureForcesFullSpeed) {
 }
 
 TEST(Curves, ShareOneTable) {
-    EXPECT_EQ(chipCurve(Aggressiveness::normal).start, 68.0);
-    EXPECT_EQ(chassisCurve(Aggressiveness::gentle).full, 55.0);
+    // Every number of both tables: the chart, the helper and a stored setting all read them.
+    auto both = [](Aggressiveness a) {
+        return std::array{chipCurve(a).start, chipCurve(a).full, chassisCurve(a).start,
+                          chassisCurve(a).full};
+    };
+    EXPECT_EQ(both(Aggressiveness::gentle), (std::array{75.0, 98.0, 42.0, 55.0}));
+    EXPECT_EQ(both(Aggressiveness::normal), (std::array{68.0, 95.0, 38.0, 52.0}));
+    EXPECT_EQ(both(Aggressiveness::aggressive), (std::array{60.0, 90.0, 35.0, 48.0}));
     EXPECT_EQ(curveLevel(chipCurve(Aggressiveness::normal), 67.5), std::nullopt);
 }
 
