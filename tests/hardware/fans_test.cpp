@@ -129,11 +129,19 @@ TEST_F(FansTest, AFanWithoutATargetKeyIsForcedButGetsNoTarget) {
     EXPECT_EQ(writes("F1Tg"), 0u);
 }
 
+// What a failing SMC leaves the fans doing: a fan whose target cannot be written stays with
+// the machine rather than held at a speed nobody chose, the other follows the request, and a
+// hand-back that cannot finish still leaves no fan forced.
 TEST_F(FansTest, ControlNeverThrowsWhenTheSMCFails) {
     fault("F0Tg", FaultKind::kernel, static_cast<int>(0xE00002BC));
+    for (int tick = 0; tick < 3; ++tick) EXPECT_NO_THROW(fans.apply(0.7));
+    EXPECT_FALSE(forced(0));
+    EXPECT_TRUE(forced(1));
+    EXPECT_EQ(target(1), 0.7 * 6200);
     fault("Ftst", FaultKind::result, 7);
-    EXPECT_NO_THROW(fans.apply(0.7));
-    EXPECT_NO_THROW(fans.apply(std::nullopt));
+    for (int tick = 0; tick < 3; ++tick) EXPECT_FALSE(fans.apply(std::nullopt));
+    EXPECT_FALSE(forced(0));
+    EXPECT_FALSE(forced(1));
 }
 
 TEST(FanTargets, LimitsThatAreNoSpeedsGiveNoTarget) {

@@ -105,11 +105,18 @@ bool Fans::force(double fraction) {
             if (plan.manual == true) trySetMode(plan.id, false);
             continue;
         }
+        // The target goes first: a fan whose target cannot be written is not forced, or it
+        // would be held at whatever speed its target key last held, which nobody chose.
+        auto target = update(fanKey(plan.id, "Tg"), *plan.target);
+        if (target != KeyUpdate::unchanged) settled = false;
+        if (target == KeyUpdate::failed) {
+            if (plan.manual != false) trySetMode(plan.id, false);
+            continue;
+        }
         if (plan.manual != true) {
             trySetMode(plan.id, true);
             settled = false;
         }
-        if (update(fanKey(plan.id, "Tg"), *plan.target) != KeyUpdate::unchanged) settled = false;
     }
     return settled;
 }
