@@ -98,13 +98,29 @@ TEST(SmartStatusJson, RoundTripsAndRefusesWhatItCannotCarry) {
 TEST(SmartEnumerations, RawValuesAndOrder) {
     EXPECT_EQ(kAllAggressiveness[0], Aggressiveness::gentle);
     EXPECT_EQ(kAllAggressiveness[2], Aggressiveness::aggressive);
-    EXPECT_EQ(rawValue(Aggressiveness::normal), "normal");
-    for (auto driver : {SmartDriver::none, SmartDriver::chip, SmartDriver::chassis,
-                        SmartDriver::minimum, SmartDriver::safety}) {
-        EXPECT_EQ(smartDriverFromRaw(rawValue(driver)), driver);
+    // The names stored settings and the helper's status carry: written out, since a round
+    // trip through one table would pass with any names at all.
+    const std::pair<Aggressiveness, const char*> aggressiveness[] = {
+        {Aggressiveness::gentle, "gentle"},
+        {Aggressiveness::normal, "normal"},
+        {Aggressiveness::aggressive, "aggressive"}};
+    for (auto [value, name] : aggressiveness) EXPECT_EQ(rawValue(value), name);
+    const std::pair<SmartDriver, const char*> drivers[] = {{SmartDriver::none, "none"},
+                                                           {SmartDriver::chip, "chip"},
+                                                           {SmartDriver::chassis, "chassis"},
+                                                           {SmartDriver::minimum, "minimum"},
+                                                           {SmartDriver::safety, "safety"}};
+    for (auto [driver, name] : drivers) {
+        EXPECT_EQ(rawValue(driver), name);
+        EXPECT_EQ(smartDriverFromRaw(name), driver);
     }
-    for (auto phase : {Phase::idle, Phase::cooldown, Phase::boost, Phase::safety}) {
-        EXPECT_EQ(phaseFromRaw(rawValue(phase)), phase);
+    const std::pair<Phase, const char*> phases[] = {{Phase::idle, "idle"},
+                                                    {Phase::cooldown, "cooldown"},
+                                                    {Phase::boost, "boost"},
+                                                    {Phase::safety, "safety"}};
+    for (auto [phase, name] : phases) {
+        EXPECT_EQ(rawValue(phase), name);
+        EXPECT_EQ(phaseFromRaw(name), phase);
     }
 }
 

@@ -43,6 +43,7 @@ class FakeInstaller final : public app::HelperInstaller {
 bool FakeConnection::send(const ipc::Request& request, ReplyHandler onReply, ErrorHandler onError) {
     if (helper_.badProxy) return false;
     helper_.events.emplace_back(ipc::selector(request.message));
+    helper_.sent.push_back(request);
     if (request.message == ipc::Message::version && helper_.version) {
         onReply(*helper_.version);
     } else if (request.message != ipc::Message::version && helper_.answer) {

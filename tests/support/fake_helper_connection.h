@@ -47,6 +47,7 @@ class FakeHelper {
     std::vector<std::shared_ptr<FakeConnection>> connections;
     std::deque<SentRequest> waiting;
     std::vector<std::string> events;  // "connect", "version", "setFraction:reply:", "install", …
+    std::vector<ipc::Request> sent;   // every request, with its arguments
 
     std::unique_ptr<app::HelperConnector> connector();
     std::unique_ptr<app::HelperInstaller> installer();
