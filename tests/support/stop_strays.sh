@@ -1,0 +1,28 @@
+#!/bin/sh
+# The suite's clean-up step: stops every program a test left running, and removes the system
+# roots of tests that did not end normally. A program is a stray when its VENTORIA_SYSROOT is a
+# test root (/tmp/vtr.*) that is gone, or whose test process (ROOT.pid) is gone; roots of
+# running test processes, from this suite or another, are left alone. Strays fail the step:
+# a test that leaves a helper running is a broken test, even when its assertions passed.
+strays=0
+for environ in /proc/[0-9]*/environ; do
+    pid=${environ#/proc/}
+    pid=${pid%/environ}
+    [ "$pid" = "$$" ] && continue
+    root=$({ tr '\0' '\n' < "$environ"; } 2>/dev/null |
+        sed -n 's|^VENTORIA_SYSROOT=\(/tmp/vtr\.[A-Za-z0-9]*\)$|\1|p')
+    [ -n "$root" ] || continue
+    if [ -d "$root" ]; then
+        owner=$(cat "$root.pid" 2>/dev/null) || continue
+        kill -0 "$owner" 2>/dev/null && continue
+    fi
+    command=$({ tr '\0' ' ' < "/proc/$pid/cmdline"; } 2>/dev/null)
+    kill -KILL "$pid" 2>/dev/null || continue
+    echo "stopped ${command:-process $pid}under $root"
+    strays=$((strays + 1))
+done
+for marker in /tmp/vtr.*.pid; do
+    owner=$(cat "$marker" 2>/dev/null) || continue
+    kill -0 "$owner" 2>/dev/null || rm -rf "${marker%.pid}" "$marker"
+done
+[ "$strays" -eq 0 ]
