@@ -86,6 +86,7 @@ TEST(ControlLoop, DeadlinesFollowTheirPredecessorsAndMissedTicksCoalesce) {
     using namespace std::chrono;
     steady_clock::time_point start{seconds(100)};
     const auto period = milliseconds(750);
+    EXPECT_EQ(helper::kTickPeriod, period);  // the loop's period, as users and the README know it
     EXPECT_EQ(nextDeadline(start, start + milliseconds(3), period), start + period);
     EXPECT_EQ(nextDeadline(start, start + milliseconds(1725), period), start + 2 * period);
     EXPECT_EQ(nextDeadline(start, start + period, period), start + period);

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "helper_process.h"
+#include "process.h"
 #include "protocol_version.h"
 #include "ventoria/smart/smart_records.h"
 #include "virtual_mac_test.h"
@@ -127,6 +128,19 @@ TEST_F(HelperDaemonTest, AThousandClientsComingAndGoingLeaveNoneCounted) {
         EXPECT_TRUE(forced());  // the visitors' departures did not count the holder out
     }
     EXPECT_TRUE(eventually([&] { return handedBack(); }));
+}
+
+// A second helper started beside a live one (launchd and a user at once) must not take the
+// socket: the first one's clients would be orphaned while their fans stay forced.
+TEST_F(HelperDaemonTest, ASecondHelperLeavesALiveOneInCharge) {
+    RawClient holder;
+    holder.call(Request::setFraction(0.9));
+    ASSERT_TRUE(eventually([&] { return forced(); }));
+    auto second = run({"/usr/bin/timeout", "10", program("VentoriaHelper")});
+    EXPECT_EQ(second.status, 1) << second.err;  // could not listen
+    EXPECT_NE(second.err.find("another helper is listening"), std::string::npos) << second.err;
+    EXPECT_EQ(holder.call(Request::version()), test::kProtocolVersion);
+    EXPECT_TRUE(forced());
 }
 
 TEST_F(HelperDaemonTest, StoppingTheDaemonHandsTheFansBack) {

@@ -243,6 +243,10 @@ TEST_F(EditorTest, ResetIsOfferedOnlyOffTheDefaultsAndSavesNothing) {
 TEST_F(EditorTest, TheChartFollowsTheTemperatureWhileOpen) {
     auto* chart = view.findChild<CurveChart*>();
     ASSERT_TRUE(chart);
+    // The design's proportions at the editor's content width (400 less two 20-point margins):
+    // 340 × 120 design units of plot, 8 above, a 16-point caption and 4 below.
+    EXPECT_EQ(chart->heightForWidth(352), 148);
+    EXPECT_EQ(chart->height(), 151);
     auto before = chart->current();
     mac->setLoad(100);
     advance(300);
