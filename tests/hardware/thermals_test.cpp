@@ -56,6 +56,12 @@ TEST_F(ThermalsTest, SensorsAreFoundByPrefixThenByName) {
     }
     EXPECT_TRUE(std::is_sorted(chip.begin(), chip.end()));  // the SMC's index order
     EXPECT_EQ(thermals.chassisKeys(), (Strings{"TaLP", "TaRF"}));
+    // And the other way: no chip sensor the machine has is left out.
+    for (const auto& key : smc->allKeys()) {
+        bool chipSensor = key.starts_with("Tp0") || key.starts_with("Te0") || key.starts_with("Tg");
+        if (chipSensor) EXPECT_NE(std::find(chip.begin(), chip.end(), key), chip.end()) << key;
+    }
+    EXPECT_EQ(chip.size(), 20u);  // the apple-silicon laptop's
 }
 
 TEST_F(ThermalsTest, TheHottestPlausibleReadingWins) {

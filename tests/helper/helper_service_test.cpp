@@ -245,6 +245,26 @@ TEST_F(HelperServiceTest, SmartFollowsTheWorkloadFromBoostThroughCooldownToIdle)
     EXPECT_TRUE(service->ticking());  // Smart keeps its loop even while handed back
 }
 
+// The chip sensors feed the chip curve and the case sensors the case curve: with the two
+// swapped, each reading below would name the other driver.
+TEST_F(HelperServiceTest, EachTemperatureDrivesItsOwnCurve) {
+    hardware::Thermals sensors(std::make_shared<hardware::SMC>());
+    auto reads = [&](double chip, double chassis) {
+        for (const auto& key : sensors.chipKeys()) mac->setValue(key, chip);
+        for (const auto& key : sensors.chassisKeys()) mac->setValue(key, chassis);
+    };
+    reads(50, 51);  // the chip below its curve (68–95 °C), the case near the top of its (38–52)
+    smartRequest(R"({"minimum": 0, "aggressiveness": "normal"})");
+    tick();
+    EXPECT_EQ(controller()->status().driver, smart::SmartDriver::chassis);
+    setAuto();      // leave Smart, so the next one starts afresh
+    advance(60);    // and the chip's smoothing has long forgotten the last reading
+    reads(93, 30);  // the chip near the top of its curve, the case below its
+    smartRequest(R"({"minimum": 0, "aggressiveness": "normal"})");
+    tick();
+    EXPECT_EQ(controller()->status().driver, smart::SmartDriver::chip);
+}
+
 TEST_F(HelperServiceTest, ThermalPressureForcesFullSpeed) {
     smartRequest(R"({"minimum": 0, "aggressiveness": "gentle"})");
     mac->setPressure(1);

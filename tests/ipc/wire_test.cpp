@@ -131,5 +131,20 @@ TEST(Messages, RepliesCarryTextDataOrNothing) {
     EXPECT_EQ(data->value, R"({"phase":"idle"})");
 }
 
+// What a peer of another build reads: a map of "id" and "reply", the reply a MessagePack
+// string for text, binary for a status, nil for nothing.
+TEST(Messages, EachReplyHasItsWireType) {
+    const Bytes head{0x82, 0xA2, 'i', 'd', 0x07, 0xA5, 'r', 'e', 'p', 'l', 'y'};
+    auto with = [&](Bytes tail) {
+        Bytes bytes = head;
+        bytes.insert(bytes.end(), tail.begin(), tail.end());
+        return bytes;
+    };
+    EXPECT_EQ(encodeReply({7, "3"}, Message::version), with({0xA1, '3'}));
+    EXPECT_EQ(encodeReply({7, "No"}, Message::setFraction), with({0xA2, 'N', 'o'}));
+    EXPECT_EQ(encodeReply({7, std::nullopt}, Message::setAuto), with({0xC0}));
+    EXPECT_EQ(encodeReply({7, "{}"}, Message::smartStatus), with({0xC4, 0x02, '{', '}'}));
+}
+
 }  // namespace
 }  // namespace ventoria::ipc
