@@ -92,6 +92,15 @@ TEST_F(FanModelTest, ChoicesArePersistedAndSettingAnEqualValueNotifiesNobody) {
     waitUntilApplied();
     EXPECT_EQ(presets.count(), 1);
     EXPECT_EQ(stored("preset"), "max");
+    // Each preset under the name another build of the application reads back.
+    const std::pair<Preset, const char*> names[] = {
+        {Preset::automatic, "auto"}, {Preset::smart, "smart"}, {Preset::balanced, "balanced"}};
+    for (auto [preset, name] : names) {
+        m.select(preset);
+        waitUntilApplied();
+        EXPECT_EQ(stored("preset"), name);
+    }
+    EXPECT_EQ(presets.count(), 4);
     QSignalSpy open(&m, &FanModel::notchOpenChanged);
     m.setNotchOpen(true);
     m.setNotchOpen(true);

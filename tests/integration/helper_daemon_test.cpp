@@ -9,6 +9,7 @@
 #include "helper_process.h"
 #include "process.h"
 #include "protocol_version.h"
+#include "ventoria/ipc/protocol.h"
 #include "ventoria/smart/smart_records.h"
 #include "virtual_mac_test.h"
 
@@ -128,6 +129,15 @@ TEST_F(HelperDaemonTest, AThousandClientsComingAndGoingLeaveNoneCounted) {
         EXPECT_TRUE(forced());  // the visitors' departures did not count the holder out
     }
     EXPECT_TRUE(eventually([&] { return handedBack(); }));
+}
+
+// The helper runs as root and the application as the user at the console: the socket must let
+// anyone connect (admission then decides who may command the fans).
+TEST_F(HelperDaemonTest, TheSocketAdmitsEveryUserToTheDoor) {
+    auto mode = std::filesystem::status(ipc::socketPath()).permissions();
+    using std::filesystem::perms;
+    EXPECT_EQ(mode & perms::all, perms::owner_read | perms::owner_write | perms::group_read |
+                                     perms::group_write | perms::others_read | perms::others_write);
 }
 
 // A second helper started beside a live one (launchd and a user at once) must not take the
