@@ -90,11 +90,13 @@ void ScriptInstaller::install() {
     if (!helper || !plist) {
         throw HelperError::installFailed(QStringLiteral("helper missing from app bundle"));
     }
-    // Between this check and the copy the file could still change; the window is the time
-    // the user takes to answer the prompt, which only someone who already runs code as the
-    // user could use, and a signed bundle on a Mac closes it (the team check).
+    // Between these checks and the copy the file could still change: the window is the time
+    // the user takes to answer the prompt, open only to a program already running as the user.
     if (fileDigest(*helper) != helperDigest_) {
         throw HelperError::installFailed(QStringLiteral("helper in app bundle has been modified"));
+    }
+    if (auto refusal = teamRefusal(ownSigningTeam(), signingTeam(*helper))) {
+        throw HelperError::installFailed(QString::fromStdString(*refusal));
     }
     if (auto error = runner_->run(installScript(profile_, *helper, *plist))) {
         throw HelperError::installFailed(QString::fromStdString(*error));
