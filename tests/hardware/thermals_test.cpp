@@ -59,7 +59,9 @@ TEST_F(ThermalsTest, SensorsAreFoundByPrefixThenByName) {
     // And the other way: no chip sensor the machine has is left out.
     for (const auto& key : smc->allKeys()) {
         bool chipSensor = key.starts_with("Tp0") || key.starts_with("Te0") || key.starts_with("Tg");
-        if (chipSensor) EXPECT_NE(std::find(chip.begin(), chip.end(), key), chip.end()) << key;
+        if (chipSensor) {
+            EXPECT_NE(std::find(chip.begin(), chip.end(), key), chip.end()) << key;
+        }
     }
     EXPECT_EQ(chip.size(), 20u);  // the apple-silicon laptop's
 }
