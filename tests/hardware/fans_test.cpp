@@ -144,6 +144,22 @@ TEST_F(FansTest, ControlNeverThrowsWhenTheSMCFails) {
     EXPECT_FALSE(forced(1));
 }
 
+// A target key that fails now and then: the forced fan keeps what it was last given, and
+// stays forced, rather than going back and forth between the request and the machine.
+TEST_F(FansTest, ATargetThatFailsNowAndThenKeepsTheFanWhereItWas) {
+    fans.apply(0.7);
+    auto held = target(0);
+    ASSERT_TRUE(forced(0));
+    fault("F0Tg", FaultKind::kernel, static_cast<int>(0xE00002BC));
+    EXPECT_FALSE(fans.apply(0.5));
+    EXPECT_TRUE(forced(0));
+    EXPECT_EQ(target(0), held);
+    fault("F0Tg", FaultKind::none);
+    fans.apply(0.5);
+    EXPECT_TRUE(forced(0));
+    EXPECT_EQ(target(0), 0.5 * machine().fans[0].max);
+}
+
 TEST(FanTargets, LimitsThatAreNoSpeedsGiveNoTarget) {
     EXPECT_EQ(fanTarget(1200, 5000, 0.5), 2500);
     EXPECT_EQ(fanTarget(1200, 5000, 0.0), 1200);

@@ -105,14 +105,14 @@ bool Fans::force(double fraction) {
             if (plan.manual == true) trySetMode(plan.id, false);
             continue;
         }
-        // The target goes first: a fan whose target cannot be written is not forced, or it
-        // would be held at whatever speed its target key last held, which nobody chose.
+        // The target goes first: a fan is forced only once its target holds, or it would be
+        // held at whatever speed its target key last held, which nobody chose. A fan already
+        // forced keeps the target it was given last while a write fails, and the next step
+        // tries again: a key that fails now and then must not flip the fan in and out of
+        // the machine's control.
         auto target = update(fanKey(plan.id, "Tg"), *plan.target);
         if (target != KeyUpdate::unchanged) settled = false;
-        if (target == KeyUpdate::failed) {
-            if (plan.manual != false) trySetMode(plan.id, false);
-            continue;
-        }
+        if (target == KeyUpdate::failed && plan.manual != true) continue;
         if (plan.manual != true) {
             trySetMode(plan.id, true);
             settled = false;
