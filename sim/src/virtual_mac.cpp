@@ -27,7 +27,6 @@ class VirtualMac::Locked {
     explicit Locked(VirtualMac& mac) : threads_(mac.threads_), fd_(mac.fd_), state_(*mac.state_) {
         while (flock(fd_, LOCK_EX) != 0) {
             if (errno != EINTR) {
-                threads_.unlock();
                 throw SimError(std::string("cannot lock the virtual Mac: ") + std::strerror(errno));
             }
         }

@@ -7,7 +7,7 @@
 namespace ventoria::app {
 namespace {
 
-std::optional<std::string> teamOf(SecStaticCodeRef code) {
+std::optional<std::string> teamOfValid(SecStaticCodeRef code) {
     if (SecStaticCodeCheckValidity(code, kSecCSDefaultFlags, nullptr) != errSecSuccess) {
         return std::nullopt;
     }
@@ -28,6 +28,14 @@ std::optional<std::string> teamOf(SecStaticCodeRef code) {
     return team;
 }
 
+// The team of `code`, which this takes ownership of; nothing when `created` failed.
+std::optional<std::string> teamOf(OSStatus created, SecStaticCodeRef code) {
+    if (created != errSecSuccess) return std::nullopt;
+    auto team = teamOfValid(code);
+    CFRelease(code);
+    return team;
+}
+
 }  // namespace
 
 std::optional<std::string> signingTeam(const std::filesystem::path& path) {
@@ -39,10 +47,7 @@ std::optional<std::string> signingTeam(const std::filesystem::path& path) {
     SecStaticCodeRef code = nullptr;
     OSStatus status = SecStaticCodeCreateWithPath(url, kSecCSDefaultFlags, &code);
     CFRelease(url);
-    if (status != errSecSuccess) return std::nullopt;
-    auto team = teamOf(code);
-    CFRelease(code);
-    return team;
+    return teamOf(status, code);
 }
 
 std::optional<std::string> ownSigningTeam() {
@@ -51,10 +56,7 @@ std::optional<std::string> ownSigningTeam() {
     SecStaticCodeRef code = nullptr;
     OSStatus status = SecCodeCopyStaticCode(self, kSecCSDefaultFlags, &code);
     CFRelease(self);
-    if (status != errSecSuccess) return std::nullopt;
-    auto team = teamOf(code);
-    CFRelease(code);
-    return team;
+    return teamOf(status, code);
 }
 
 }  // namespace ventoria::app

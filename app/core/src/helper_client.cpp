@@ -1,6 +1,7 @@
 #include "ventoria/app/helper_client.h"
 
 #include <QTimer>
+#include <cassert>
 #include <filesystem>
 #include <variant>
 
@@ -54,12 +55,10 @@ QCoro::Task<std::optional<std::string>> HelperClient::call(ipc::Request request)
     co_return co_await done;
 }
 
+// A command's reply is nothing on success and the helper's reason on refusal.
 QCoro::Task<> HelperClient::command(ipc::Request request) {
-    auto asked = request.message;
-    // Awaited on its own line: g++ 12 miscompiles a co_await inside a braced initialiser.
-    auto value = co_await call(std::move(request));
-    ipc::Reply reply{0, std::move(value)};
-    if (auto refusal = reply.refusal(asked)) {
+    assert(ipc::isCommand(request.message));
+    if (auto refusal = co_await call(std::move(request))) {
         throw HelperError::failed(QString::fromStdString(*refusal));
     }
 }
