@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -84,6 +86,20 @@ bool usable(const MachineState* state) {
     return true;
 }
 
+// Writes `size` zero bytes, which gives the file its blocks on any file system and any system
+// (posix_fallocate is not on macOS). False, with errno set, when the disk is full.
+bool reserve(int fd, std::size_t size) {
+    const std::array<char, 4096> zeros{};
+    for (std::size_t done = 0; done < size;) {
+        auto written = ::write(fd, zeros.data(), std::min(zeros.size(), size - done));
+        if (written < 0 && errno == EINTR) continue;
+        if (written == 0) errno = ENOSPC;
+        if (written <= 0) return false;
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
 // Writes a whole machine to a private file, then moves it into place in one step. With
 // `replace` false a file that appeared meanwhile wins: another process booted the machine.
 // The file's blocks are reserved before it is mapped: on a full disk a write through the
@@ -104,10 +120,7 @@ void publish(const std::filesystem::path& path, const CreateOptions& options, bo
         fail(what, temporary);
     };
     fchmod(fd, 0644);
-    if (int error = posix_fallocate(fd, 0, sizeof(MachineState)); error != 0) {
-        errno = error;
-        abandon("no room for");
-    }
+    if (!reserve(fd, sizeof(MachineState))) abandon("no room for");
     void* memory = mmap(nullptr, sizeof(MachineState), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (memory == MAP_FAILED) abandon("cannot map");
     auto* state = new (memory) MachineState{};

@@ -146,7 +146,7 @@ TEST_F(HelperDaemonTest, ASecondHelperLeavesALiveOneInCharge) {
     RawClient holder;
     holder.call(Request::setFraction(0.9));
     ASSERT_TRUE(eventually([&] { return forced(); }));
-    auto second = run({"/usr/bin/timeout", "10", program("VentoriaHelper")});
+    auto second = run({program("VentoriaHelper")}, Interrupt{std::chrono::seconds(10)});
     EXPECT_EQ(second.status, 1) << second.err;  // could not listen
     EXPECT_NE(second.err.find("another helper is listening"), std::string::npos) << second.err;
     EXPECT_EQ(holder.call(Request::version()), test::kProtocolVersion);

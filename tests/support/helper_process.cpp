@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "os_calls.h"
 #include "process.h"
 #include "ventoria/ipc/protocol.h"
 
@@ -39,7 +40,7 @@ HelperProcess::HelperProcess() {
     // Listening, not just bound: the socket file appears a moment before connections are
     // taken.
     auto accepts = [] {
-        int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        int fd = unixStreamSocket();
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         auto socketFile = ipc::socketPath().string();
@@ -77,15 +78,11 @@ int HelperProcess::stop(int signal) {
 }
 
 long HelperProcess::residentKiB() {
-    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("VmRSS:")) return std::stol(line.substr(6));
-    }
-    return -1;
+    return test::residentKiB(pid_);
 }
 
 RawClient::RawClient() {
-    fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    fd_ = unixStreamSocket();
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     auto path = ipc::socketPath().string();
@@ -101,7 +98,7 @@ RawClient::~RawClient() {
 }
 
 void RawClient::sendBytes(const std::vector<std::uint8_t>& bytes) {
-    ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    sendQuietly(fd_, bytes.data(), bytes.size());
 }
 
 void RawClient::halfClose() {

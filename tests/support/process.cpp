@@ -6,8 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <csignal>
 #include <stdexcept>
+
+#include "os_calls.h"
 
 extern char** environ;
 
@@ -21,12 +25,12 @@ std::string program(const std::string& name) {
     return (binDirectory() / name).string();
 }
 
-ProcessResult run(const std::vector<std::string>& arguments) {
+ProcessResult run(const std::vector<std::string>& arguments, std::optional<Interrupt> interrupt) {
     int out[2];
     int err[2];
     // Close-on-exec, so the pipes reach the program only as its stdout and stderr: a daemon it
     // starts must not hold them open after it exits.
-    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+    if (closeOnExecPipe(out) != 0 || closeOnExecPipe(err) != 0) {
         throw std::runtime_error("pipe failed");
     }
     posix_spawn_file_actions_t actions;
@@ -51,8 +55,20 @@ ProcessResult run(const std::vector<std::string>& arguments) {
     ProcessResult result;
     std::array<pollfd, 2> fds{pollfd{out[0], POLLIN, 0}, pollfd{err[0], POLLIN, 0}};
     int open = 2;
+    using Clock = std::chrono::steady_clock;
+    std::optional<Clock::time_point> deadline;
+    if (interrupt) deadline = Clock::now() + interrupt->after;
     while (open > 0) {
-        poll(fds.data(), fds.size(), -1);
+        int wait = -1;
+        if (deadline) {
+            auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
+            wait = static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+        }
+        if (poll(fds.data(), fds.size(), wait) == 0 && deadline) {
+            kill(pid, interrupt->signal);
+            deadline.reset();  // once: what the program does with the signal is up to it
+            continue;
+        }
         for (std::size_t i = 0; i < fds.size(); ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0) continue;
             char buffer[4096];

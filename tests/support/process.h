@@ -1,6 +1,8 @@
 #pragma once
 // Running the project's real programs from a test, as a user would from a shell.
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,8 +22,17 @@ std::filesystem::path binDirectory();
 // The path of one of the project's programs in it.
 std::string program(const std::string& name);
 
-// Runs `arguments` (the first names the program) to completion and collects its output.
-ProcessResult run(const std::vector<std::string>& arguments);
+// A signal for a program still running after a while: a hung program fails its test instead
+// of hanging the suite, or a long-running one is interrupted as a user would.
+struct Interrupt {
+    std::chrono::milliseconds after;
+    int signal = SIGKILL;
+};
+
+// Runs `arguments` (the first names the program) to completion and collects its output. The
+// status is the program's own, also after an interrupt it handled.
+ProcessResult run(const std::vector<std::string>& arguments,
+                  std::optional<Interrupt> interrupt = std::nullopt);
 
 // Runs `arguments` in the background, with its output collected; wait() for the result.
 class BackgroundProcess {

@@ -43,8 +43,8 @@ TEST_F(AppCLITest, HoldingMaxInstallsTheHelperForcesTheFansAndHandsThemBack) {
 
 // Ctrl-C ends the hold, and the command waits for the hand-back before it exits.
 TEST_F(AppCLITest, InterruptingAWatchHandsBackBeforeExiting) {
-    auto result = run({"/usr/bin/timeout", "--preserve-status", "-s", "INT", "4",
-                       program("ventoriactl"), "select", "max", "--watch"});
+    auto result = run({program("ventoriactl"), "select", "max", "--watch"},
+                      Interrupt{std::chrono::seconds(4), SIGINT});
     EXPECT_EQ(result.status, 0) << result.err;
     auto fans = machine().fans;
     EXPECT_FALSE(fans[0].forced || fans[1].forced)  // released before the command ended

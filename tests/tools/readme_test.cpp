@@ -48,8 +48,7 @@ TEST(Readme, EveryExampleCommandWorksAsWritten) {
                          std::string("--hold"));
             command.push_back("1");
         }
-        command.insert(command.begin(), {"/usr/bin/timeout", "60"});  // a command that hangs fails
-        auto result = run(command);
+        auto result = run(command, Interrupt{std::chrono::seconds(60)});  // a hang fails
         std::string line;
         for (const auto& word : command) line += word + " ";
         EXPECT_EQ(result.status, 0) << line << "\n" << result.out << result.err;

@@ -23,7 +23,7 @@ for name, job in jobs.items():
     if not steps or not all(("run" in s) != ("uses" in s) for s in steps):
         failures.append(f"job {name}: every step needs exactly one of run/uses")
     runs = " ".join(s.get("run", "") for s in steps)
-    for needed in ("scripts/setup", "cmake --build", "codesign --verify", "cpack"):
+    for needed in ("scripts/setup", "cmake --build", "codesign --verify", "cpack", "scripts/test"):
         if needed not in runs:
             failures.append(f"job {name} never runs {needed}")
 formulae = re.search(r"formulae=\(([^)]*)\)", open(setup).read())

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ventoria/platform/process_start.h"
 #include "ventoria/platform/system_root.h"
 
 namespace ventoria::launchd {
@@ -104,24 +105,8 @@ void removeRecord(const std::string& label) {
     std::filesystem::remove(recordPath(label), ignored);
 }
 
-std::optional<unsigned long long> startTime(pid_t pid) {
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(file, line)) return std::nullopt;
-    // Fields after the command name, which may itself hold spaces and parentheses.
-    std::istringstream rest(line.substr(line.rfind(')') + 2));
-    std::string state;
-    rest >> state;
-    if (state == "Z" || state == "X") return std::nullopt;
-    std::string field;
-    for (int i = 4; i < 22; ++i) rest >> field;  // fields 4 to 21
-    unsigned long long started = 0;
-    rest >> started;  // field 22
-    return started;
-}
-
 bool alive(const RunningJob& job) {
-    return startTime(job.pid) == job.started;
+    return platform::processStart(job.pid) == job.started;
 }
 
 }  // namespace ventoria::launchd

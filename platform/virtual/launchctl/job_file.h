@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -22,7 +23,7 @@ std::optional<JobDescription> readJob(const std::filesystem::path& path);
 
 struct RunningJob {
     pid_t pid = 0;
-    unsigned long long started = 0;  // the process's start time, so a reused pid is not ours
+    std::uint64_t started = 0;  // the process's start, so a reused pid is not ours
 };
 
 std::filesystem::path recordPath(const std::string& label);
@@ -30,8 +31,7 @@ std::optional<RunningJob> readRecord(const std::string& label);
 void writeRecord(const std::string& label, const RunningJob& job);
 void removeRecord(const std::string& label);
 
-// The process's start time, or nothing when it is gone (a zombie counts as gone).
-std::optional<unsigned long long> startTime(pid_t pid);
+// Whether the job's process still runs: the same pid, started at the same time.
 bool alive(const RunningJob& job);
 
 }  // namespace ventoria::launchd

@@ -1,12 +1,14 @@
-// On Linux the application's bundle is the directory of the running program: the helper and
-// its property list stand next to it.
+// On the virtual Mac the application's bundle is the directory of the running program: the
+// helper and its property list stand next to it.
+
+#include <QCoreApplication>
 
 #include "ventoria/app/installer.h"
 
 namespace ventoria::app {
 
 Bundle Bundle::main() {
-    return Bundle(std::filesystem::read_symlink("/proc/self/exe").parent_path());
+    return Bundle(QCoreApplication::applicationDirPath().toStdString());
 }
 
 std::optional<std::filesystem::path> Bundle::resource(std::string_view name,

@@ -1,6 +1,6 @@
-// On Linux the camera housing is simulated: the virtual Mac's display setting says whether the
-// first screen has one and how big it is. The setting changes without notice, so it is looked
-// at again on every poll of the model, which costs a read of shared memory.
+// On the virtual Mac the camera housing is simulated: the virtual Mac's display setting says
+// whether the first screen has one and how big it is. The setting changes without notice, so it is
+// looked at again on every poll of the model, which costs a read of shared memory.
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,5 +1,5 @@
-// Linux: Qt's flags are the whole story. The notch panel bypasses the window manager so it
-// may sit over a top panel; a click elsewhere deactivates it, which the panel itself sees.
+// The virtual Mac: Qt's flags are the whole story. The notch panel bypasses the window manager so
+// it may sit over a top panel; a click elsewhere deactivates it, which the panel itself sees.
 
 #include "native_window.h"
 

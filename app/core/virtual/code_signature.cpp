@@ -1,4 +1,4 @@
-// Linux has no code signatures: the digest is the whole check.
+// The virtual Mac signs nothing: the digest is the whole check.
 
 #include "ventoria/app/code_signature.h"
 

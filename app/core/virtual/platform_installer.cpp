@@ -1,4 +1,4 @@
-// The installer on Linux: the Mac's script with the stand-in tools under the system root,
+// The installer on the virtual Mac: the Mac's script with the stand-in tools under the system root,
 // run by sh, behind pkexec only when the user cannot write the system root.
 
 #include <unistd.h>

@@ -1,10 +1,11 @@
-// launchctl, the Linux stand-in for launchd's tool: the two verbs the helper installer uses.
+// launchctl, the virtual Mac's stand-in for launchd's tool: the two verbs the helper installer
+// uses.
 //   launchctl bootstrap system PLIST    load the job: start its program detached and record it;
 //                                       like launchd, its Mach services answer when this returns
 //   launchctl bootout system/LABEL      unload it: stop the program and wait until it is gone
 
+#include <dirent.h>
 #include <fcntl.h>
-#include <linux/close_range.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -16,8 +17,10 @@
 #include <cstring>
 #include <iostream>
 #include <thread>
+#include <vector>
 
 #include "job_file.h"
+#include "ventoria/platform/process_start.h"
 #include "ventoria/platform/system_root.h"
 
 namespace {
@@ -34,7 +37,7 @@ int bootstrapFailed(int code, const char* why) {
 }
 
 bool answers(const std::filesystem::path& socketPath) {
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
@@ -43,13 +46,28 @@ bool answers(const std::filesystem::path& socketPath) {
     return connected;
 }
 
+// Closes every descriptor above stderr. /dev/fd lists the open ones on Linux and macOS alike,
+// where a loop up to the descriptor limit could run a million times.
+void closeInheritedDescriptors() {
+    std::vector<int> open;
+    if (DIR* listing = opendir("/dev/fd")) {
+        while (const dirent* entry = readdir(listing)) {
+            if (int fd = std::atoi(entry->d_name); fd > STDERR_FILENO) open.push_back(fd);
+        }
+        closedir(listing);
+    }
+    for (int fd : open) close(fd);
+}
+
 // Starts the job's program in a session of its own, parented to init as launchd's jobs are,
 // with the system root in its environment. Returns its pid, or 0.
 pid_t launch(const launchd::JobDescription& job) {
     auto program = platform::systemPath(job.arguments[0]).string();
     auto root = platform::systemRoot().string();
     int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) return 0;
+    if (pipe(pipeFds) != 0) return 0;
+    fcntl(pipeFds[0], F_SETFD, FD_CLOEXEC);
+    fcntl(pipeFds[1], F_SETFD, FD_CLOEXEC);
     pid_t first = fork();
     if (first == 0) {
         setsid();
@@ -61,7 +79,7 @@ pid_t launch(const launchd::JobDescription& job) {
             dup2(null, STDIN_FILENO);
             dup2(null, STDOUT_FILENO);
             dup2(null, STDERR_FILENO);
-            close_range(3, ~0U, 0);
+            closeInheritedDescriptors();
             std::vector<char*> argv;
             argv.push_back(program.data());
             for (std::size_t i = 1; i < job.arguments.size(); ++i) {
@@ -92,7 +110,7 @@ int bootstrap(const std::string& plistPath) {
         return bootstrapFailed(2, "No such file or directory");
     }
     pid_t pid = launch(*job);
-    auto started = pid > 0 ? launchd::startTime(pid) : std::nullopt;
+    auto started = pid > 0 ? platform::processStart(pid) : std::nullopt;
     if (!started) return bootstrapFailed(5, "Input/output error");
     launchd::RunningJob running{pid, *started};
     launchd::writeRecord(job->label, running);
