@@ -8,15 +8,12 @@
 #include <limits>
 #include <string_view>
 
+#include "sensor_keys.h"
 #include "ventoria/hardware/smc_codec.h"
 
 namespace ventoria::hardware {
 namespace {
 
-constexpr std::array<std::string_view, 3> kChipPrefixes = {"Tp0", "Te0", "Tg"};
-constexpr std::array<std::string_view, 7> kNamedChipKeys = {"TC0D", "TC0E", "TC0F", "TC0P",
-                                                            "TCXC", "TG0D", "TG0P"};
-constexpr std::array<std::string_view, 3> kChassisKeys = {"TaLP", "TaRF", "TA0P"};
 constexpr double kSmoothingSeconds = 3.0;
 constexpr const char* kPressureNotification = "com.apple.system.thermalpressurelevel";
 

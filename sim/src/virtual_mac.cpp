@@ -279,6 +279,11 @@ Display VirtualMac::display() {
     return machine->display;
 }
 
+PowerSupply VirtualMac::powerSupply() {
+    Locked machine(*this);
+    return machine->power;
+}
+
 void VirtualMac::setLoad(double percent) {
     if (!std::isfinite(percent) || percent < 0 || percent > 100) {
         throw SimError("a load is a percentage from 0 to 100");
@@ -389,6 +394,11 @@ void VirtualMac::setDisplay(Display display) {
     machine->display = display;
 }
 
+void VirtualMac::setPowerSupply(PowerSupply power) {
+    Locked machine(*this);
+    machine->power = power;
+}
+
 Snapshot VirtualMac::snapshot() {
     Locked machine(*this);
     Snapshot shot;
@@ -419,6 +429,7 @@ Snapshot VirtualMac::snapshot() {
     shot.calls = machine->calls;
     shot.keyCount = machine->keyCount;
     shot.display = machine->display;
+    shot.power = machine->power;
     return shot;
 }
 

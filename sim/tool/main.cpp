@@ -266,13 +266,22 @@ void addService(CLI::App& app) {
     notchCommand->add_option("SIZE", *notch)->required();
     notchCommand->callback([notch] { machine().setDisplay(parseDisplay(*notch)); });
     display->require_subcommand(1);
+
+    auto* power = app.add_subcommand("power", "Run on the battery or on the charger");
+    power->add_subcommand("battery", "Unplugged")->callback([] {
+        machine().setPowerSupply(ventoria::sim::PowerSupply::battery);
+    });
+    power->add_subcommand("ac", "On the charger")->callback([] {
+        machine().setPowerSupply(ventoria::sim::PowerSupply::ac);
+    });
+    power->require_subcommand(1);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{
-        "Create, drive and inspect the virtual Mac that Ventoria runs on under Linux.\n"
+        "Create, drive and inspect the virtual Mac that Ventoria's tests and Linux runs use.\n"
         "The machine lives under $VENTORIA_SYSROOT (or the per-user default)."};
     app.require_subcommand(1);
     addCreate(app);

@@ -47,7 +47,8 @@ nlohmann::json snapshotJson(const Snapshot& shot) {
               {"keyAtIndex", shot.calls.keyAtIndex}}},
             {"writes", writes},
             {"keys", shot.keyCount},
-            {"display", {{"notch", notch}}}};
+            {"display", {{"notch", notch}}},
+            {"power", shot.power == PowerSupply::battery ? "battery" : "ac"}};
 }
 
 std::string snapshotText(const Snapshot& shot) {
@@ -89,6 +90,7 @@ std::string snapshotText(const Snapshot& shot) {
     } else {
         out << "Display: no notch\n";
     }
+    out << "Power: " << (shot.power == PowerSupply::battery ? "battery" : "charger") << "\n";
     return out.str();
 }
 

@@ -59,6 +59,9 @@ class FanReader {
     // Forced (true) or automatic (false), or nothing when the mode cannot be read. A fan with
     // neither key cannot be forced and is automatic. Never throws.
     std::optional<bool> mode(int id);
+    // The speed the fan is steered to ("F<id>Tg"), in rpm; nothing when unreadable. Not part
+    // of readings(): only the Details view asks for it.
+    std::optional<double> target(int id) { return value(fanKey(id, "Tg")); }
 
   protected:
     // The decoded value of `key`, or nothing when it cannot be read.

@@ -10,13 +10,16 @@
 namespace ventoria::sim {
 
 inline constexpr std::uint32_t kStateMagic = 0x56'4D'41'43;  // "VMAC"
-inline constexpr std::uint32_t kStateLayoutVersion = 3;
+inline constexpr std::uint32_t kStateLayoutVersion = 4;
 inline constexpr std::size_t kMaxKeys = 1024;
 inline constexpr std::size_t kMaxFans = 8;
 inline constexpr std::size_t kKeyDataSize = 32;
 
 enum class Profile : std::uint32_t { appleSilicon, intel, fanless, noSMC };
 enum class ClockMode : std::uint32_t { real, manual };
+
+// What the Mac runs on: its charger (or a desktop's mains) or its battery.
+enum class PowerSupply : std::uint32_t { ac, battery };
 
 enum class FaultKind : std::uint8_t { none, missing, result, kernel };
 
@@ -111,6 +114,7 @@ struct MachineState {
     CallCounters calls;
     IndexFault indexFault;
     Display display;
+    PowerSupply power = PowerSupply::ac;
 
     std::uint32_t keyCount = 0;
     KeyRecord keys[kMaxKeys];  // sorted by code, so lookups are a binary search

@@ -75,6 +75,7 @@ struct Snapshot {
     std::map<std::string, std::uint64_t> writes;  // keys written at least once
     std::size_t keyCount = 0;
     Display display;
+    PowerSupply power = PowerSupply::ac;
 };
 
 struct KeyDump {
@@ -114,6 +115,7 @@ class VirtualMac {
     std::chrono::nanoseconds now();
     int pressureLevel();
     Display display();
+    PowerSupply powerSupply();
 
     void setLoad(double percent);
     void setLoadWave();
@@ -129,6 +131,7 @@ class VirtualMac {
     void setDetached(bool detached);
     void resetCounters();
     void setDisplay(Display display);
+    void setPowerSupply(PowerSupply power);
 
     Snapshot snapshot();
     std::optional<KeyDump> dump(const std::string& key);
