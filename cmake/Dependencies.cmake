@@ -15,6 +15,10 @@ target_link_libraries(asio INTERFACE Threads::Threads)
 
 if(VENTORIA_BUILD_APP)
     find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test)
+    if(VENTORIA_MACHINE STREQUAL virtual)
+        # The virtual Mac's desktop notifications go over the session bus.
+        find_package(Qt6 6.4 REQUIRED COMPONENTS DBus)
+    endif()
     find_package(QCoro6 0.8 REQUIRED COMPONENTS Core Network)
 endif()
 

@@ -2,6 +2,8 @@
 
 #include <QCoroTask>
 
+#include "desktop_notifications.h"
+
 namespace ventoria::ui {
 
 AppDelegate::AppDelegate(std::unique_ptr<app::FanModel> model,
@@ -13,6 +15,13 @@ AppDelegate::~AppDelegate() = default;
 void AppDelegate::didFinishLaunching() {
     presetEditor_ = std::make_unique<PresetEditorController>(*model_);
     model_->editPresetsHandler = [editor = presetEditor_.get()] { editor->show(); };
+    settings_ = std::make_unique<SettingsController>(*model_);
+    model_->settingsHandler = [settings = settings_.get()] { settings->showSettings(); };
+    model_->detailsHandler = [settings = settings_.get()] { settings->showDetails(); };
+    QObject::connect(model_.get(), &app::FanModel::alerted, this,
+                     [](app::AlertKind, const QString& title, const QString& body) {
+                         postNotification(title, body);
+                     });
     if (!displays_) displays_ = systemNotchDisplays();
     notch_ =
         std::make_unique<NotchController>(*model_, std::move(displays_), [this] { requestQuit(); });

@@ -6,6 +6,7 @@
 
 #include "notch_controller.h"
 #include "preset_editor_controller.h"
+#include "settings_controller.h"
 #include "status_item_controller.h"
 #include "ventoria/app/fan_model.h"
 
@@ -21,8 +22,8 @@ class AppDelegate : public QObject {
                          std::unique_ptr<NotchDisplays> displays = nullptr);
     ~AppDelegate() override;
 
-    // The editor, its action on the model, the notch controller and the status item, in
-    // that order.
+    // The editor and the Settings and Details windows with their actions on the model, the
+    // desktop notifications, the notch controller and the status item, in that order.
     void didFinishLaunching();
     // Every way of quitting comes here: the menu, the shortcut, the desktop's request.
     void requestQuit();
@@ -31,6 +32,7 @@ class AppDelegate : public QObject {
 
     app::FanModel& model() { return *model_; }
     PresetEditorController* presetEditor() const { return presetEditor_.get(); }
+    SettingsController* settings() const { return settings_.get(); }
     NotchController* notch() const { return notch_.get(); }
     StatusItemController* statusItem() const { return statusItem_.get(); }
 
@@ -44,6 +46,7 @@ class AppDelegate : public QObject {
     std::unique_ptr<app::FanModel> model_;
     std::unique_ptr<NotchDisplays> displays_;
     std::unique_ptr<PresetEditorController> presetEditor_;
+    std::unique_ptr<SettingsController> settings_;
     std::unique_ptr<NotchController> notch_;
     std::unique_ptr<StatusItemController> statusItem_;
     bool quitting_ = false;

@@ -53,11 +53,16 @@ QString axisCaption(bool chip) {
                 : QStringLiteral("Case / airflow temperature →");
 }
 
-QString nowCaption(std::optional<double> current, smart::CurveRange range, double minimum) {
+QString nowCaption(std::optional<double> current, smart::CurveRange range, double minimum,
+                   app::TemperatureUnit unit) {
     if (!current) return {};
-    return QStringLiteral("Now %1 °C → %2 %")
-        .arg(app::roundHalfAway(*current))
+    return QStringLiteral("Now %1 → %2 %")
+        .arg(app::temperatureText(*current, unit))
         .arg(app::roundHalfAway(chartLevel(*current, range, minimum)));
+}
+
+QString degreeLabel(double celsius, app::TemperatureUnit unit) {
+    return QString::number(app::roundHalfAway(app::inUnit(celsius, unit))) + QStringLiteral("°");
 }
 
 CurveChart::CurveChart(QWidget* parent) : QWidget(parent), theme_(PopoverTheme::forScheme(false)) {
@@ -75,6 +80,12 @@ void CurveChart::setCurve(smart::CurveRange range, double minimum, bool chip,
 
 void CurveChart::setTheme(const PopoverTheme& theme) {
     theme_ = theme;
+    update();
+}
+
+void CurveChart::setUnit(app::TemperatureUnit unit) {
+    if (unit == unit_) return;
+    unit_ = unit;
     update();
 }
 
@@ -140,7 +151,7 @@ void CurveChart::drawSafetyLine(QPainter& painter) const {
     painter.setPen(dashed);
     painter.drawLine(at(x, 8), at(x, 100));
     painter.setPen(theme_.safety);
-    drawCentredLabel(painter, x, QStringLiteral("100°"));
+    drawCentredLabel(painter, x, degreeLabel(100, unit_));
 }
 
 void CurveChart::drawCurve(QPainter& painter) const {
@@ -172,8 +183,7 @@ void CurveChart::drawAxisMarks(QPainter& painter) const {
         painter.drawLine(at(x, 100), at(x, 104));
     }
     for (double t : curveLabels(range_, chip_)) {
-        drawCentredLabel(painter, chartX(t, axis),
-                         QString::number(static_cast<long>(std::lround(t))) + QStringLiteral("°"));
+        drawCentredLabel(painter, chartX(t, axis), degreeLabel(t, unit_));
     }
 }
 
@@ -194,7 +204,7 @@ void CurveChart::drawCaptions(QPainter& painter) const {
     painter.setPen(theme_.sub);
     painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, axisCaption(chip_));
     painter.drawText(caption, Qt::AlignRight | Qt::AlignVCenter,
-                     nowCaption(current_, range_, minimum_));
+                     nowCaption(current_, range_, minimum_, unit_));
 }
 
 }  // namespace ventoria::ui

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "theme.h"
+#include "ventoria/app/model_types.h"
 #include "ventoria/smart/smart_curves.h"
 
 namespace ventoria::ui {
@@ -31,8 +32,11 @@ double chartLevel(double t, smart::CurveRange range, double minimum);
 std::vector<double> curveLabels(smart::CurveRange range, bool chip);
 std::vector<QPointF> curvePoints(smart::CurveRange range, double minimum, ChartAxis axis);
 QString axisCaption(bool chip);
-// "Now 82 °C → 63 %", or empty without a reading.
-QString nowCaption(std::optional<double> current, smart::CurveRange range, double minimum);
+// "Now 82 °C → 63 %" (or °F), or empty without a reading.
+QString nowCaption(std::optional<double> current, smart::CurveRange range, double minimum,
+                   app::TemperatureUnit unit);
+// A labelled temperature under the axis, "68°", in `unit`.
+QString degreeLabel(double celsius, app::TemperatureUnit unit);
 
 class CurveChart : public QWidget {
     Q_OBJECT
@@ -42,6 +46,8 @@ class CurveChart : public QWidget {
     void setCurve(smart::CurveRange range, double minimum, bool chip,
                   std::optional<double> current);
     void setTheme(const PopoverTheme& theme);
+    // The unit of the labels and the caption; the axis itself stays in Celsius.
+    void setUnit(app::TemperatureUnit unit);
     // The temperature the "Now" marker stands at.
     std::optional<double> current() const { return current_; }
     bool hasHeightForWidth() const override { return true; }
@@ -65,6 +71,7 @@ class CurveChart : public QWidget {
     double minimum_ = 0;
     bool chip_ = true;
     std::optional<double> current_;
+    app::TemperatureUnit unit_ = app::TemperatureUnit::celsius;
     PopoverTheme theme_;
 };
 

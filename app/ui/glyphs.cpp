@@ -1,10 +1,13 @@
 #include "glyphs.h"
 
+#include <QFontMetricsF>
+#include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <algorithm>
 #include <cmath>
 
+#include "fonts.h"
 #include "theme.h"
 
 namespace ventoria::ui {
@@ -76,14 +79,23 @@ void paintPresetBars(QPainter& painter, QPointF bottomLeft, int lit, const QColo
     painter.restore();
 }
 
-QImage statusIcon(int lit, bool safety, bool darkPanel, qreal scale) {
-    QImage image(QSize(16, 16) * scale, QImage::Format_ARGB32_Premultiplied);
+QImage statusIcon(int lit, bool safety, bool darkPanel, qreal scale, const QString& label) {
+    constexpr qreal kGap = 4;
+    QFont font = uiFont(11, QFont::DemiBold);
+    qreal labelWidth = label.isEmpty() ? 0 : kGap + QFontMetricsF(font).horizontalAdvance(label);
+    QSize size(static_cast<int>(std::ceil(16 + labelWidth)), 16);
+    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     QColor color =
         safety ? iconSafetyColor(darkPanel) : (darkPanel ? QColor(Qt::white) : QColor(Qt::black));
     paintFanGlyph(painter, QRectF(0, 0, 16, 16), lit, true, color, 0);
+    if (!label.isEmpty()) {
+        painter.setFont(font);
+        painter.setPen(color);
+        painter.drawText(QRectF(16 + kGap, 0, labelWidth - kGap, 16), Qt::AlignVCenter, label);
+    }
     return image;
 }
 

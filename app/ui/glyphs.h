@@ -33,7 +33,7 @@ void paintPresetBars(QPainter& painter, QPointF bottomLeft, int lit, const QColo
 
 // The menu-bar icon: 16 × 16 points at `scale` pixels per point. Red during a Smart safety
 // boost; otherwise black on a light panel and white on a dark one.
-QImage statusIcon(int lit, bool safety, bool darkPanel, qreal scale = 1);
+QImage statusIcon(int lit, bool safety, bool darkPanel, qreal scale = 1, const QString& label = {});
 // The status item's icon from statusIcon(): a template (a mask the menu bar colours to suit
 // itself, on a Mac) except the safety red, which must stay red.
 QIcon statusItemIcon(const QImage& image, bool safety);

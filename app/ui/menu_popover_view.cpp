@@ -49,7 +49,7 @@ MenuPopoverView::MenuPopoverView(app::FanModel& model, std::function<void()> onE
          {&app::FanModel::presetChanged, &app::FanModel::fansChanged, &app::FanModel::tempsChanged,
           &app::FanModel::smartStatusChanged, &app::FanModel::errorMessageChanged,
           &app::FanModel::customChanged, &app::FanModel::notchAvailableChanged,
-          &app::FanModel::preferredModeChanged}) {
+          &app::FanModel::preferredModeChanged, &app::FanModel::settingsChanged}) {
         connect(&model_, signal, this, &MenuPopoverView::render);
     }
     applyTheme();
@@ -125,6 +125,13 @@ QWidget* MenuPopoverView::makeMenuRows(std::function<void()> onEditPresets,
     editRow_->setObjectName(QStringLiteral("editRow"));
     connect(editRow_, &QAbstractButton::clicked, this, std::move(onEditPresets));
     column->addWidget(editRow_);
+    settingsRow_ = new MenuRow(QStringLiteral("Settings…"), {}, rows);
+    settingsRow_->setObjectName(QStringLiteral("settingsRow"));
+    connect(settingsRow_, &QAbstractButton::clicked, this, [this] {
+        window()->close();  // as for the editor: the window opens with the popover out of its way
+        model_.openSettings();
+    });
+    column->addWidget(settingsRow_);
     // ⌘Q on a Mac, Ctrl+Q elsewhere: Qt maps Ctrl to Command there.
     QKeySequence quit(Qt::CTRL | Qt::Key_Q);
     quitRow_ =
@@ -165,6 +172,7 @@ void MenuPopoverView::applyTheme() {
     divider_->setColor(theme_.track);
     for (auto* child : tiles_->findChildren<PresetTile*>()) child->setTheme(theme_);
     editRow_->setTheme(theme_);
+    settingsRow_->setTheme(theme_);
     quitRow_->setTheme(theme_);
 }
 

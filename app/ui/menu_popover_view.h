@@ -62,6 +62,7 @@ class MenuPopoverView : public QWidget {
     QLabel* notchNote_;
     ToggleSwitch* notchSwitch_;
     MenuRow* editRow_;
+    MenuRow* settingsRow_;
     MenuRow* quitRow_;
 };
 

@@ -60,9 +60,10 @@ NotchView::NotchView(app::FanModel& model, NotchState& state, std::function<void
         chipColor_ = blend(chipFrom_, chipTo_, t);
         update();
     });
-    for (auto signal : {&app::FanModel::presetChanged, &app::FanModel::fansChanged,
-                        &app::FanModel::tempsChanged, &app::FanModel::smartStatusChanged,
-                        &app::FanModel::errorMessageChanged, &app::FanModel::customChanged}) {
+    for (auto signal :
+         {&app::FanModel::presetChanged, &app::FanModel::fansChanged, &app::FanModel::tempsChanged,
+          &app::FanModel::smartStatusChanged, &app::FanModel::errorMessageChanged,
+          &app::FanModel::customChanged, &app::FanModel::settingsChanged}) {
         connect(&model_, signal, this, &NotchView::render);
     }
     chipColor_ = chipTo_ = notchWhite(0.45f);
@@ -152,9 +153,7 @@ QRectF NotchView::headerRect() const {
 }
 
 QString NotchView::chipText() const {
-    auto chip = model_.temps().chip;
-    return chip ? QString::number(app::roundHalfAway(*chip)) + QStringLiteral("°")
-                : QStringLiteral("—");
+    return app::shortTemperatureText(model_.temps().chip, model_.unit());
 }
 
 void NotchView::render() {
@@ -285,6 +284,8 @@ void NotchView::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     menu.setPalette(notchMenuPalette());  // the notch is dark whatever the desktop's scheme
     menu.addAction(QStringLiteral("Edit Presets…"), &model_, &app::FanModel::editPresets);
+    menu.addAction(QStringLiteral("Settings…"), &model_, &app::FanModel::openSettings);
+    menu.addAction(QStringLiteral("Details…"), &model_, &app::FanModel::openDetails);
     menu.addAction(QStringLiteral("Move to Menu Bar"), &model_,
                    [this] { model_.setDisplayMode(app::DisplayMode::menu); });
     menu.addSeparator();

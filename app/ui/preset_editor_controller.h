@@ -3,14 +3,13 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
-#include <memory>
 
 #include "preset_editor_view.h"
+#include "utility_window.h"
 
 namespace ventoria::ui {
 
-// Owns the editor's one window, made on first use; every show starts from a fresh draft of
-// the model's values.
+// Owns the editor's one window; every show starts from a fresh draft of the model's values.
 class PresetEditorController : public QObject {
     Q_OBJECT
   public:
@@ -18,12 +17,12 @@ class PresetEditorController : public QObject {
     ~PresetEditorController() override;
 
     void show();
-    QWidget* window() const { return window_.get(); }
+    QWidget* window() const { return window_.window(); }
     PresetEditorView* view() const { return view_; }
 
   private:
     app::FanModel& model_;
-    std::unique_ptr<QWidget> window_;
+    UtilityWindow window_{QStringLiteral("Edit Presets")};
     QPointer<PresetEditorView> view_;
 };
 

@@ -23,19 +23,6 @@ constexpr smart::SmartSettings kDefaultSmart{0, Aggressiveness::normal};
 constexpr int kWidth = 400;
 constexpr int kMargin = 20;
 
-QLabel* text(const QString& content, const QFont& font, QWidget* parent) {
-    auto* label = new QLabel(content, parent);
-    label->setFont(font);
-    label->setWordWrap(true);
-    return label;
-}
-
-Hairline* divider(const QColor& color, QWidget* parent) {
-    auto* line = new Hairline(parent);
-    line->setColor(color);
-    return line;
-}
-
 QSlider* makeSlider(int from, int to, QWidget* parent) {
     auto* made = new QSlider(Qt::Horizontal, parent);
     made->setRange(from, to);
@@ -55,49 +42,33 @@ int roundToStep(double value) {
 
 PresetEditorView::PresetEditorView(app::FanModel& model, std::function<void()> onClose,
                                    QWidget* parent)
-    : QWidget(parent),
+    : PanelView(parent),
       model_(model),
       onClose_(std::move(onClose)),
       draft_(model.custom()),
-      smart_(model.smart()),
-      dark_(desktopIsDark()) {
-    theme_ = PopoverTheme::forScheme(dark_);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setFixedWidth(kWidth);
-    setFocusPolicy(Qt::StrongFocus);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-    auto* header = text(QStringLiteral("Edit Presets"), uiFont(13, QFont::DemiBold), this);
-    header->setAlignment(Qt::AlignCenter);
-    header->setMinimumHeight(38);
-    tint(header, theme_.text);
-    outer->addWidget(header);
-
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(kMargin, 4, kMargin, 20);
-    body->setSpacing(16);
-    outer->addLayout(body);
+      smart_(model.smart()) {
+    auto* body = frame(QStringLiteral("Edit Presets"), kWidth, 20, 16);
     body->addLayout(fixedRow(Preset::balanced, balanced_, balancedValue_));
     body->addLayout(fixedRow(Preset::max, max_, maxValue_));
-    body->addWidget(divider(theme_.track, this));
+    body->addWidget(divider());
     body->addLayout(smartSection());
-    body->addWidget(divider(theme_.track, this));
+    body->addWidget(divider());
     body->addLayout(footer());
 
     load(draft_, smart_);
     // The chart's "Now" follows the machine while the editor is open, not just the edits.
     connect(&model_, &app::FanModel::tempsChanged, this, &PresetEditorView::showTemperature);
+    connect(&model_, &app::FanModel::settingsChanged, this, &PresetEditorView::render);
 }
 
 QLayout* PresetEditorView::fixedRow(Preset preset, QSlider*& control, QLabel*& value) {
     auto* block = new QVBoxLayout;
     block->setSpacing(6);
     auto* row = new QHBoxLayout;
-    auto* name = text(QString::fromLatin1(app::displayName(preset).data()),
-                      uiFont(13, QFont::DemiBold), this);
+    auto* name =
+        text(QString::fromLatin1(app::displayName(preset).data()), uiFont(13, QFont::DemiBold));
     tint(name, theme_.text);
-    value = text({}, uiFont(13), this);
+    value = text({}, uiFont(13));
     value->setAlignment(Qt::AlignRight);
     tint(value, theme_.sub);
     row->addWidget(name);
@@ -120,7 +91,7 @@ QLayout* PresetEditorView::smartSection() {
     section->setSpacing(12);
     auto* titleRow = new QHBoxLayout;
     titleRow->setSpacing(7);
-    auto* smartTitle = text(QStringLiteral("Smart"), uiFont(13, QFont::DemiBold), this);
+    auto* smartTitle = text(QStringLiteral("Smart"), uiFont(13, QFont::DemiBold));
     smartTitle->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     tint(smartTitle, theme_.text);
     chartAxis_ = new Segmented({QStringLiteral("Chip"), QStringLiteral("Case")}, false, this);
@@ -140,18 +111,16 @@ QLayout* PresetEditorView::smartSection() {
     section->addWidget(chart_);
     section->addLayout(aggressivenessBlock());
     section->addLayout(minimumBlock());
-    auto* safetyNote =
-        text(QStringLiteral("Always jumps to 100 % on thermal pressure or a 100 °C chip."),
-             uiFont(11), this);
-    tint(safetyNote, theme_.sub);
-    section->addWidget(safetyNote);
+    safetyNote_ = text(QString(), uiFont(11));
+    tint(safetyNote_, theme_.sub);
+    section->addWidget(safetyNote_);
     return section;
 }
 
 QLayout* PresetEditorView::aggressivenessBlock() {
     auto* block = new QVBoxLayout;
     block->setSpacing(7);
-    auto* title = text(QStringLiteral("Aggressiveness"), uiFont(12, QFont::Medium), this);
+    auto* title = text(QStringLiteral("Aggressiveness"), uiFont(12, QFont::Medium));
     tint(title, theme_.text);
     aggressiveness_ = new Segmented(
         {QStringLiteral("Gentle"), QStringLiteral("Normal"), QStringLiteral("Aggressive")}, true,
@@ -163,7 +132,7 @@ QLayout* PresetEditorView::aggressivenessBlock() {
         smart_.aggressiveness = smart::kAllAggressiveness[static_cast<std::size_t>(index)];
         render();
     });
-    curveNote_ = text({}, uiFont(11), this);
+    curveNote_ = text({}, uiFont(11));
     curveNote_->setObjectName(QStringLiteral("curveNote"));
     tint(curveNote_, theme_.sub);
     block->addWidget(title);
@@ -176,9 +145,9 @@ QLayout* PresetEditorView::minimumBlock() {
     auto* block = new QVBoxLayout;
     block->setSpacing(6);
     auto* row = new QHBoxLayout;
-    auto* title = text(QStringLiteral("Minimum speed"), uiFont(12, QFont::Medium), this);
+    auto* title = text(QStringLiteral("Minimum speed"), uiFont(12, QFont::Medium));
     tint(title, theme_.text);
-    minimumValue_ = text({}, uiFont(12), this);
+    minimumValue_ = text({}, uiFont(12));
     minimumValue_->setAlignment(Qt::AlignRight);
     tint(minimumValue_, theme_.sub);
     row->addWidget(title);
@@ -190,7 +159,7 @@ QLayout* PresetEditorView::minimumBlock() {
         smart_.minimum = roundToStep(position);
         render();
     });
-    minimumNote_ = text({}, uiFont(11), this);
+    minimumNote_ = text({}, uiFont(11));
     minimumNote_->setObjectName(QStringLiteral("minimumNote"));
     tint(minimumNote_, theme_.sub);
     block->addLayout(row);
@@ -256,12 +225,15 @@ void PresetEditorView::render() {
     aggressiveness_->setSelected(static_cast<int>(smart_.aggressiveness));
     auto chip = smart::chipCurve(smart_.aggressiveness);
     auto chassis = smart::chassisCurve(smart_.aggressiveness);
+    auto unit = model_.unit();
     curveNote_->setText(app::keepUnitsTogether(
-        QStringLiteral("Starts cooling at %1 °C chip or %2 °C case. Full speed at %3 °C or %4 °C.")
-            .arg(std::lround(chip.start))
-            .arg(std::lround(chassis.start))
-            .arg(std::lround(chip.full))
-            .arg(std::lround(chassis.full))));
+        QStringLiteral("Starts cooling at %1 chip or %2 case. Full speed at %3 or %4.")
+            .arg(app::temperatureText(chip.start, unit), app::temperatureText(chassis.start, unit),
+                 app::temperatureText(chip.full, unit), app::temperatureText(chassis.full, unit))));
+    safetyNote_->setText(app::keepUnitsTogether(
+        QStringLiteral("Always jumps to 100 % on thermal pressure or a %1 chip.")
+            .arg(app::temperatureText(100, unit))));
+    chart_->setUnit(unit);
     showTemperature();
     minimumValue_->setText(QStringLiteral("%1 %").arg(smart_.minimum));
     minimumNote_->setText(app::keepUnitsTogether(
@@ -294,24 +266,6 @@ void PresetEditorView::keyPressEvent(QKeyEvent* event) {
         default:
             QWidget::keyPressEvent(event);
     }
-}
-
-void PresetEditorView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(panelBorder(dark_), 0.5));
-    painter.setBrush(panelFill(dark_));
-    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
-}
-
-// Movable by its background, as the window has no title bar.
-void PresetEditorView::mousePressEvent(QMouseEvent* event) {
-    dragFrom_ = event->globalPosition().toPoint() - window()->frameGeometry().topLeft();
-}
-
-void PresetEditorView::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() & Qt::LeftButton)
-        window()->move(event->globalPosition().toPoint() - dragFrom_);
 }
 
 }  // namespace ventoria::ui

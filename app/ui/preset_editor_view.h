@@ -10,6 +10,7 @@
 
 #include "controls/segmented.h"
 #include "curve_chart.h"
+#include "panel_view.h"
 #include "temp_grid.h"
 #include "theme.h"
 #include "ventoria/app/fan_model.h"
@@ -23,7 +24,7 @@ QString sliderName(app::Preset preset);
 
 // The editor's content: the fixed percentages and the Smart settings on a draft that reaches
 // the model only on Save.
-class PresetEditorView : public QWidget {
+class PresetEditorView : public PanelView {
     Q_OBJECT
   public:
     PresetEditorView(app::FanModel& model, std::function<void()> onClose,
@@ -38,9 +39,6 @@ class PresetEditorView : public QWidget {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
 
   private:
     QLayout* fixedRow(app::Preset preset, QSlider*& control, QLabel*& value);
@@ -57,9 +55,6 @@ class PresetEditorView : public QWidget {
     app::CustomPercentages draft_;
     smart::SmartSettings smart_;
     bool chartChip_ = true;
-    PopoverTheme theme_;
-    bool dark_;
-    QPoint dragFrom_;
 
     QSlider* balanced_;
     QSlider* max_;
@@ -69,6 +64,7 @@ class PresetEditorView : public QWidget {
     CurveChart* chart_;
     Segmented* aggressiveness_;
     QLabel* curveNote_;
+    QLabel* safetyNote_;
     QLabel* minimumValue_;
     QSlider* minimumSlider_;
     QLabel* minimumNote_;

@@ -6,11 +6,13 @@
 #include <QPainter>
 #include <QTimer>
 
+#include "details_view.h"
 #include "glyphs.h"
 #include "notch_displays.h"
 #include "notch_geometry.h"
 #include "notch_view.h"
 #include "preset_editor_view.h"
+#include "settings_view.h"
 #include "status_item_controller.h"
 #include "ventoria/app/fan_model.h"
 
@@ -109,6 +111,18 @@ QStringList writeSnapshots(app::FanModel& model, const QString& directory) {
     editor.show();
     letAnimationsFinish();
     write(render(editor), QStringLiteral("editor.png"));
+
+    SettingsView settings(model);
+    settings.adjustSize();
+    settings.show();
+    letAnimationsFinish();
+    write(render(settings), QStringLiteral("settings.png"));
+
+    DetailsView details(model);  // showing it reads every fan's target and every sensor
+    details.adjustSize();
+    details.show();
+    letAnimationsFinish();
+    write(render(details), QStringLiteral("details.png"));
     write(trayIcons(), QStringLiteral("tray-icons.png"));
     return failed;
 }

@@ -38,7 +38,8 @@ StatusItemController::StatusItemController(app::FanModel& model, std::function<v
     }
     for (auto signal : {&app::FanModel::fansChanged, &app::FanModel::presetChanged,
                         &app::FanModel::smartStatusChanged, &app::FanModel::preferredModeChanged,
-                        &app::FanModel::notchAvailableChanged}) {
+                        &app::FanModel::notchAvailableChanged, &app::FanModel::tempsChanged,
+                        &app::FanModel::settingsChanged}) {
         connect(&model_, signal, this, &StatusItemController::renderItem);
     }
     renderItem();
@@ -73,11 +74,15 @@ void StatusItemController::renderItem() {
     int lit = litBlades(model_.level());
     bool safety = model_.smartPhase() == smart::Phase::safety;
     bool dark = desktopIsDark();
-    if (lit != lit_ || safety != safety_ || dark != dark_) {
+    QString label = model_.settings().menuBarTemperature()
+                        ? app::shortTemperatureText(model_.temps().chip, model_.unit())
+                        : QString();
+    if (lit != lit_ || safety != safety_ || dark != dark_ || label != label_) {
         lit_ = lit;
         safety_ = safety;
         dark_ = dark;
-        icon_ = statusIcon(lit, safety, dark, 2);
+        label_ = label;
+        icon_ = statusIcon(lit, safety, dark, 2, label);
         if (item_) item_->setIcon(statusItemIcon(icon_, safety));
     }
     if (model_.usesNotch() && popover_->isVisible()) popover_->close();

@@ -42,6 +42,7 @@ class StatusItemController : public QObject {
     int lit_ = -1;
     bool safety_ = false;
     bool dark_ = false;
+    QString label_;  // the chip temperature beside the glyph, when the user wants it
     bool highlighted_ = false;
     bool itemVisible_ = false;
     // The icon's click that closed the popover from outside must not reopen it at once.

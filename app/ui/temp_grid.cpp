@@ -17,6 +17,7 @@ TempGrid::TempGrid(app::FanModel& model, const TempPalette& palette, QWidget* pa
         connect(&tile.change, &Motion::changed, this, qOverload<>(&QWidget::update));
     }
     connect(&model_, &app::FanModel::tempsChanged, this, qOverload<>(&QWidget::update));
+    connect(&model_, &app::FanModel::settingsChanged, this, qOverload<>(&QWidget::update));
     connect(&model_, &app::FanModel::smartStatusChanged, this, &TempGrid::animateToModel);
     connect(&model_, &app::FanModel::presetChanged, this, &TempGrid::animateToModel);
 }
@@ -77,7 +78,7 @@ void TempGrid::paintEvent(QPaintEvent*) {
         painter.setPen(value);
         auto temperature = tile.chip ? model_.temps().chip : model_.temps().chassis;
         painter.drawText(content, Qt::AlignRight | Qt::AlignVCenter,
-                         app::temperatureText(temperature));
+                         app::temperatureText(temperature, model_.unit()));
     }
 }
 

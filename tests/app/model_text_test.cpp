@@ -48,10 +48,31 @@ TEST(ModelText, SpeedsThatAreNotNumbersShowAsUnknown) {
 }
 
 TEST(ModelText, TemperaturesRoundHalvesAwayFromZero) {
-    EXPECT_EQ(temperatureText(std::nullopt), "—");
-    EXPECT_EQ(temperatureText(71.6), "72 °C");
-    EXPECT_EQ(temperatureText(81.5), "82 °C");
-    EXPECT_EQ(temperatureText(-0.5), "-1 °C");
+    constexpr auto C = TemperatureUnit::celsius;
+    EXPECT_EQ(temperatureText(std::nullopt, C), "—");
+    EXPECT_EQ(temperatureText(71.6, C), "72 °C");
+    EXPECT_EQ(temperatureText(81.5, C), "82 °C");
+    EXPECT_EQ(temperatureText(-0.5, C), "-1 °C");
+    EXPECT_EQ(temperatureText(81.26, C, 1), "81.3 °C");
+}
+
+// Fahrenheit is converted first and rounded once: rounding the Celsius value first would put
+// 21.7 °C at 72 °F instead of 71, and a half-degree boundary on the wrong side.
+TEST(ModelText, FahrenheitConvertsBeforeItRounds) {
+    constexpr auto F = TemperatureUnit::fahrenheit;
+    EXPECT_EQ(temperatureText(std::nullopt, F), "—");
+    EXPECT_EQ(temperatureText(0, F), "32 °F");
+    EXPECT_EQ(temperatureText(100, F), "212 °F");
+    EXPECT_EQ(temperatureText(-40, F), "-40 °F");
+    EXPECT_EQ(temperatureText(21.7, F), "71 °F");         // 71.06
+    EXPECT_EQ(temperatureText(21.944444, F), "71 °F");    // 71.49999
+    EXPECT_EQ(temperatureText(21.9444445, F), "72 °F");   // 71.5000001: halves go up
+    EXPECT_EQ(temperatureText(-17.5, F), "1 °F");         // 0.5
+    EXPECT_EQ(temperatureText(-18.0555556, F), "-1 °F");  // -0.5000001: away from zero
+    EXPECT_EQ(temperatureText(81.3, F, 1), "178.3 °F");
+    EXPECT_EQ(keepUnitsTogether("at 150 °F"), "at 150\u00A0°F");
+    EXPECT_EQ(unitSymbol(F), "°F");
+    EXPECT_EQ(unitSymbol(TemperatureUnit::celsius), "°C");
 }
 
 TEST(ModelText, SmartDetailFollowsPhaseAndDriver) {
@@ -65,8 +86,11 @@ TEST(ModelText, SmartDetailFollowsPhaseAndDriver) {
         {{Phase::safety, SmartDriver::safety, 1, 0}, "safety boost · 100 %"},
         {{Phase::idle, SmartDriver::none, 0, 0, true}, "no chip temperature, macOS in control"},
     };
-    for (const auto& [status, text] : rows) EXPECT_EQ(smartDetail(status, temps), text);
-    EXPECT_EQ(smartDetail(std::nullopt, temps), std::nullopt);
+    for (const auto& [status, text] : rows) {
+        EXPECT_EQ(smartDetail(status, temps, TemperatureUnit::celsius), text);
+    }
+    EXPECT_EQ(smartDetail(std::nullopt, temps, TemperatureUnit::celsius), std::nullopt);
+    EXPECT_EQ(smartDetail(rows[3].first, temps, TemperatureUnit::fahrenheit), "42 % · CPU 161 °F");
 }
 
 TEST(ModelText, SubtitlesInTheirOrderOfPrecedence) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "process.h"
 #include "temporary_root.h"
@@ -153,6 +155,80 @@ TEST_F(HardwareCLITest, ControlsRefuseWhatTheyCannotMean) {
     EXPECT_EQ(after["latencyMicros"], before["latencyMicros"]);
     EXPECT_EQ(sim({"set", "FNum", "2"}).status, 0);
     EXPECT_EQ(sim({"pressure", "4"}).status, 0);
+}
+
+// The unit is the user's: a flag, else the stored setting, which the settings command writes
+// where the application reads it. JSON stays in Celsius whatever the unit, and says so.
+TEST_F(HardwareCLITest, TemperaturesReadInTheUsersUnitExceptInJSON) {
+    ASSERT_EQ(sim({"new", "--clock", "manual"}).status, 0);
+    auto celsius = ctlJson({"temps"});
+    EXPECT_EQ(celsius["unit"], "celsius");
+    double chip = celsius["chip"].get<double>();
+    auto expected = [](double value) {
+        char text[32];
+        std::snprintf(text, sizeof text, "Chip %.1f", value);
+        return std::string(text);
+    };
+    EXPECT_EQ(ctl({"temps"}).out.find(expected(chip) + " °C"), 0u);
+    EXPECT_EQ(ctl({"--fahrenheit", "temps"}).out.find(expected(chip * 9 / 5 + 32) + " °F"), 0u);
+
+    auto stored = ctl({"settings", "--temperature-unit", "fahrenheit"});
+    ASSERT_EQ(stored.status, 0) << stored.err;
+    EXPECT_NE(stored.out.find("Temperatures in fahrenheit"), std::string::npos);
+    EXPECT_NE(ctl({"temps"}).out.find(" °F"), std::string::npos);
+    EXPECT_NE(ctl({"temps", "--celsius"}).out.find(" °C"), std::string::npos);
+    EXPECT_EQ(ctlJson({"temps"})["chip"].get<double>(), chip);
+    EXPECT_NE(ctl({"--celsius", "--fahrenheit", "temps"}).status, 0);
+}
+
+TEST_F(HardwareCLITest, SettingsAreStoredAndShownAsSet) {
+    auto set = ctl({"settings", "--menu-bar-temperature", "on", "--notify-stuck-fan", "off",
+                    "--battery-preset", "max", "--charger-preset", "none"});
+    ASSERT_EQ(set.status, 0) << set.err;
+    auto settings = ctlJson({"settings"});
+    EXPECT_EQ(settings["temperatureUnit"], "celsius");
+    EXPECT_EQ(settings["menuBarTemperature"], true);
+    EXPECT_EQ(settings["notifications"]["stuck-fan"], false);
+    EXPECT_EQ(settings["notifications"]["safety-boost"], true);
+    EXPECT_EQ(settings["powerPresets"]["battery"], "max");
+    EXPECT_EQ(settings["powerPresets"]["charger"], nullptr);
+    EXPECT_EQ(settings["launchAtLogin"], false);
+    EXPECT_NE(ctl({"settings", "--battery-preset", "turbo"}).status, 0);
+    EXPECT_NE(ctl({"settings", "--menu-bar-temperature", "maybe"}).status, 0);
+
+    ASSERT_EQ(ctl({"settings", "--launch-at-login", "on"}).status, 0);
+    EXPECT_EQ(ctlJson({"settings"})["launchAtLogin"], true);
+    ASSERT_EQ(ctl({"settings", "--launch-at-login", "off"}).status, 0);
+    EXPECT_EQ(ctlJson({"settings"})["launchAtLogin"], false);
+}
+
+TEST_F(HardwareCLITest, SensorsListEveryFanWithItsTargetAndEverySensorByGroup) {
+    auto details = ctlJson({"sensors"});
+    ASSERT_EQ(details["fans"].size(), 2u);
+    EXPECT_EQ(details["fans"][1]["target"], show()["fans"][1]["target"]);
+    EXPECT_EQ(details["unit"], "celsius");
+    std::set<std::string> groups;
+    for (const auto& sensor : details["sensors"]) groups.insert(sensor["group"]);
+    EXPECT_EQ(groups, (std::set<std::string>{"chip", "chassis", "battery", "other"}));
+    auto text = ctl({"sensors"}).out;
+    for (const char* line :
+         {"Fans\n", "Chip\n", "Chassis\n", "Battery\n", "Other\n", "  TaLP  Airflow left"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    }
+}
+
+// The history is what the command's own polls read: one sample a poll, oldest first.
+TEST_F(HardwareCLITest, HistoryRecordsOneSampleAPollInOrder) {
+    auto history = ctlJson({"history", "--seconds", "1", "--interval", "0.2"});
+    auto samples = history["samples"];
+    ASSERT_GE(samples.size(), 3u);
+    EXPECT_LE(samples.size(), 7u);
+    EXPECT_EQ(history["capacity"], 9000);  // half an hour at 0.2 s
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        EXPECT_LE(samples[i - 1]["time"].get<double>(), samples[i]["time"].get<double>());
+    }
+    EXPECT_TRUE(samples[0]["chip"].is_number());
+    EXPECT_NE(samples[0]["chip"], samples[0]["chassis"]);
 }
 
 }  // namespace

@@ -97,8 +97,12 @@ TEST(CurveChartGeometry, TheNormalChipCurve) {
     EXPECT_NEAR(levelAt(105), 100, 1e-9);
     EXPECT_DOUBLE_EQ(chartLevel(73.4, normal, 40), 40);  // the floor holds until the line passes it
     EXPECT_GT(chartLevel(73.5, normal, 40), 40);
-    EXPECT_EQ(nowCaption(81.5, normal, 0), "Now 82 °C → 63 %");
-    EXPECT_EQ(nowCaption(std::nullopt, normal, 0), "");
+    EXPECT_EQ(nowCaption(81.5, normal, 0, app::TemperatureUnit::celsius), "Now 82 °C → 63 %");
+    EXPECT_EQ(nowCaption(81.5, normal, 0, app::TemperatureUnit::fahrenheit), "Now 179 °F → 63 %");
+    EXPECT_EQ(nowCaption(std::nullopt, normal, 0, app::TemperatureUnit::celsius), "");
+    EXPECT_EQ(degreeLabel(100, app::TemperatureUnit::celsius), "100°");
+    EXPECT_EQ(degreeLabel(100, app::TemperatureUnit::fahrenheit), "212°");
+    EXPECT_EQ(degreeLabel(67.5, app::TemperatureUnit::fahrenheit), "154°");  // 153.5
     EXPECT_EQ(axisCaption(false), "Case / airflow temperature →");
 }
 

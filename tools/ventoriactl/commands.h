@@ -35,5 +35,9 @@ void addHardwareCommands(CLI::App& app, Runner& chosen);
 void addHelperCommands(CLI::App& app, Runner& chosen);
 // status, select, presets: the application's fan model, headless.
 void addModelCommands(CLI::App& app, Runner& chosen);
+// sensors, history: what the Details window shows.
+void addDetailsCommands(CLI::App& app, Runner& chosen);
+// settings: what the Settings window holds.
+void addSettingsCommands(CLI::App& app, Runner& chosen);
 
 }  // namespace ventoria::ctl

@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "readings_text.h"
+#include "text_unit.h"
 #include "ventoria/app/model_text.h"
 #include "ventoria/hardware/fan_reader.h"
 #include "ventoria/hardware/smc_codec.h"
@@ -77,8 +78,10 @@ int showTemperatures(bool json) {
     if (json) {
         std::cout << temperaturesJson(reading).dump() << "\n";
     } else {
-        std::cout << "Chip " << app::temperatureText(reading.chip, 1).toStdString() << ", case "
-                  << app::temperatureText(reading.chassis, 1).toStdString() << "\n";
+        auto unit = textUnit();
+        std::cout << "Chip " << app::temperatureText(reading.chip, unit, 1).toStdString()
+                  << ", case " << app::temperatureText(reading.chassis, unit, 1).toStdString()
+                  << "\n";
     }
     return 0;
 }
@@ -90,6 +93,7 @@ int watch(double interval, int count) {
     hardware::Thermals thermals(smc);
     std::signal(SIGINT, [](int) { interrupted = 1; });
     bool terminal = isatty(STDOUT_FILENO);
+    auto unit = textUnit();
     auto next = std::chrono::steady_clock::now();
     for (int shown = 0; !interrupted;) {
         auto readings = fans.readings();
@@ -99,8 +103,8 @@ int watch(double interval, int count) {
         std::strftime(clock, sizeof clock, "%H:%M:%S", std::localtime(&now));
         if (terminal) std::cout << "\033[H\033[J";
         std::cout << "Ventoria · live readings · " << clock << "   (Ctrl-C to stop)\n"
-                  << "Chip " << app::temperatureText(temperatures.chip, 1).toStdString()
-                  << "   Case " << app::temperatureText(temperatures.chassis, 1).toStdString()
+                  << "Chip " << app::temperatureText(temperatures.chip, unit, 1).toStdString()
+                  << "   Case " << app::temperatureText(temperatures.chassis, unit, 1).toStdString()
                   << "\n";
         for (const auto& fan : readings) std::cout << fanLine(fan) << "\n";
         if (readings.empty()) std::cout << "No fans detected\n";

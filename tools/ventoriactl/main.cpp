@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "text_unit.h"
 #include "ventoria/ipc/protocol.h"
 
 int main(int argc, char** argv) {
@@ -13,10 +14,14 @@ int main(int argc, char** argv) {
                                           " (helper protocol " + ventoria::ipc::kProtocolVersion +
                                           ")");
     app.require_subcommand(1);
+    app.fallthrough();  // the unit flags may follow the command too
+    ventoria::ctl::addUnitFlags(app);
     ventoria::ctl::Runner chosen;
     ventoria::ctl::addHardwareCommands(app, chosen);
     ventoria::ctl::addHelperCommands(app, chosen);
     ventoria::ctl::addModelCommands(app, chosen);
+    ventoria::ctl::addDetailsCommands(app, chosen);
+    ventoria::ctl::addSettingsCommands(app, chosen);
     CLI11_PARSE(app, argc, argv);
     try {
         return chosen();

@@ -12,6 +12,8 @@
 
 #include "commands.h"
 #include "readings_text.h"
+#include "session.h"
+#include "text_unit.h"
 #include "ventoria/app/fan_model.h"
 #include "ventoria/app/helper_client.h"
 #include "ventoria/app/signal_watcher.h"
@@ -62,51 +64,11 @@ std::string statusLine(const FanModel& model) {
         line +=
             "  |  Fan " + std::to_string(fan.id + 1) + " " + app::rpmText(fan.actual).toStdString();
     }
-    line += "  |  chip " + app::temperatureText(model.temps().chip).toStdString() + ", case " +
-            app::temperatureText(model.temps().chassis).toStdString();
+    auto unit = textUnit();
+    line += "  |  chip " + app::temperatureText(model.temps().chip, unit).toStdString() +
+            ", case " + app::temperatureText(model.temps().chassis, unit).toStdString();
     return line;
 }
-
-// Runs the event loop until `until` says stop, or Ctrl-C / SIGTERM.
-class Session {
-  public:
-    Session() {
-        static int argc = 1;
-        static char name[] = "ventoriactl";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QCoreApplication>(argc, argv);
-        // Only the first signal ends a wait: signals often come twice (to the process and
-        // to its group), and the hand-back that follows an interruption, bounded as it is,
-        // runs to its end.
-        watcher_ =
-            std::make_unique<app::SignalWatcher>(std::initializer_list<int>{SIGINT, SIGTERM});
-        QObject::connect(watcher_.get(), &app::SignalWatcher::signalled, [this] {
-            if (interrupted_) return;
-            interrupted_ = true;
-            stop();
-        });
-    }
-
-    // Runs events until stop(). Each wait has an event loop of its own, and stop() ends only
-    // the one running: a stop is never left queued to cut the next wait short.
-    void run() {
-        QEventLoop loop;
-        running_ = &loop;
-        loop.exec();
-        running_ = nullptr;
-    }
-    static void stop() {
-        if (running_) running_->quit();
-    }
-    bool interrupted() const { return interrupted_; }
-
-  private:
-    std::unique_ptr<QCoreApplication> app_;
-    std::unique_ptr<app::SignalWatcher> watcher_;
-    bool interrupted_ = false;
-    static QEventLoop* running_;
-};
-QEventLoop* Session::running_ = nullptr;
 
 // Waits until the model's newest choice has reached the helper (or failed).
 void awaitApplied(Session& session, FanModel& model) {
@@ -177,8 +139,10 @@ void awaitChecked(Session& session, FanModel& model, Preset preset) {
 
 int select(Preset preset, double hold, bool watch, bool save) {
     Session session;
-    auto model = app::makeFanModel(
-        {.reapplyAtStart = true, .pollInterval = kSelectPoll, .persistChoice = save});
+    auto model = app::makeFanModel({.reapplyAtStart = true,
+                                    .pollInterval = kSelectPoll,
+                                    .persistChoice = save,
+                                    .followPowerSource = false});
     model->select(preset);
     awaitApplied(session, *model);
     if (!session.interrupted() && !model->errorMessage()) awaitChecked(session, *model, preset);
@@ -202,8 +166,9 @@ int select(Preset preset, double hold, bool watch, bool save) {
                   << "\n(Ctrl-C hands the fans back and quits)\n\nFans "
                   << model->levelText().toStdString() << "\n";
         for (const auto& fan : model->fans()) std::cout << fanLine(fan) << "\n";
-        std::cout << "Chip " << app::temperatureText(model->temps().chip).toStdString()
-                  << "   Case " << app::temperatureText(model->temps().chassis).toStdString()
+        auto unit = textUnit();
+        std::cout << "Chip " << app::temperatureText(model->temps().chip, unit).toStdString()
+                  << "   Case " << app::temperatureText(model->temps().chassis, unit).toStdString()
                   << std::endl;
     };
     print();

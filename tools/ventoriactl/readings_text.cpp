@@ -25,7 +25,9 @@ nlohmann::json fansJson(const std::vector<hardware::FanReading>& fans) {
 }
 
 nlohmann::json temperaturesJson(const hardware::ThermalReading& reading) {
-    return {{"chip", optionalJson(reading.chip)}, {"chassis", optionalJson(reading.chassis)}};
+    return {{"chip", optionalJson(reading.chip)},
+            {"chassis", optionalJson(reading.chassis)},
+            {"unit", "celsius"}};
 }
 
 std::string fanLine(const hardware::FanReading& fan) {

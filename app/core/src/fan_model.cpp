@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <variant>
 
+#include "ventoria/app/alert_policy.h"
 #include "ventoria/app/completion.h"
 #include "ventoria/app/helper_client.h"
 #include "ventoria/app/user_defaults.h"
 #include "ventoria/hardware/fan_reader.h"
 #include "ventoria/hardware/thermals.h"
+#include "ventoria/platform/power_supply.h"
 
 namespace ventoria::app {
 
@@ -22,8 +24,11 @@ struct FanModel::Machinery {
 
     std::unique_ptr<HelperClient> helper;
     std::unique_ptr<QSettings> defaults;
+    std::shared_ptr<hardware::SMCReader> smc;
     std::optional<hardware::FanReader> reader;
     std::optional<hardware::Thermals> thermals;
+    std::optional<hardware::SensorCatalog> sensors;  // built when Details first opens
+    AlertPolicy alerts;
     QTimer pollTimer;
     QTimer retryTimer;
     QFileSystemWatcher defaultsWatcher;
@@ -70,6 +75,7 @@ QCoro::Task<> runApply(QPointer<FanModel> model, Preset preset, double fraction,
         }
         if (!model) co_return;
         model->setErrorMessage(std::nullopt);
+        model->awaitingHelper_ = false;
         model->retryDelay_ = FanModel::kRetryFirst;
         bool fixed = preset == Preset::balanced || preset == Preset::max;
         model->pollsToCheck_ = fixed ? FanModel::kPollsBeforeCheck : -1;
@@ -105,6 +111,7 @@ QCoro::Task<> pollSmartStatus(QPointer<FanModel> model) {
     }
     if (!model) co_return;
     if (model->preset_ == Preset::smart) model->setSmartStatus(status);
+    model->observeAlerts();
     emit model->polled();
 }
 
@@ -112,6 +119,8 @@ FanModel::FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettin
                    Options options, QObject* parent)
     : QObject(parent),
       m_(std::make_unique<Machinery>(std::move(helper), std::move(defaults))),
+      history_(History::capacityFor(options.pollInterval)),
+      followPower_(options.followPowerSource),
       persistChoice_(options.persistChoice) {
     m_->helper->connectionLost = [this] { helperLost(); };
     m_->retryTimer.setSingleShot(true);
@@ -127,12 +136,14 @@ FanModel::FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettin
                   .value_or(Preset::automatic);
     custom_ = storedCustom();
     smart_ = storedSmart();
+    settings_ = std::make_unique<Settings>(*m_->defaults);
+    connect(settings_.get(), &Settings::changed, this, &FanModel::settingsChanged);
     watchDefaults();
 
     try {
-        auto smc = std::make_shared<hardware::SMCReader>();
-        m_->reader.emplace(smc);
-        m_->thermals.emplace(smc);
+        m_->smc = std::make_shared<hardware::SMCReader>();
+        m_->reader.emplace(m_->smc);
+        m_->thermals.emplace(m_->smc);
     } catch (const hardware::SMCError&) {
         // No SMC: no fans and no temperatures to show.
     }
@@ -185,6 +196,7 @@ void FanModel::storedPresetsChanged() {
     auto custom = storedCustom();
     auto settings = storedSmart();
     if (custom != custom_ || settings != smart_) savePresets(custom, settings);
+    settings_->reload();
 }
 
 FanModel::~FanModel() {
@@ -195,6 +207,53 @@ void FanModel::setNotchAvailable(bool available) {
     if (available == notchAvailable_) return;
     notchAvailable_ = available;
     emit notchAvailableChanged();
+}
+
+void FanModel::setDetailsShown(bool shown) {
+    if (shown == detailsShown_) return;
+    detailsShown_ = shown;
+    if (shown) updateDetails();  // the view opens with readings, not a poll interval later
+}
+
+// On a change of power source, the preset the user set for the new one. Only where the
+// helper is already installed: pulling a plug must never bring up an administrator prompt.
+void FanModel::followPowerSource() {
+    auto battery = platform::onBattery();
+    if (!battery) return;
+    auto source = *battery ? PowerSource::battery : PowerSource::charger;
+    bool changed = powerSource_ && *powerSource_ != source;
+    powerSource_ = source;
+    if (!changed) return;
+    emit powerSourceChanged();
+    auto preset = settings_->powerPreset(source);
+    if (!preset || *preset == preset_ || quitting_) return;
+    if (*preset != Preset::automatic && !helperInstalled()) return;
+    select(*preset);
+}
+
+void FanModel::observeAlerts() {
+    AlertConditions conditions;
+    conditions.safetyBoost = smartPhase() == smart::Phase::safety;
+    if (auto percent = custom_[preset_]; percent && !applying_ && !errorMessage_) {
+        conditions.forcedFraction = *percent / 100.0;
+    } else if (preset_ == Preset::smart && smartStatus_) {
+        conditions.forcedFraction = smartStatus_->level;
+    }
+    conditions.fans = fans_;
+    conditions.helperUnreachable = awaitingHelper_ && preset_ != Preset::automatic;
+    auto allowed = [this](AlertKind kind) { return settings_->notifies(kind); };
+    for (const auto& alert : m_->alerts.observe(conditions, AlertPolicy::Clock::now(), allowed)) {
+        emit alerted(alert.kind, alert.title, alert.body);
+    }
+}
+
+void FanModel::updateDetails() {
+    if (!m_->reader) return;
+    if (!m_->sensors) m_->sensors.emplace(m_->smc);
+    auto details = readDetails(fans_, *m_->reader, *m_->sensors);
+    if (details == details_) return;
+    details_ = std::move(details);
+    emit detailsChanged();
 }
 
 void FanModel::setNotchOpen(bool open) {
@@ -263,11 +322,16 @@ void FanModel::poll() {
     if (pollsToCheck_ > 0) --pollsToCheck_;
     if (pollsToCheck_ == 0) checkFans();
     if (m_->thermals) setTemps(m_->thermals->sample());
+    // What this poll read, and nothing more: the history costs no SMC call of its own.
+    history_.record({std::chrono::system_clock::now(), temps_.chip, temps_.chassis, level()});
+    if (detailsShown_) updateDetails();
+    if (followPower_) followPowerSource();
     if (preset_ == Preset::smart && !errorMessage_) {
         pollSmartStatus(this);  // each poll its own request; they are not serialised
         return;
     }
     setSmartStatus(std::nullopt);
+    observeAlerts();
     emit polled();
 }
 
@@ -297,6 +361,7 @@ void FanModel::helperLost() {
 }
 
 void FanModel::retryLater() {
+    awaitingHelper_ = true;
     m_->retryTimer.start(retryDelay_);
     retryDelay_ = std::min(retryDelay_ * 2, kRetryLongest);
 }
@@ -369,6 +434,16 @@ void FanModel::setDisplayMode(DisplayMode mode) {
 void FanModel::editPresets() {
     setNotchOpen(false);
     if (editPresetsHandler) editPresetsHandler();
+}
+
+void FanModel::openSettings() {
+    setNotchOpen(false);
+    if (settingsHandler) settingsHandler();
+}
+
+void FanModel::openDetails() {
+    setNotchOpen(false);
+    if (detailsHandler) detailsHandler();
 }
 
 QString FanModel::subtitle(Preset preset) const {

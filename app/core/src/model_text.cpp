@@ -51,7 +51,7 @@ QString fanSummary(const FanReadings& fans) {
 }
 
 QString keepUnitsTogether(QString text) {
-    static const QRegularExpression unit(QStringLiteral("(\\d) (%|°C|°|rpm|s\\b)"));
+    static const QRegularExpression unit(QStringLiteral("(\\d) (%|°C|°F|°|rpm|s\\b)"));
     return text.replace(unit, QStringLiteral("\\1\u00A0\\2"));
 }
 
@@ -65,15 +65,29 @@ QString rpmText(double rpm) {
     return shown ? QString::number(*shown) + QStringLiteral(" rpm") : QStringLiteral("—");
 }
 
-QString temperatureText(std::optional<double> celsius, int decimals) {
+double inUnit(double celsius, TemperatureUnit unit) {
+    return unit == TemperatureUnit::fahrenheit ? celsius * 9.0 / 5.0 + 32.0 : celsius;
+}
+
+QString unitSymbol(TemperatureUnit unit) {
+    return unit == TemperatureUnit::fahrenheit ? QStringLiteral("°F") : QStringLiteral("°C");
+}
+
+QString temperatureText(std::optional<double> celsius, TemperatureUnit unit, int decimals) {
     if (!celsius) return QStringLiteral("—");
-    auto number = decimals == 0 ? QString::number(roundHalfAway(*celsius))
-                                : QString::number(*celsius, 'f', decimals);
-    return number + QStringLiteral(" °C");
+    double value = inUnit(*celsius, unit);
+    auto number = decimals == 0 ? QString::number(roundHalfAway(value))
+                                : QString::number(value, 'f', decimals);
+    return number + QStringLiteral(" ") + unitSymbol(unit);
+}
+
+QString shortTemperatureText(std::optional<double> celsius, TemperatureUnit unit) {
+    if (!celsius) return QStringLiteral("—");
+    return QString::number(roundHalfAway(inUnit(*celsius, unit))) + QStringLiteral("°");
 }
 
 std::optional<QString> smartDetail(const std::optional<smart::SmartStatus>& status,
-                                   const hardware::ThermalReading& temps) {
+                                   const hardware::ThermalReading& temps, TemperatureUnit unit) {
     if (!status) return std::nullopt;
     auto percent = QString::number(roundHalfAway(status->level * 100)) + QStringLiteral(" %");
     if (status->chipUnreadable) return QStringLiteral("no chip temperature, macOS in control");
@@ -86,7 +100,7 @@ std::optional<QString> smartDetail(const std::optional<smart::SmartStatus>& stat
             if (status->driver == SmartDriver::chassis)
                 return percent + QStringLiteral(" · case warm");
             if (status->driver == SmartDriver::chip) {
-                return percent + QStringLiteral(" · CPU ") + temperatureText(temps.chip);
+                return percent + QStringLiteral(" · CPU ") + temperatureText(temps.chip, unit);
             }
             return percent + QStringLiteral(" · minimum");
         case Phase::safety:

@@ -41,6 +41,33 @@ std::string_view rawValue(DisplayMode mode) {
     return mode == DisplayMode::notch ? "notch" : "menu";
 }
 
+std::string_view rawValue(TemperatureUnit unit) {
+    return unit == TemperatureUnit::fahrenheit ? "fahrenheit" : "celsius";
+}
+
+std::optional<TemperatureUnit> temperatureUnitFromRaw(std::string_view raw) {
+    for (auto unit : {TemperatureUnit::celsius, TemperatureUnit::fahrenheit}) {
+        if (rawValue(unit) == raw) return unit;
+    }
+    return std::nullopt;
+}
+
+std::string_view rawValue(PowerSource source) {
+    return source == PowerSource::battery ? "battery" : "charger";
+}
+
+std::string_view rawValue(AlertKind kind) {
+    switch (kind) {
+        case AlertKind::safetyBoost:
+            return "safety-boost";
+        case AlertKind::stuckFan:
+            return "stuck-fan";
+        case AlertKind::helperUnreachable:
+            return "helper-unreachable";
+    }
+    return {};
+}
+
 std::optional<int> CustomPercentages::operator[](Preset preset) const {
     if (preset == Preset::balanced) return balanced;
     if (preset == Preset::max) return max;

@@ -11,8 +11,11 @@
 #include <memory>
 #include <optional>
 
+#include "ventoria/app/history.h"
+#include "ventoria/app/machine_details.h"
 #include "ventoria/app/model_text.h"
 #include "ventoria/app/model_types.h"
+#include "ventoria/app/settings.h"
 
 // Views include this header; what the model needs to do its work (the helper's client, the
 // readers, the user defaults, timers) stays in its implementation.
@@ -65,9 +68,12 @@ class FanModel : public QObject {
         // Store each choice in the user defaults (the application does; a command line that
         // only holds a choice for its own lifetime does not).
         bool persistChoice = true;
+        // Choose the preset set for the new power source when it changes (the application
+        // does; a command line holding a choice does not).
+        bool followPowerSource = true;
 
         // A look from the command line: the stored choice is shown, not sent again.
-        static Options headless() { return {.reapplyAtStart = false}; }
+        static Options headless() { return {.reapplyAtStart = false, .followPowerSource = false}; }
     };
 
     // While the helper cannot be reached for a preset that needs it, the choice is sent again
@@ -91,12 +97,27 @@ class FanModel : public QObject {
     const std::optional<smart::SmartStatus>& smartStatus() const { return smartStatus_; }
     const std::optional<QString>& errorMessage() const { return errorMessage_; }
     bool notchOpen() const { return notchOpen_; }
+    // The settings beyond the presets; settingsChanged() when any of them changes.
+    Settings& settings() { return *settings_; }
+    const Settings& settings() const { return *settings_; }
+    TemperatureUnit unit() const { return settings_->temperatureUnit(); }
+    // What the polls of the last half hour read, oldest first.
+    const History& history() const { return history_; }
+    // Every fan's target and every sensor, read with each poll only while the Details view
+    // is shown: they cost an SMC call each.
+    void setDetailsShown(bool shown);
+    const MachineDetails& details() const { return details_; }
+    // What the Mac runs on, as of the latest poll; nothing when the system cannot tell.
+    std::optional<PowerSource> powerSource() const { return powerSource_; }
 
     void setNotchAvailable(bool available);
     void setNotchOpen(bool open);
 
-    // Opens the preset editor; set by the application.
+    // Open the preset editor, the Settings window and the Details window; set by the
+    // application.
     std::function<void()> editPresetsHandler;
+    std::function<void()> settingsHandler;
+    std::function<void()> detailsHandler;
 
     // One poll of the hardware, and of the Smart status while Smart is active.
     void poll();
@@ -109,6 +130,8 @@ class FanModel : public QObject {
     // Refuses the notch while no notch display is attached.
     void setDisplayMode(DisplayMode mode);
     void editPresets();
+    void openSettings();
+    void openDetails();
     // At quit: no choice may still be sent, and the helper is told to hand the fans back.
     QCoro::Task<void> handBack();
     // handBack, but never waiting longer than `bound`: the helper hands the fans back by itself
@@ -127,7 +150,9 @@ class FanModel : public QObject {
     QString levelText() const { return app::levelText(fans_, preset_); }
     QString fanSummary() const { return app::fanSummary(fans_); }
     QString subtitle(Preset preset) const;
-    std::optional<QString> smartDetail() const { return app::smartDetail(smartStatus_, temps_); }
+    std::optional<QString> smartDetail() const {
+        return app::smartDetail(smartStatus_, temps_, unit());
+    }
     std::optional<smart::Phase> smartPhase() const {
         return app::smartPhase(preset_, smartStatus_);
     }
@@ -145,6 +170,12 @@ class FanModel : public QObject {
     void smartStatusChanged();
     void errorMessageChanged();
     void notchOpenChanged();
+    void settingsChanged();
+    void detailsChanged();
+    void powerSourceChanged();
+    // Something the user should hear of even with the interface closed; each kind at most
+    // once per AlertPolicy::kQuietPeriod, and only kinds the settings allow.
+    void alerted(ventoria::app::AlertKind kind, const QString& title, const QString& body);
     // A poll has finished, with its Smart status request if it made one.
     void polled();
     // The fans were compared with what the applied preset asks of them: problem() says what.
@@ -171,6 +202,9 @@ class FanModel : public QObject {
     void helperLost();
     void retryLater();
     void checkFans();
+    void updateDetails();
+    void followPowerSource();
+    void observeAlerts();
     void setFanProblem(const std::optional<QString>& problem);
     void watchDefaults();
     bool defaultsStored();
@@ -179,6 +213,13 @@ class FanModel : public QObject {
     smart::SmartSettings storedSmart();
 
     std::unique_ptr<Machinery> m_;
+    std::unique_ptr<Settings> settings_;
+    History history_;
+    bool detailsShown_ = false;
+    MachineDetails details_;
+    bool followPower_ = true;
+    std::optional<PowerSource> powerSource_;
+    bool awaitingHelper_ = false;  // a preset waits for a helper that went away
     DisplayMode preferredMode_ = DisplayMode::menu;
     bool notchAvailable_ = false;
     Preset preset_ = Preset::automatic;

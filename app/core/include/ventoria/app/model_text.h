@@ -29,11 +29,18 @@ std::optional<long> shownRPM(double rpm);
 // "1200 rpm", or "—" for a speed that is not a finite, plausible number.
 QString rpmText(double rpm);
 QString fanSummary(const FanReadings& fans);
-// "—", or the rounded temperature and " °C".
-QString temperatureText(std::optional<double> celsius, int decimals = 0);
+// A temperature in `unit`: Celsius as it is, Fahrenheit as 9/5 °C + 32.
+double inUnit(double celsius, TemperatureUnit unit);
+// "°C" or "°F".
+QString unitSymbol(TemperatureUnit unit);
+// "—", or the temperature in `unit` rounded to `decimals` and " °C" or " °F". The conversion
+// comes before the rounding: 21.7 °C is "71 °F", never 22 °C converted to "72 °F".
+QString temperatureText(std::optional<double> celsius, TemperatureUnit unit, int decimals = 0);
+// "62°" in `unit`, as the closed notch and the menu bar show it; "—" without a reading.
+QString shortTemperatureText(std::optional<double> celsius, TemperatureUnit unit);
 // The Smart status in words: "idle, fans off", "cooling, fans off in 37 s", "62 % · CPU 81 °C"…
 std::optional<QString> smartDetail(const std::optional<smart::SmartStatus>& status,
-                                   const hardware::ThermalReading& temps);
+                                   const hardware::ThermalReading& temps, TemperatureUnit unit);
 
 // Everything a preset tile's second line depends on.
 struct SubtitleInputs {

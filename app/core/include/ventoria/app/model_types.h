@@ -41,10 +41,29 @@ inline constexpr CustomPercentages kDefaultCustom{60, 100};
 
 using FanReadings = std::vector<hardware::FanReading>;
 
+enum class TemperatureUnit { celsius, fahrenheit };
+// "celsius", "fahrenheit"
+std::string_view rawValue(TemperatureUnit unit);
+std::optional<TemperatureUnit> temperatureUnitFromRaw(std::string_view raw);
+
+// What the Mac is plugged into, for the presets that follow it.
+enum class PowerSource { battery, charger };
+inline constexpr std::array kAllPowerSources = {PowerSource::battery, PowerSource::charger};
+// "battery", "charger"
+std::string_view rawValue(PowerSource source);
+
+// The desktop notifications Ventoria may post.
+enum class AlertKind { safetyBoost, stuckFan, helperUnreachable };
+inline constexpr std::array kAllAlertKinds = {AlertKind::safetyBoost, AlertKind::stuckFan,
+                                              AlertKind::helperUnreachable};
+// "safety-boost", "stuck-fan", "helper-unreachable"
+std::string_view rawValue(AlertKind kind);
+
 }  // namespace ventoria::app
 
 Q_DECLARE_METATYPE(ventoria::app::Preset)
 Q_DECLARE_METATYPE(ventoria::app::DisplayMode)
+Q_DECLARE_METATYPE(ventoria::app::TemperatureUnit)
 Q_DECLARE_METATYPE(ventoria::app::CustomPercentages)
 Q_DECLARE_METATYPE(ventoria::app::FanReadings)
 Q_DECLARE_METATYPE(ventoria::hardware::ThermalReading)
