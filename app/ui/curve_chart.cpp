@@ -48,6 +48,12 @@ std::vector<QPointF> curvePoints(smart::CurveRange range, double minimum, ChartA
     return points;
 }
 
+QPointF markerPoint(double current, smart::CurveRange range, double minimum, ChartAxis axis) {
+    // Outside the axis the marker stays on its edge.
+    double t = std::clamp(current, axis.lo, axis.hi);
+    return {chartX(t, axis), chartY(chartLevel(current, range, minimum))};
+}
+
 QString axisCaption(bool chip) {
     return chip ? QStringLiteral("Chip temperature →")
                 : QStringLiteral("Case / airflow temperature →");
@@ -188,10 +194,8 @@ void CurveChart::drawAxisMarks(QPainter& painter) const {
 }
 
 void CurveChart::drawMarker(QPainter& painter) const {
-    auto axis = chartAxis(chip_);
-    // Outside the axis the marker stays on its edge.
-    double t = std::clamp(*current_, axis.lo, axis.hi);
-    QPointF centre = at(chartX(t, axis), chartY(chartLevel(*current_, range_, minimum_)));
+    auto design = markerPoint(*current_, range_, minimum_, chartAxis(chip_));
+    QPointF centre = at(design.x(), design.y());
     painter.setPen(QPen(accentColor(), 2));
     painter.setBrush(palette().color(QPalette::Window));
     painter.drawEllipse(centre, 4, 4);

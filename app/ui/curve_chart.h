@@ -31,6 +31,9 @@ double chartLevel(double t, smart::CurveRange range, double minimum);
 // overlap it gives way.
 std::vector<double> curveLabels(smart::CurveRange range, bool chip);
 std::vector<QPointF> curvePoints(smart::CurveRange range, double minimum, ChartAxis axis);
+// Where the "Now" marker stands in the design space: on the curve at `current`, kept on the
+// axis's edge for a temperature beyond it.
+QPointF markerPoint(double current, smart::CurveRange range, double minimum, ChartAxis axis);
 QString axisCaption(bool chip);
 // "Now 82 °C → 63 %" (or °F), or empty without a reading.
 QString nowCaption(std::optional<double> current, smart::CurveRange range, double minimum,

@@ -105,12 +105,20 @@ TEST_F(HelperClientTest, OneConnectionServesEveryRequestUntilItEnds) {
     EXPECT_EQ(helper.connections.size(), 2u);
 }
 
+// launchd has only just started the helper when the script returns: the version request
+// waits kWaitAfterInstall (300 ms) after the install, never less.
 TEST_F(HelperClientTest, WithoutAPropertyListTheHelperIsInstalledBeforeAnyVersionRequest) {
     helper.version = test::kProtocolVersion;
-    helper.onInstall = [this] { test::placeHelperPlist(); };
+    std::chrono::steady_clock::time_point installed;
+    helper.onInstall = [&] {
+        installed = std::chrono::steady_clock::now();
+        test::placeHelperPlist();
+    };
     auto task = client.ensureInstalled();
     EXPECT_EQ(failure(task), "(no error)");
     EXPECT_EQ(helper.events, (Events{"install", "connect", "versionWithReply:"}));
+    ASSERT_EQ(helper.sentAt.size(), 1u);
+    EXPECT_GE(helper.sentAt[0] - installed, std::chrono::milliseconds(300));
 }
 
 TEST_F(HelperClientTest, AHelperOfThisVersionIsLeftAlone) {

@@ -129,6 +129,20 @@ TEST_F(HelperServiceTest, ACommandRecordsIntentAndTheTickDoesTheWork) {
     EXPECT_EQ(machine().calls.writeBytes, 0u);  // steady: reads only
 }
 
+// Another program (a second fan tool, the system after sleep) moves a held fan: the next tick
+// puts it back, mode and target, and one tick is all it takes.
+TEST_F(HelperServiceTest, AFanAnotherWriterMovedIsRestoredByTheNextTick) {
+    fraction(1.0);
+    tick();
+    setValue("F1Md", 0);  // handed back behind our back
+    setValue("F0Tg", 2000);
+    tick();
+    auto fans = machine().fans;
+    EXPECT_TRUE(fans[0].forced && fans[1].forced);
+    EXPECT_EQ(fans[0].target, 5700);
+    EXPECT_EQ(fans[1].target, 6200);
+}
+
 // What a tick costs on a Mac, in SMC calls: a fixed hold reads five keys for two fans; Smart
 // reads its temperature sensors and the same five.
 TEST_F(HelperServiceTest, SteadyTicksMakeOnlyTheCallsTheyNeed) {

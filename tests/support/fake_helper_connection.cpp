@@ -44,6 +44,7 @@ bool FakeConnection::send(const ipc::Request& request, ReplyHandler onReply, Err
     if (helper_.badProxy) return false;
     helper_.events.emplace_back(ipc::selector(request.message));
     helper_.sent.push_back(request);
+    helper_.sentAt.push_back(std::chrono::steady_clock::now());
     if (request.message == ipc::Message::version && helper_.version) {
         onReply(*helper_.version);
     } else if (request.message != ipc::Message::version && helper_.answer) {

@@ -2,6 +2,7 @@
 // A helper connection the test drives by hand: it records what was sent, and the test decides
 // when and how each request completes, in any order.
 
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -48,6 +49,7 @@ class FakeHelper {
     std::deque<SentRequest> waiting;
     std::vector<std::string> events;  // "connect", "version", "setFraction:reply:", "install", …
     std::vector<ipc::Request> sent;   // every request, with its arguments
+    std::vector<std::chrono::steady_clock::time_point> sentAt;  // when each was sent
 
     std::unique_ptr<app::HelperConnector> connector();
     std::unique_ptr<app::HelperInstaller> installer();

@@ -83,6 +83,24 @@ TEST(CurveChartGeometry, TheDesignSpace) {
     EXPECT_DOUBLE_EQ(chartY(100), 8);
 }
 
+// The marker never leaves the plot: a chip far hotter or colder than the axis sits on its edge,
+// at the level the curve gives it there or the minimum's floor.
+TEST(CurveChartGeometry, TheMarkerStaysInsideThePlot) {
+    smart::CurveRange normal{68, 95};
+    auto chip = chartAxis(true);
+    auto chassis = chartAxis(false);
+    EXPECT_EQ(markerPoint(150, normal, 0, chip), QPointF(332, 8));
+    EXPECT_EQ(markerPoint(-20, normal, 30, chip), QPointF(32, chartY(30)));
+    EXPECT_EQ(markerPoint(81.5, normal, 0, chip), QPointF(chartX(81.5, chip), chartY(62.5)));
+    for (double t : {-273.0, 0.0, 24.9, 25.0, 60.0, 60.1, 120.0, 1e9}) {
+        auto point = markerPoint(t, {35, 50}, 100, chassis);
+        EXPECT_GE(point.x(), 32) << t;
+        EXPECT_LE(point.x(), 332) << t;
+        EXPECT_GE(point.y(), 8) << t;
+        EXPECT_LE(point.y(), 100) << t;
+    }
+}
+
 TEST(CurveChartGeometry, TheNormalChipCurve) {
     smart::CurveRange normal{68, 95};
     auto points = curvePoints(normal, 0, chartAxis(true));

@@ -4,12 +4,26 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QFileInfo>
 #include <QStringList>
 #include <QVariantMap>
 
 namespace ventoria::ui {
 
+namespace {
+
+// Only a session bus that is already there: without one, libdbus would start a bus daemon of
+// its own, which would outlive us.
+bool sessionBusRunning() {
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return true;
+    auto runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
+}
+
+}  // namespace
+
 void postNotification(const QString& title, const QString& body) {
+    if (!sessionBusRunning()) return;
     auto bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return;
     auto call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
