@@ -64,34 +64,61 @@ QTreeWidget* DetailsView::table(const QString& name, const QStringList& columns,
     return tree;
 }
 
+namespace {
+
+// The rows, each a heading (one text) or a line of columns.
+using Rows = std::vector<QStringList>;
+
+// Puts `rows` in `tree`, changing only texts while the rows stay the same: rebuilding every
+// poll would throw the reader's scroll position away every two seconds.
+void fill(QTreeWidget& tree, const Rows& rows) {
+    if (tree.topLevelItemCount() != static_cast<int>(rows.size())) {
+        tree.clear();
+        for (const auto& row : rows) {
+            auto* item = new QTreeWidgetItem(row);
+            tree.addTopLevelItem(item);
+            if (row.size() == 1) {
+                item->setFont(0, uiFont(12, QFont::DemiBold));
+                item->setFirstColumnSpanned(true);
+            }
+        }
+        return;
+    }
+    for (int i = 0; i < tree.topLevelItemCount(); ++i) {
+        const auto& row = rows[static_cast<std::size_t>(i)];
+        for (int column = 0; column < row.size(); ++column) {
+            tree.topLevelItem(i)->setText(column, row[column]);
+        }
+    }
+}
+
+}  // namespace
+
 void DetailsView::render() {
     const auto& details = model_.details();
-    fans_->clear();
+    Rows fans;
     for (const auto& fan : details.fans) {
         const auto& reading = fan.reading;
-        fans_->addTopLevelItem(new QTreeWidgetItem(
-            {QStringLiteral("Fan %1").arg(reading.id + 1), app::rpmText(reading.actual),
-             optionalRPM(fan.target), app::rpmText(reading.min), app::rpmText(reading.max),
-             reading.manual ? QStringLiteral("forced") : QStringLiteral("automatic")}));
+        fans.push_back({QStringLiteral("Fan %1").arg(reading.id + 1), app::rpmText(reading.actual),
+                        optionalRPM(fan.target), app::rpmText(reading.min),
+                        app::rpmText(reading.max),
+                        reading.manual ? QStringLiteral("forced") : QStringLiteral("automatic")});
     }
-    sensors_->clear();
+    fill(*fans_, fans);
     auto unit = model_.unit();
-    QTreeWidgetItem* group = nullptr;
+    Rows sensors;
     std::optional<hardware::SensorGroup> current;
     for (const auto& sensor : details.sensors) {
         if (sensor.group != current) {
             current = sensor.group;
-            group = new QTreeWidgetItem(
-                {QString::fromLatin1(hardware::displayName(sensor.group).data())});
-            group->setFont(0, uiFont(12, QFont::DemiBold));
-            sensors_->addTopLevelItem(group);
-            group->setFirstColumnSpanned(true);
+            sensors.push_back({QString::fromLatin1(hardware::displayName(sensor.group).data())});
         }
         auto key = QString::fromStdString(sensor.key);
         auto name = sensor.name.empty() ? key : QString::fromStdString(sensor.name);
-        sensors_->addTopLevelItem(new QTreeWidgetItem(
-            {QStringLiteral("   ") + name, key, app::temperatureText(sensor.celsius, unit, 1)}));
+        sensors.push_back(
+            {QStringLiteral("   ") + name, key, app::temperatureText(sensor.celsius, unit, 1)});
     }
+    fill(*sensors_, sensors);
     history_->setHistory(model_.history().samples(), unit);
 }
 

@@ -135,6 +135,13 @@ TEST_F(SettingsWindowTest, DetailsListEverythingAndReadOnlyWhileOpen) {
     EXPECT_EQ(sensors->topLevelItemCount(), static_cast<int>(m.details().sensors.size()) + 4);
     EXPECT_EQ(sensors->topLevelItem(0)->text(0), "Chip");
 
+    // A poll changes texts, not rows: the reader's place in the list stays.
+    auto* firstSensor = sensors->topLevelItem(1);
+    setValue(m.details().sensors[0].key, 77.25);
+    m.poll();
+    EXPECT_EQ(sensors->topLevelItem(1), firstSensor);
+    EXPECT_EQ(firstSensor->text(2), app::temperatureText(77.25, TemperatureUnit::celsius, 1));
+
     window->close();
     mac->resetCounters();
     m.poll();
