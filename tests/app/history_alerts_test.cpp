@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "ventoria/app/alert_policy.h"
 #include "ventoria/app/history.h"
 
@@ -108,9 +110,12 @@ TEST_F(AlertPolicyTest, AStuckFanIsAForcedFanStandingStillWhileAskedToTurn) {
     auto smartIdle = forced(0.0, stopped);
     auto automatic = forced(std::nullopt, stopped);
     FanReadings released = {{0, 0, 1200, 5700, false}};
+    // A speed the SMC reports as no number is unknown: no "not turning" for it.
+    FanReadings unreadable = {{0, std::nan(""), 1200, 5700, true}};
+    auto unknown = forced(0.6, unreadable);
     auto machine = forced(0.6, released);
     for (int poll = 0; poll < 5; ++poll) {
-        for (const auto& conditions : {smartIdle, automatic, machine}) {
+        for (const auto& conditions : {smartIdle, automatic, machine, unknown}) {
             EXPECT_TRUE(fresh.observe(conditions, {}, [](AlertKind) { return true; }).empty());
         }
     }

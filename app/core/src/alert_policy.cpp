@@ -1,5 +1,7 @@
 #include "ventoria/app/alert_policy.h"
 
+#include <cmath>
+
 namespace ventoria::app {
 namespace {
 
@@ -27,7 +29,9 @@ std::vector<Alert> AlertPolicy::observe(const AlertConditions& conditions, Clock
     std::map<int, int> stopped;
     bool asked = conditions.forcedFraction && *conditions.forcedFraction > 0;
     for (const auto& fan : conditions.fans) {
-        if (!asked || !fan.manual || fan.actual >= 1) continue;
+        // A speed that is no number is unknown, not a standstill.
+        bool standing = std::isfinite(fan.actual) && fan.actual < 1;
+        if (!asked || !fan.manual || !standing) continue;
         int polls = stoppedPolls_[fan.id] + 1;
         stopped[fan.id] = polls;
         if (polls >= kStuckPolls && !stuck) stuck = fan.id;
