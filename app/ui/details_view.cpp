@@ -12,10 +12,6 @@ namespace {
 
 constexpr int kWidth = 540;
 
-QString optionalRPM(std::optional<double> rpm) {
-    return rpm ? app::rpmText(*rpm) : QStringLiteral("—");
-}
-
 }  // namespace
 
 DetailsView::DetailsView(app::FanModel& model, QWidget* parent) : PanelView(parent), model_(model) {
@@ -42,10 +38,10 @@ DetailsView::DetailsView(app::FanModel& model, QWidget* parent) : PanelView(pare
     history_->setObjectName(QStringLiteral("history"));
     body->addWidget(history_);
 
-    for (auto signal : {&app::FanModel::detailsChanged, &app::FanModel::polled,
-                        &app::FanModel::settingsChanged}) {
-        connect(&model_, signal, this, &DetailsView::render);
-    }
+    // The lists change with the details, the chart with every poll: each redrawn once.
+    connect(&model_, &app::FanModel::detailsChanged, this, &DetailsView::renderLists);
+    connect(&model_, &app::FanModel::polled, this, &DetailsView::renderHistory);
+    connect(&model_, &app::FanModel::settingsChanged, this, &DetailsView::render);
     render();
 }
 
@@ -95,12 +91,17 @@ void fill(QTreeWidget& tree, const Rows& rows) {
 }  // namespace
 
 void DetailsView::render() {
+    renderLists();
+    renderHistory();
+}
+
+void DetailsView::renderLists() {
     const auto& details = model_.details();
     Rows fans;
     for (const auto& fan : details.fans) {
         const auto& reading = fan.reading;
         fans.push_back({QStringLiteral("Fan %1").arg(reading.id + 1), app::rpmText(reading.actual),
-                        optionalRPM(fan.target), app::rpmText(reading.min),
+                        app::rpmText(fan.target), app::rpmText(reading.min),
                         app::rpmText(reading.max),
                         reading.manual ? QStringLiteral("forced") : QStringLiteral("automatic")});
     }
@@ -119,7 +120,10 @@ void DetailsView::render() {
             {QStringLiteral("   ") + name, key, app::temperatureText(sensor.celsius, unit, 1)});
     }
     fill(*sensors_, sensors);
-    history_->setHistory(model_.history().samples(), unit);
+}
+
+void DetailsView::renderHistory() {
+    history_->setHistory(model_.history().samples(), model_.unit());
 }
 
 void DetailsView::showEvent(QShowEvent* event) {

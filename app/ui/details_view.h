@@ -23,6 +23,8 @@ class DetailsView : public PanelView {
     void hideEvent(QHideEvent* event) override;
 
   private:
+    void renderLists();
+    void renderHistory();
     QTreeWidget* table(const QString& name, const QStringList& columns, int height);
 
     app::FanModel& model_;

@@ -40,6 +40,14 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kFamilies
     {"Tg", "GPU"},
 }};
 
+// Raw and shown names, in the order of SensorGroup.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kGroupNames = {{
+    {"chip", "Chip"},
+    {"chassis", "Chassis"},
+    {"battery", "Battery"},
+    {"other", "Other"},
+}};
+
 bool startsWithAny(std::string_view key, std::span<const std::string_view> prefixes) {
     return std::any_of(prefixes.begin(), prefixes.end(),
                        [&](std::string_view prefix) { return key.starts_with(prefix); });
@@ -57,31 +65,11 @@ bool temperatureType(std::string_view type) {
 }  // namespace
 
 std::string_view rawValue(SensorGroup group) {
-    switch (group) {
-        case SensorGroup::chip:
-            return "chip";
-        case SensorGroup::chassis:
-            return "chassis";
-        case SensorGroup::battery:
-            return "battery";
-        case SensorGroup::other:
-            return "other";
-    }
-    return {};
+    return kGroupNames[static_cast<std::size_t>(group)].first;
 }
 
 std::string_view displayName(SensorGroup group) {
-    switch (group) {
-        case SensorGroup::chip:
-            return "Chip";
-        case SensorGroup::chassis:
-            return "Chassis";
-        case SensorGroup::battery:
-            return "Battery";
-        case SensorGroup::other:
-            return "Other";
-    }
-    return {};
+    return kGroupNames[static_cast<std::size_t>(group)].second;
 }
 
 SensorGroup sensorGroup(std::string_view key) {

@@ -11,15 +11,7 @@
 namespace ventoria::app {
 namespace {
 
-class FanModelFeaturesTest : public test::FanModelFixture {
-  protected:
-    // The newest command the helper was sent.
-    ipc::Request lastCommand() {
-        auto command = std::find_if(helper.sent.rbegin(), helper.sent.rend(),
-                                    [](const auto& sent) { return ipc::isCommand(sent.message); });
-        return command == helper.sent.rend() ? ipc::Request{} : *command;
-    }
-};
+class FanModelFeaturesTest : public test::FanModelFixture {};
 
 // Each poll adds what it read, in its place: the chip and the case are far apart on the
 // virtual Mac, so a crossed wire shows.

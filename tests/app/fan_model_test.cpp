@@ -302,30 +302,24 @@ TEST_F(FanModelTest, SavingSendsOnlyWhatTheActivePresetUses) {
 TEST_F(FanModelTest, EachPresetSendsWhatItMeans) {
     installable();
     auto& m = start();
-    // The newest command (Smart is followed by status questions).
-    auto lastSent = [&] {
-        auto command = std::find_if(helper.sent.rbegin(), helper.sent.rend(),
-                                    [](const auto& sent) { return ipc::isCommand(sent.message); });
-        return command == helper.sent.rend() ? ipc::Request{} : *command;
-    };
     m.select(Preset::balanced);
     waitUntilApplied();
-    EXPECT_EQ(lastSent().message, ipc::Message::setFraction);
-    EXPECT_EQ(lastSent().fraction, 0.6);
+    EXPECT_EQ(lastCommand().message, ipc::Message::setFraction);
+    EXPECT_EQ(lastCommand().fraction, 0.6);
     m.select(Preset::max);
     waitUntilApplied();
-    EXPECT_EQ(lastSent().fraction, 1.0);
+    EXPECT_EQ(lastCommand().fraction, 1.0);
     m.savePresets({60, 85}, m.smart());
     waitUntilApplied();
-    EXPECT_EQ(lastSent().fraction, 0.85);
+    EXPECT_EQ(lastCommand().fraction, 0.85);
     m.savePresets({60, 85}, {35, smart::Aggressiveness::aggressive});
     m.select(Preset::smart);
     waitUntilApplied();
-    EXPECT_EQ(lastSent().message, ipc::Message::setSmart);
-    EXPECT_EQ(lastSent().settings, R"({"aggressiveness":"aggressive","minimum":35})");
+    EXPECT_EQ(lastCommand().message, ipc::Message::setSmart);
+    EXPECT_EQ(lastCommand().settings, R"({"aggressiveness":"aggressive","minimum":35})");
     m.select(Preset::automatic);
     waitUntilApplied();
-    EXPECT_EQ(lastSent().message, ipc::Message::setAuto);
+    EXPECT_EQ(lastCommand().message, ipc::Message::setAuto);
 }
 
 TEST_F(FanModelTest, TheNotchIsRefusedWithoutANotchDisplay) {

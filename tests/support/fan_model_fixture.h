@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QSettings>
 #include <QSignalSpy>
+#include <algorithm>
 #include <memory>
 
 #include "fake_helper_connection.h"
@@ -46,6 +47,12 @@ class FanModelFixture : public VirtualMacTest {
         if (!model->applying()) return;
         QSignalSpy applied(model.get(), &app::FanModel::applied);
         ASSERT_TRUE(applied.wait(5000));
+    }
+    // The newest command the helper was sent (Smart is followed by status questions).
+    ipc::Request lastCommand() const {
+        auto command = std::find_if(helper.sent.rbegin(), helper.sent.rend(),
+                                    [](const auto& sent) { return ipc::isCommand(sent.message); });
+        return command == helper.sent.rend() ? ipc::Request{} : *command;
     }
     // The helper installs, answers the version and accepts every request.
     void installable() {

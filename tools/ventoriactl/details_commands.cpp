@@ -44,7 +44,7 @@ void printDetails(const app::MachineDetails& details) {
     if (details.fans.empty()) std::cout << "  No fans detected\n";
     for (const auto& fan : details.fans) {
         const auto& reading = fan.reading;
-        auto target = fan.target ? app::rpmText(*fan.target) : QStringLiteral("—");
+        auto target = app::rpmText(fan.target);
         std::printf("  Fan %d  %10s  target %10s  (%s–%s)  %s\n", reading.id + 1,
                     app::rpmText(reading.actual).toUtf8().constData(), target.toUtf8().constData(),
                     app::rpmText(reading.min).toUtf8().constData(),

@@ -73,6 +73,10 @@ QString unitSymbol(TemperatureUnit unit) {
     return unit == TemperatureUnit::fahrenheit ? QStringLiteral("°F") : QStringLiteral("°C");
 }
 
+QString rpmText(std::optional<double> rpm) {
+    return rpm ? rpmText(*rpm) : QStringLiteral("—");
+}
+
 QString temperatureText(std::optional<double> celsius, TemperatureUnit unit, int decimals) {
     if (!celsius) return QStringLiteral("—");
     double value = inUnit(*celsius, unit);

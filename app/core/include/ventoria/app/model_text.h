@@ -28,6 +28,8 @@ inline constexpr double kMaxShownRPM = 100000;
 std::optional<long> shownRPM(double rpm);
 // "1200 rpm", or "—" for a speed that is not a finite, plausible number.
 QString rpmText(double rpm);
+// "—" also for a speed that could not be read at all.
+QString rpmText(std::optional<double> rpm);
 QString fanSummary(const FanReadings& fans);
 // A temperature in `unit`: Celsius as it is, Fahrenheit as 9/5 °C + 32.
 double inUnit(double celsius, TemperatureUnit unit);
