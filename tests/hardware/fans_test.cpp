@@ -289,6 +289,33 @@ TEST_F(FansTest, ACountBeyondTheFanKeysIsClamped) {
     EXPECT_TRUE(forced(0));
 }
 
+// The count shrinks while fans are forced (another program rewrote "FNum", the SMC glitched):
+// the fan it no longer names was forced by us all the same, and the hand-back is settled only
+// once that fan, too, is known to be automatic. A hold hands it back at once.
+TEST_F(FansTest, AFanTheCountStopsNamingIsStillHandedBack) {
+    for (bool holding : {false, true}) {
+        while (!fans.apply(1.0)) {
+        }
+        ASSERT_TRUE(forced(0) && forced(1));
+        setValue("FNum", 1);
+        advance(61);  // the count is read again once a minute
+        if (holding) {
+            EXPECT_FALSE(fans.apply(1.0));
+            EXPECT_FALSE(forced(1));
+            EXPECT_TRUE(forced(0));
+            EXPECT_TRUE(fans.apply(1.0));
+        }
+        int steps = 0;
+        while (!fans.apply(std::nullopt) && ++steps < 5) {
+        }
+        EXPECT_LT(steps, 5);
+        EXPECT_FALSE(forced(0) || forced(1)) << (holding ? "holding" : "handing back");
+        EXPECT_EQ(machine().ftst, 0.0);
+        setValue("FNum", 2);
+        advance(61);
+    }
+}
+
 class MaskFansTest : public FansTest {
   protected:
     MaskFansTest() : FansTest(sim::Profile::intel) {}
@@ -313,6 +340,17 @@ TEST_F(MaskFansTest, WithoutForcedControlSwitchHandingBackSettlesAtOnce) {
     EXPECT_FALSE(fans.apply(0.5));
     EXPECT_DOUBLE_EQ(target(0), 3100);  // fpe2 keys hold quarter steps
     EXPECT_TRUE(fans.apply(0.5));
+    EXPECT_FALSE(fans.apply(std::nullopt));
+    EXPECT_EQ(mask(), 0);
+    EXPECT_TRUE(fans.apply(std::nullopt));
+}
+
+TEST_F(MaskFansTest, AFanTheCountStopsNamingLosesItsBitOfTheMask) {
+    while (!fans.apply(1.0)) {
+    }
+    EXPECT_EQ(mask(), 3);
+    setValue("FNum", 1);
+    advance(61);
     EXPECT_FALSE(fans.apply(std::nullopt));
     EXPECT_EQ(mask(), 0);
     EXPECT_TRUE(fans.apply(std::nullopt));

@@ -52,6 +52,7 @@ void Fans::setMode(int id, bool manual) {
 bool Fans::trySetMode(int id, bool manual) {
     try {
         setMode(id, manual);
+        if (manual) forced_.set(static_cast<std::size_t>(id));
         return true;
     } catch (const SMCError&) {
         forgetLayout();  // a refused write may mean the fans are not what we think
@@ -100,6 +101,7 @@ bool Fans::force(double fraction) {
         settled = update(kForcedControl, 1.0) == KeyUpdate::unchanged;
     }
     for (const auto& plan : plans) {
+        if (plan.manual == false) forced_.reset(static_cast<std::size_t>(plan.id));
         if (!plan.target) {
             if (plan.manual != false) settled = false;
             if (plan.manual == true) trySetMode(plan.id, false);
@@ -116,14 +118,34 @@ bool Fans::force(double fraction) {
         if (plan.manual != true) {
             trySetMode(plan.id, true);
             settled = false;
+        } else {
+            forced_.set(static_cast<std::size_t>(plan.id));  // ours to hand back, however set
         }
     }
-    return settled;
+    return releaseUncounted(fans->count) && settled;
+}
+
+bool Fans::releaseUncounted(int count) {
+    bool allKnown = true;
+    for (int id = std::max(count, 0); id < kMaxFanCount; ++id) {
+        if (!forced_.test(static_cast<std::size_t>(id))) continue;
+        auto manual = mode(id);
+        if (manual == false) {
+            forced_.reset(static_cast<std::size_t>(id));
+            continue;
+        }
+        allKnown = false;
+        if (manual == true) trySetMode(id, false);
+    }
+    return allKnown;
 }
 
 bool Fans::release() {
     const auto& fans = layout();
-    if (!fans) return false;
+    if (!fans) {
+        releaseUncounted(0);  // the fans we forced, at least, are known
+        return false;
+    }
     const int count = fans->count;  // setMode below may forget the layout
     bool allKnown = true;
     bool anyForced = false;
@@ -134,8 +156,11 @@ bool Fans::release() {
         } else if (*manual) {
             anyForced = true;
             trySetMode(id, false);
+        } else {
+            forced_.reset(static_cast<std::size_t>(id));
         }
     }
+    if (!releaseUncounted(count)) allKnown = false;
     // "Ftst" goes back only once every fan is known to be automatic: one stage per call.
     if (anyForced || !allKnown) return false;
     return update(kForcedControl, 0.0) == KeyUpdate::unchanged;

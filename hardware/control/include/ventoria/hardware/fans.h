@@ -4,6 +4,7 @@
 // What cannot be read is never taken for what is wanted: an unknown mode is not "automatic",
 // an unknown limit gives no target.
 
+#include <bitset>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,17 +44,23 @@ class Fans : public FanReader {
     // One control step. A fraction (0…1) forces every fan with sensible limits to that share
     // of its maximum and hands the others back; nothing hands every fan back, one stage per
     // call. True (settled) only when every fan the machine has was read and already was as
-    // requested, so nothing was written. Never throws.
+    // requested, so nothing was written. A fan this object forced is handed back even after
+    // the count stops naming it. Never throws.
     bool apply(std::optional<double> fraction);
 
   private:
     bool force(double fraction);
     bool release();
+    // Hands back each fan this object forced that the count no longer names; true when all
+    // of them are known to be automatic.
+    bool releaseUncounted(int count);
     // setMode for a control step, where a refusal only means "not settled yet".
     bool trySetMode(int id, bool manual);
 
     // The reader owns the connection; this is the same object, seen with its write side.
     SMC& smc_;
+    // The fans this object has put under manual control and not yet seen automatic again.
+    std::bitset<kMaxFanCount> forced_;
 };
 
 }  // namespace ventoria::hardware
