@@ -8,16 +8,19 @@ HelperRig::HelperRig(TickMode mode)
     auto timer = std::make_unique<test::ManualTimer>();
     timer_ = timer.get();
     service_ = helper::HelperService::create(asio::make_strand(io_), std::move(timer));
-    auto ignore = [](std::optional<std::string>) {};
+    auto ignore = [](ipc::Outcome) {};
+    ipc::Requester from{.client = 1};
     switch (mode) {
         case TickMode::fixed:
-            service_->setFraction(0.6, ignore);
+            service_->handle(from, ipc::SetFraction{0.6}, ignore);
             break;
         case TickMode::smartBoost:
-            service_->setSmart(R"({"minimum":40,"aggressiveness":"normal"})", ignore);
+            service_->handle(from, ipc::SetSmart{{R"({"minimum":40,"aggressiveness":"normal"})"}},
+                             ignore);
             break;
         case TickMode::smartIdle:
-            service_->setSmart(R"({"minimum":0,"aggressiveness":"normal"})", ignore);
+            service_->handle(from, ipc::SetSmart{{R"({"minimum":0,"aggressiveness":"normal"})"}},
+                             ignore);
             break;
     }
     io_.poll();

@@ -16,17 +16,21 @@ using namespace ventoria::ipc;
 
 namespace {
 
-// Answers everything at once, as the helper answers its version.
+// Answers everything at once, as the helper answers its version; a fraction above 1 is
+// dropped unanswered, as a request is whose client has stopped waiting.
 class InstantProtocol : public FanHelperProtocol {
   public:
-    void version(Reply reply) override { reply("3"); }
-    void setFraction(double, Reply reply) override { reply(std::nullopt); }
-    void setSmart(std::string settings, Reply reply) override {
-        reply(settings.empty() ? std::optional<std::string>("Invalid Smart settings")
-                               : std::nullopt);
+    void handle(const Requester&, Version, Respond<Version> reply) override { reply("3"); }
+    void handle(const Requester&, SetFraction message, Respond<SetFraction> reply) override {
+        if (!(message.fraction > 1)) reply(std::nullopt);
     }
-    void smartStatus(Reply reply) override { reply(R"({"phase":"idle"})"); }
-    void setAuto(Reply reply) override { reply(std::nullopt); }
+    void handle(const Requester&, SetSmart message, Respond<SetSmart> reply) override {
+        reply(message.settings.data.empty() ? Outcome("Invalid Smart settings") : std::nullopt);
+    }
+    void handle(const Requester&, SmartStatus, Respond<SmartStatus> reply) override {
+        reply(Bytes{R"({"phase":"idle"})"});
+    }
+    void handle(const Requester&, SetAuto, Respond<SetAuto> reply) override { reply(std::nullopt); }
 };
 
 }  // namespace
@@ -40,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     asio::local::connect_pair(ours, peer);
     int endings = 0;
     auto connection =
-        std::make_shared<Connection>(std::move(ours), protocol, [&](const auto&) { ++endings; });
+        std::make_shared<Connection>(std::move(ours), protocol, 1, [&](const auto&) { ++endings; });
     connection->start();
 
     asio::error_code ignored;

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "signals.h"
 #include "ventoria/helper/admission.h"
 #include "ventoria/helper/helper_service.h"
 #include "ventoria/ipc/listener.h"
@@ -31,9 +32,13 @@ enum ExitStatus { kHandedBack = 0, kCannotListen = 1, kNotHandedBack = 3 };
 }  // namespace
 
 int runDaemon() {
-    std::signal(SIGPIPE, SIG_IGN);  // a client that vanishes mid-reply is not our death
+    for (int signal : kIgnoredSignals) std::signal(signal, SIG_IGN);
 
-    asio::io_context io(1);   // connections and messages
+    asio::io_context io(1);  // connections and messages
+    // Taken at once: a stop signal that comes while the helper is still starting waits here,
+    // instead of ending the process with whatever a predecessor left forced.
+    asio::signal_set signals(io);
+    for (int signal : kStopSignals) signals.add(signal);
     asio::io_context smc(1);  // the serial queue's own thread: slow SMC work never blocks I/O
     auto work = asio::make_work_guard(smc);
     std::thread queueThread([&smc] {
@@ -65,7 +70,6 @@ int runDaemon() {
     std::promise<bool> handedBack;
     auto outcome = handedBack.get_future();
     std::chrono::steady_clock::time_point deadline;
-    asio::signal_set signals(io, SIGTERM, SIGINT);
     signals.async_wait([&](const asio::error_code& error, int) {
         if (error) return;
         deadline = std::chrono::steady_clock::now() + kHandBackBound + kReportGrace;

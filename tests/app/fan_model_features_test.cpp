@@ -74,8 +74,7 @@ TEST_F(FanModelFeaturesTest, AChangeOfPowerSourceChoosesThePresetSetForIt) {
     EXPECT_EQ(m.powerSource(), PowerSource::battery);
     EXPECT_EQ(m.preset(), Preset::max);
     waitUntilApplied();
-    EXPECT_EQ(lastCommand().message, ipc::Message::setFraction);
-    EXPECT_EQ(lastCommand().fraction, 1.0);
+    EXPECT_EQ(lastFraction(), 1.0);
     EXPECT_EQ(stored("preset"), "max");
 
     m.poll();  // no change, no new choice
@@ -84,7 +83,7 @@ TEST_F(FanModelFeaturesTest, AChangeOfPowerSourceChoosesThePresetSetForIt) {
     m.poll();
     waitUntilApplied();
     EXPECT_EQ(m.preset(), Preset::automatic);
-    EXPECT_EQ(lastCommand().message, ipc::Message::setAuto);
+    EXPECT_TRUE(lastCommand<ipc::SetAuto>());
 
     m.settings().setPowerPreset(PowerSource::battery, std::nullopt);
     m.select(Preset::balanced);

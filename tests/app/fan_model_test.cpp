@@ -304,22 +304,22 @@ TEST_F(FanModelTest, EachPresetSendsWhatItMeans) {
     auto& m = start();
     m.select(Preset::balanced);
     waitUntilApplied();
-    EXPECT_EQ(lastCommand().message, ipc::Message::setFraction);
-    EXPECT_EQ(lastCommand().fraction, 0.6);
+    EXPECT_EQ(lastFraction(), 0.6);
     m.select(Preset::max);
     waitUntilApplied();
-    EXPECT_EQ(lastCommand().fraction, 1.0);
+    EXPECT_EQ(lastFraction(), 1.0);
     m.savePresets({60, 85}, m.smart());
     waitUntilApplied();
-    EXPECT_EQ(lastCommand().fraction, 0.85);
+    EXPECT_EQ(lastFraction(), 0.85);
     m.savePresets({60, 85}, {35, smart::Aggressiveness::aggressive});
     m.select(Preset::smart);
     waitUntilApplied();
-    EXPECT_EQ(lastCommand().message, ipc::Message::setSmart);
-    EXPECT_EQ(lastCommand().settings, R"({"aggressiveness":"aggressive","minimum":35})");
+    ASSERT_TRUE(lastCommand<ipc::SetSmart>());
+    EXPECT_EQ(lastCommand<ipc::SetSmart>()->settings.data,
+              R"({"aggressiveness":"aggressive","minimum":35})");
     m.select(Preset::automatic);
     waitUntilApplied();
-    EXPECT_EQ(lastCommand().message, ipc::Message::setAuto);
+    EXPECT_TRUE(lastCommand<ipc::SetAuto>());
 }
 
 TEST_F(FanModelTest, TheNotchIsRefusedWithoutANotchDisplay) {

@@ -41,9 +41,9 @@ class HelperClientTest : public ::testing::Test {
 TEST_F(HelperClientTest, AReplyThatArrivesFirstStandsAgainstALateError) {
     auto task = client.setFraction(0.5);
     ASSERT_EQ(helper.waiting.size(), 1u);
-    EXPECT_EQ(helper.waiting[0].request.fraction, 0.5);
+    EXPECT_EQ(std::get<ipc::SetFraction>(helper.waiting[0].message).fraction, 0.5);
     auto sent = helper.take();
-    sent.reply(std::nullopt);
+    sent.reply(ipc::WireValue{});
     sent.error(QStringLiteral("connection went away"));
     EXPECT_EQ(failure(task), "(no error)");
 }
@@ -52,7 +52,7 @@ TEST_F(HelperClientTest, AnErrorThatArrivesFirstStandsAgainstALateReply) {
     auto task = client.setAuto();
     auto sent = helper.take();
     sent.error(QStringLiteral("connection went away"));
-    sent.reply(std::nullopt);
+    sent.reply(ipc::WireValue{});
     EXPECT_EQ(failure(task), "Helper unavailable: connection went away");
 }
 
@@ -68,7 +68,8 @@ TEST_F(HelperClientTest, RepliesMeanSuccessOrTheHelpersOwnWords) {
 
 TEST_F(HelperClientTest, SmartSettingsTravelAsTheirJson) {
     auto task = client.setSmart({30, smart::Aggressiveness::gentle});
-    EXPECT_EQ(smart::decodeSmartSettings(helper.waiting.at(0).request.settings),
+    EXPECT_EQ(smart::decodeSmartSettings(
+                  std::get<ipc::SetSmart>(helper.waiting.at(0).message).settings.data),
               (smart::SmartSettings{30, smart::Aggressiveness::gentle}));
 }
 
@@ -155,6 +156,17 @@ TEST_F(HelperClientTest, AnUnreachableHelperIsInstalledAgainAndAskedOnceMore) {
     helper.version = test::kProtocolVersion;
     EXPECT_EQ(failure(task), "(no error)");
     EXPECT_EQ(std::count(helper.events.begin(), helper.events.end(), "install"), 1);
+}
+
+// A helper that took the connection and closed it is there: it turned this user away or made
+// room for others. Installing again would only put an administrator prompt in front of the
+// user, and change nothing.
+TEST_F(HelperClientTest, AHelperThatClosedTheConnectionIsNotInstalledAgain) {
+    test::placeHelperPlist();
+    auto task = client.ensureInstalled();
+    helper.take().error({QStringLiteral("closed"), false});
+    EXPECT_EQ(failure(task), "Helper unavailable: closed");
+    EXPECT_EQ(std::count(helper.events.begin(), helper.events.end(), "install"), 0);
 }
 
 TEST_F(HelperClientTest, AFailedInstallationEndsIt) {

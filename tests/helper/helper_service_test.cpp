@@ -24,39 +24,48 @@ class HelperServiceTest : public VirtualMacTest {
         : VirtualMacTest(profile) {
         auto manual = std::make_unique<ManualTimer>();
         timer = manual.get();
-        service = HelperService::create(queue, std::move(manual));
+        service = HelperService::create(queue, std::move(manual), clocks());
+    }
+    // The machine's clock, and a steady clock the test moves by hand.
+    ServiceClocks clocks() {
+        return {.steady = [this] { return steadyNow; }};
     }
 
-    // Sends one command and runs the queue until it has answered.
-    template <typename Send>
-    Answer ask(Send send) {
-        std::optional<Answer> answer;
-        send([&answer](Answer value) {
+    // Sends one message from `from` and runs the queue until it has answered (or, when
+    // `answered` is false, until it has run without answering).
+    template <typename M>
+    std::optional<typename M::Reply> ask(M message, const ipc::Requester& from, HelperService& to,
+                                         bool answered = true) {
+        std::optional<typename M::Reply> answer;
+        to.handle(from, std::move(message), [&answer](typename M::Reply value) {
             EXPECT_FALSE(answer) << "answered twice";
             answer = std::move(value);
         });
         io.poll();
         io.restart();
-        EXPECT_TRUE(answer) << "never answered";
-        return answer.value_or(Answer{});
+        EXPECT_EQ(answer.has_value(), answered) << (answered ? "never answered" : "answered");
+        return answer;
     }
-    Answer fraction(double f) {
-        return ask([&](auto reply) { service->setFraction(f, reply); });
+    template <typename M>
+    typename M::Reply ask(M message, HelperService& to) {
+        return ask(std::move(message), client, to).value_or(typename M::Reply{});
     }
-    Answer smartRequest(const std::string& json) {
-        return ask([&](auto reply) { service->setSmart(json, reply); });
+    template <typename M>
+    typename M::Reply ask(M message) {
+        return ask(std::move(message), *service);
     }
+    Answer fraction(double f) { return ask(ipc::SetFraction{f}); }
+    Answer smartRequest(const std::string& json) { return ask(ipc::SetSmart{{json}}); }
     Answer status() {
-        return ask([&](auto reply) { service->smartStatus(reply); });
+        auto data = ask(ipc::SmartStatus{});
+        return data ? std::optional(data->data) : std::nullopt;
     }
-    Answer setAuto() {
-        return ask([&](auto reply) { service->setAuto(reply); });
+    Answer setAuto() { return ask(ipc::SetAuto{}); }
+    void connect(ipc::ClientId id = 1) {
+        run([&] { service->connectionAccepted(id); });
     }
-    void connect() {
-        run([&] { service->connectionAccepted(); });
-    }
-    void disconnect() {
-        run([&] { service->connectionInvalidated(); });
+    void disconnect(ipc::ClientId id = 1) {
+        run([&] { service->connectionInvalidated(id); });
     }
     template <typename Work>
     void run(Work work) {
@@ -78,6 +87,8 @@ class HelperServiceTest : public VirtualMacTest {
 
     asio::io_context io;
     SerialQueue queue = asio::make_strand(io);
+    std::chrono::steady_clock::time_point steadyNow{std::chrono::hours(1)};
+    ipc::Requester client{.client = 1};
     ManualTimer* timer;
     std::shared_ptr<HelperService> service;
 };
@@ -180,12 +191,12 @@ TEST_F(HelperServiceTest, TheLastClientLeavingHandsTheFansBackOverThreeTicks) {
 }
 
 TEST_F(HelperServiceTest, OneOfTwoClientsLeavingKeepsTheTarget) {
-    connect();
-    connect();
+    connect(1);
+    connect(2);
     fraction(0.6);
-    disconnect();
+    disconnect(2);
     EXPECT_EQ(fixedFraction(), 0.6);
-    disconnect();
+    disconnect(1);
     EXPECT_TRUE(automatic());
     EXPECT_EQ(service->clients(), 0);
 }
@@ -308,7 +319,7 @@ TEST_F(HelperServiceTest, OnceStoppingNoRequestForcesTheFansAgain) {
     EXPECT_EQ(smartRequest(R"({"minimum": 50, "aggressiveness": "normal"})"), kStopping);
     connect();
     disconnect();
-    EXPECT_EQ(ask([&](auto reply) { service->version(reply); }), test::kProtocolVersion);
+    EXPECT_EQ(ask(ipc::Version{}), test::kProtocolVersion);
     EXPECT_TRUE(automatic());
     EXPECT_FALSE(service->ticking());
     EXPECT_FALSE(machine().fans[0].forced || machine().fans[1].forced);
@@ -385,24 +396,100 @@ class NoSMCServiceTest : public HelperServiceTest {
     NoSMCServiceTest() : HelperServiceTest(sim::Profile::noSMC) {}
 };
 
-TEST_F(NoSMCServiceTest, WithoutAnSMCOnlyAutomaticIsAccepted) {
+// Without an SMC nothing can be forced, and nothing handed back either: handing back is
+// refused like the rest, though the wish stands and the loop keeps looking for the SMC.
+TEST_F(NoSMCServiceTest, WithoutAnSMCEveryFanRequestIsRefused) {
     EXPECT_FALSE(service->hasSMC());
     EXPECT_EQ(fraction(0.5), kSMCUnavailable);
     EXPECT_EQ(smartRequest("not json"), kSMCUnavailable);
     EXPECT_EQ(status(), std::nullopt);
-    EXPECT_EQ(setAuto(), std::nullopt);
+    EXPECT_EQ(setAuto(), kSMCUnavailable);
+    EXPECT_TRUE(automatic());
     tick();
     tick();
-    EXPECT_TRUE(service->ticking());  // nothing to settle, so the loop goes on doing nothing
+    EXPECT_TRUE(service->ticking());
+}
+
+// A helper that starts while the SMC is away cannot see what its predecessor left forced. It
+// keeps looking, after 1, 2, 4 and then every 8 ticks, and hands back as soon as the SMC is
+// there: never every tick, never so rarely that fans stay at full speed for long.
+TEST_F(HelperServiceTest, AHelperBornWithoutItsSMCHandsBackOnceItComes) {
+    fraction(1.0);
+    tick();
+    ASSERT_TRUE(machine().fans[0].forced && machine().fans[1].forced);
+    mac->setDetached(true);
+    auto manual = std::make_unique<ManualTimer>();
+    auto* successorTimer = manual.get();
+    auto successor = HelperService::create(queue, std::move(manual), clocks());
+    run([&] { successor->recoverFans(); });
+    ASSERT_TRUE(successor->ticking());
+    EXPECT_EQ(ask(ipc::SetAuto{}, *successor), kSMCUnavailable);  // nothing handed back yet
+
+    // Tries at ticks 1, 3, 7 and 15 fail; the next is at 23, eight ticks on.
+    for (int tick = 1; tick <= 15; ++tick) successorTimer->fire();
+    mac->setDetached(false);
+    for (int tick = 16; tick <= 22; ++tick) successorTimer->fire();
+    EXPECT_FALSE(successor->hasSMC());
+    successorTimer->fire();
+    EXPECT_TRUE(successor->hasSMC());
+    for (int i = 0; i < 4 && successor->ticking(); ++i) successorTimer->fire();
+    EXPECT_FALSE(successor->ticking());
+    EXPECT_FALSE(machine().fans[0].forced || machine().fans[1].forced);
+    EXPECT_EQ(machine().ftst, 0.0);
+}
+
+TEST_F(HelperServiceTest, TheFirstTryAfterAFailureComesTwoTicksLater) {
+    fraction(1.0);
+    tick();
+    mac->setDetached(true);
+    auto manual = std::make_unique<ManualTimer>();
+    auto* successorTimer = manual.get();
+    auto successor = HelperService::create(queue, std::move(manual), clocks());
+    run([&] { successor->recoverFans(); });
+    successorTimer->fire();  // the first try, at once: fails
+    mac->setDetached(false);
+    successorTimer->fire();
+    EXPECT_FALSE(successor->hasSMC());
+    successorTimer->fire();
+    EXPECT_TRUE(successor->hasSMC());
+}
+
+// A request waits on the queue behind a stalled tick while its client gives up (after the
+// protocol's 10 s) or leaves: when its turn comes nobody wants it any more, and it is dropped
+// without an answer and without touching what the clients still there asked for.
+TEST_F(HelperServiceTest, ARequestNobodyWaitsForChangesNothing) {
+    EXPECT_EQ(ask(ipc::SetFraction{0.3}), std::nullopt);
+    ipc::Requester patient{.client = 2, .deadline = steadyNow + std::chrono::seconds(10)};
+    auto gone = std::make_shared<std::atomic<bool>>(false);
+    ipc::Requester leaving{.client = 3, .deadline = patient.deadline, .ended = gone};
+
+    std::optional<ipc::Outcome> answer;
+    service->handle(patient, ipc::SetFraction{1.0}, [&](ipc::Outcome value) { answer = value; });
+    steadyNow += std::chrono::seconds(10);  // the queue was stuck until the client gave up
+    run([] {});
+    EXPECT_FALSE(answer);
+    EXPECT_EQ(fixedFraction(), 0.3);
+
+    service->handle(leaving, ipc::SetSmart{{R"({"minimum":0,"aggressiveness":"normal"})"}},
+                    [&](ipc::Outcome value) { answer = value; });
+    service->handle(leaving, ipc::SetAuto{}, [&](ipc::Outcome value) { answer = value; });
+    gone->store(true);
+    run([] {});
+    EXPECT_FALSE(answer);
+    EXPECT_EQ(fixedFraction(), 0.3);
+
+    ipc::Requester inTime{.client = 2, .deadline = steadyNow + std::chrono::milliseconds(1)};
+    EXPECT_EQ(ask(ipc::SetFraction{0.9}, inTime, *service).value(), ipc::Outcome());
+    EXPECT_EQ(fixedFraction(), 0.9);
 }
 
 TEST_F(HelperServiceTest, AnSMCThatWasAwayAtStartIsOpenedByTheNextRequest) {
     mac->setDetached(true);
     auto late = HelperService::create(queue, std::make_unique<ManualTimer>());
     EXPECT_FALSE(late->hasSMC());
-    EXPECT_EQ(ask([&](auto reply) { late->setFraction(0.5, reply); }), kSMCUnavailable);
+    EXPECT_EQ(ask(ipc::SetFraction{0.5}, *late), kSMCUnavailable);
     mac->setDetached(false);
-    EXPECT_EQ(ask([&](auto reply) { late->setFraction(0.5, reply); }), std::nullopt);
+    EXPECT_EQ(ask(ipc::SetFraction{0.5}, *late), std::nullopt);
     EXPECT_TRUE(late->hasSMC());
 }
 

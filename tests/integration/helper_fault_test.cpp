@@ -18,7 +18,6 @@
 namespace ventoria::test {
 namespace {
 
-using ipc::Request;
 using sim::FaultKind;
 using namespace std::chrono_literals;
 
@@ -96,9 +95,9 @@ TEST_P(FaultMatrixTest, TheFansEndWithTheMachineOnceTheFaultClears) {
     auto scenario = std::get<Scenario>(GetParam());
     std::optional<RawClient> client{std::in_place};
     if (scenario == Scenario::smartHold) {
-        client->call(Request::setSmart(R"({"minimum":60,"aggressiveness":"normal"})"));
+        client->call(ipc::SetSmart{{R"({"minimum":60,"aggressiveness":"normal"})"}});
     } else {
-        client->call(Request::setFraction(0.8));
+        client->call(ipc::SetFraction{0.8});
     }
     ASSERT_TRUE(eventually([&] { return anyForced(); }));
 
@@ -119,7 +118,7 @@ TEST_P(FaultMatrixTest, TheFansEndWithTheMachineOnceTheFaultClears) {
         std::this_thread::sleep_for(750ms);
         expectSaneTargets();
         RawClient other;  // a second client, so the holder's connection stays the same
-        EXPECT_EQ(other.call(Request::version()), test::kProtocolVersion);
+        EXPECT_EQ(other.call(ipc::Version{}), test::kProtocolVersion);
     }
     inject(false);
     client.reset();
@@ -151,7 +150,7 @@ TEST_F(HelperFaultTest, StoppingUnderTrafficAlwaysEndsHandedBack) {
             clients.emplace_back([&go] {
                 RawClient client;
                 while (go) {
-                    client.send(Request::setFraction(1.0));
+                    client.send(ipc::SetFraction{1.0});
                     if (!client.receive()) return;  // the helper went away
                 }
             });
@@ -169,7 +168,7 @@ TEST_F(HelperFaultTest, StoppingUnderTrafficAlwaysEndsHandedBack) {
 // However slow each SMC call is, stopping takes about its bound, not the sum of the calls.
 TEST_F(HelperFaultTest, StoppingKeepsItsBoundOnAVerySlowSMC) {
     RawClient client;
-    client.call(Request::setFraction(1.0));
+    client.call(ipc::SetFraction{1.0});
     ASSERT_TRUE(eventually([&] { return anyForced(); }));
     mac->setLatency(500'000);
     auto started = std::chrono::steady_clock::now();
@@ -183,18 +182,40 @@ TEST_F(HelperFaultTest, StoppingKeepsItsBoundOnAVerySlowSMC) {
 
 TEST_F(HelperFaultTest, AHelperKilledWhileForcingIsUndoneByItsSuccessor) {
     RawClient client;
-    client.call(Request::setFraction(0.9));
+    client.call(ipc::SetFraction{0.9});
     ASSERT_TRUE(eventually([&] { return anyForced(); }));
     helper->stop(SIGKILL);
     EXPECT_TRUE(anyForced());  // nobody could hand back
     expectRecoveryByASuccessor();
 }
 
+// The predecessor died while the SMC was away: its successor cannot see the fans, says so to
+// a client that asks it to hand back, and hands back by itself once the SMC returns.
+TEST_F(HelperFaultTest, AHelperStartedWithoutItsSMCHandsBackWhenItReturns) {
+    {
+        RawClient client;
+        client.call(ipc::SetFraction{1.0});
+        ASSERT_TRUE(eventually([&] { return anyForced(); }));
+        mac->setDetached(true);
+        helper->stop(SIGKILL);
+    }
+    helper.emplace();
+    {
+        RawClient client;
+        EXPECT_EQ(client.call(ipc::SetAuto{}), "AppleSMC is unavailable");
+    }
+    std::this_thread::sleep_for(3s);  // a few of the successor's tries go by
+    EXPECT_TRUE(anyForced());
+    mac->setDetached(false);
+    EXPECT_TRUE(eventually([&] { return handedBack(); }, 15s));
+    EXPECT_TRUE(helper->running());
+}
+
 TEST_F(HelperFaultTest, AClientKilledWhileHoldingHandsTheFansBack) {
     pid_t child = fork();
     if (child == 0) {
         RawClient holder;
-        holder.call(Request::setFraction(1.0));
+        holder.call(ipc::SetFraction{1.0});
         pause();
         _exit(0);
     }

@@ -9,8 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
 #include <iostream>
-#include <list>
 #include <map>
 #include <random>
 
@@ -18,13 +18,12 @@
 #include "os_calls.h"
 #include "protocol_version.h"
 #include "ventoria/ipc/protocol.h"
+#include "ventoria/platform/system_root.h"
 #include "virtual_mac_test.h"
 
 namespace ventoria::test {
 namespace {
 
-using ipc::Message;
-using ipc::Request;
 using Bytes = std::vector<std::uint8_t>;
 
 class HostilePeerTest : public VirtualMacTest {
@@ -37,22 +36,51 @@ class HostilePeerTest : public VirtualMacTest {
     void expectServing() {
         ASSERT_TRUE(helper.running());
         RawClient client;
-        EXPECT_EQ(client.call(Request::version()), test::kProtocolVersion);
+        EXPECT_EQ(client.call(ipc::Version{}), test::kProtocolVersion);
     }
+    // Lets other users reach the socket, so that whatever refuses them is the helper.
+    static void openToOtherUsers() {
+        for (auto dir = ipc::socketPath().parent_path(); dir != "/" && dir != "/tmp";
+             dir = dir.parent_path()) {
+            chmod(dir.c_str(), 0755);
+        }
+    }
+    // The machine's console passes to `user`, who is then the person at the machine.
+    static void consoleBelongsTo(uid_t user) {
+        ASSERT_EQ(chown(platform::systemPath("/dev/console").c_str(), user, user), 0);
+    }
+    // Runs `body` in a child process of `user` (an unprivileged one) and returns its exit
+    // status: what the body returned, 10 when the user could not be taken on, 11 when the
+    // body threw.
+    static int asUser(uid_t user, const std::function<int()>& body) {
+        pid_t child = fork();
+        if (child == 0) {
+            if (setgid(user) != 0 || setuid(user) != 0) _exit(10);
+            try {
+                _exit(body());
+            } catch (...) {
+                _exit(11);
+            }
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    static constexpr uid_t kNobody = 65534;
 
     HelperProcess helper;
 };
 
 TEST_F(HostilePeerTest, APeerThatStopsSendingStillGetsItsRepliesThenTheEnd) {
     RawClient client;
-    auto fraction = client.send(Request::setFraction(0.7));
-    auto version = client.send(Request::version());
+    auto fraction = client.send(ipc::SetFraction{0.7});
+    auto version = client.send(ipc::Version{});
     client.halfClose();
     std::map<std::uint64_t, std::optional<std::string>> replies;  // the version may overtake
     for (int i = 0; i < 2; ++i) {
         auto reply = client.receive();
         ASSERT_TRUE(reply);
-        replies[reply->id] = reply->value;
+        replies[reply->id] = valueOf(*reply);
     }
     EXPECT_EQ(replies, (std::map<std::uint64_t, std::optional<std::string>>{
                            {fraction, std::nullopt}, {version, test::kProtocolVersion}}));
@@ -78,7 +106,7 @@ TEST_F(HostilePeerTest, BreakingTheStreamAfterARequestEndsOnlyThatConnection) {
     for (int round = 0; round < 20; ++round) {
         for (const auto& bytes : breakers) {
             RawClient peer;
-            peer.send(Request::setFraction(0.4));
+            peer.send(ipc::SetFraction{0.4});
             peer.sendBytes(bytes);
             if (round % 2) peer.halfClose();
             ASSERT_TRUE(helper.running());
@@ -108,7 +136,7 @@ TEST_F(HostilePeerTest, APeerThatNeverReadsItsRepliesCostsBoundedMemory) {
     {
         RawClient greedy;
         fcntl(greedy.fd(), F_SETFL, O_NONBLOCK);
-        auto request = ipc::frame(ipc::encodeRequest({1, Message::version, 0, {}}));
+        auto request = ipc::frame(ipc::encodeRequest({1, ipc::Version{}}));
         Bytes burst;
         for (int i = 0; i < 256; ++i) burst.insert(burst.end(), request.begin(), request.end());
         std::size_t sent = 0;
@@ -132,7 +160,7 @@ TEST_F(HostilePeerTest, APeerWhoseFrameStaysIncompleteIsDroppedAndNotCounted) {
     RawClient slow;
     {
         RawClient owner;
-        owner.call(Request::setFraction(0.9));
+        owner.call(ipc::SetFraction{0.9});
         ASSERT_TRUE(eventually([&] { return forced(); }));
         slow.sendBytes({0, 0, 0, 40, 0x83});  // and nothing more, ever
     }
@@ -140,19 +168,28 @@ TEST_F(HostilePeerTest, APeerWhoseFrameStaysIncompleteIsDroppedAndNotCounted) {
     EXPECT_TRUE(eventually([&] { return !forced() && machine().ftst == 0.0; }));
 }
 
-TEST_F(HostilePeerTest, ConnectionsBeyondTheCapAreRefusedAndTheCapFreesUp) {
-    std::list<RawClient> crowd;
-    for (int i = 0; i < 32; ++i) crowd.emplace_back();
-    crowd.front().call(Request::version());  // all of them accepted by now
-    RawClient oneTooMany;
-    EXPECT_TRUE(oneTooMany.closedByHelper());
-    crowd.pop_back();
-    EXPECT_TRUE(eventually([&] {
-        RawClient next;
-        next.sendBytes(ipc::frame(ipc::encodeRequest({1, Message::version, 0, {}})));
-        return !next.closedByHelper(std::chrono::milliseconds(200));
-    }));
-    crowd.clear();
+// A crowd of idle connections must not lock the person at the machine out: past the cap,
+// each newcomer takes the place of the quietest connection of the user holding the most.
+TEST_F(HostilePeerTest, ACrowdOfIdleConnectionsMakesRoomForThePersonAtTheMachine) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can become another user";
+    std::vector<std::unique_ptr<RawClient>> crowd;
+    for (int i = 0; i < 40; ++i) crowd.push_back(std::make_unique<RawClient>());
+    EXPECT_EQ(crowd.back()->call(ipc::Version{}), test::kProtocolVersion);  // all accepted
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_TRUE(crowd[i]->closedByHelper(std::chrono::seconds(2))) << "crowd " << i;
+    }
+    EXPECT_FALSE(crowd[8]->closedByHelper(std::chrono::milliseconds(100)));
+
+    openToOtherUsers();
+    consoleBelongsTo(kNobody);
+    EXPECT_EQ(asUser(kNobody,
+                     [] {
+                         RawClient console;
+                         return console.call(ipc::SetFraction{0.5}) == std::nullopt ? 0 : 1;
+                     }),
+              0);
+    EXPECT_TRUE(crowd[8]->closedByHelper(std::chrono::seconds(2)));  // the quietest gave way
+    EXPECT_EQ(crowd.back()->call(ipc::Version{}), test::kProtocolVersion);
     expectServing();
 }
 
@@ -160,27 +197,46 @@ TEST_F(HostilePeerTest, ConnectionsBeyondTheCapAreRefusedAndTheCapFreesUp) {
 // a request of theirs is read.
 TEST_F(HostilePeerTest, APeerOfAnotherUserIsRefused) {
     if (geteuid() != 0) GTEST_SKIP() << "only root can become another user";
-    // Let the other user reach the socket, so that the refusal is the helper's own.
-    for (auto dir = ipc::socketPath().parent_path(); dir != "/" && dir != "/tmp";
-         dir = dir.parent_path()) {
-        chmod(dir.c_str(), 0755);
-    }
+    openToOtherUsers();
+    EXPECT_EQ(
+        asUser(kNobody,
+               [] {
+                   RawClient stranger;
+                   stranger.sendBytes(ipc::frame(ipc::encodeRequest({1, ipc::SetFraction{0.0}})));
+                   return stranger.closedByHelper() ? 0 : 1;
+               }),
+        0);
+    EXPECT_FALSE(forced());
+    expectServing();
+}
+
+// Whoever leaves the console leaves control of the fans with it: their connection, opened
+// while they sat there, is closed once the console has passed on, and what it held goes.
+TEST_F(HostilePeerTest, APeerWhoLeftTheConsoleLosesTheFans) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can become another user";
+    openToOtherUsers();
+    consoleBelongsTo(kNobody);
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
     pid_t child = fork();
     if (child == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(10);
-        try {
-            RawClient stranger;
-            stranger.sendBytes(ipc::frame(ipc::encodeRequest({1, Message::setFraction, 0.0, {}})));
-            _exit(stranger.closedByHelper() ? 0 : 1);
-        } catch (...) {
-            _exit(11);  // could not connect at all
-        }
+        close(fds[0]);
+        if (setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(10);
+        RawClient holder;
+        bool held = holder.call(ipc::SetFraction{1.0}) == std::nullopt;
+        (void)!write(fds[1], "h", 1);
+        _exit(held && holder.closedByHelper(std::chrono::seconds(15)) ? 0 : 1);
     }
+    close(fds[1]);
+    char held = 0;
+    ASSERT_EQ(read(fds[0], &held, 1), 1);
+    close(fds[0]);
+    ASSERT_TRUE(eventually([&] { return forced(); }));
+    consoleBelongsTo(0);  // someone else logs in
     int status = 0;
     waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_FALSE(forced());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(eventually([&] { return !forced() && machine().ftst == 0.0; }));
     expectServing();
 }
 

@@ -58,38 +58,75 @@ TEST(Framing, APartialFrameIsToldApartFromAWaitingOne) {
     EXPECT_EQ(reader.completed(), 1u);
 }
 
+// The request of a well-formed frame, or a failed assertion.
+Request request(std::span<const std::uint8_t> payload) {
+    auto decoded = decodeRequest(payload);
+    if (!decoded || !std::holds_alternative<Request>(*decoded)) {
+        ADD_FAILURE() << "not a request";
+        return {};
+    }
+    return std::get<Request>(*decoded);
+}
+
+// Why a sound frame was refused, or "" when it was taken (or was not even sound).
+std::string refusal(std::span<const std::uint8_t> payload) {
+    auto decoded = decodeRequest(payload);
+    if (!decoded || !std::holds_alternative<Malformed>(*decoded)) return "";
+    return std::get<Malformed>(*decoded).reason;
+}
+
 TEST(Messages, RequestsRoundTripWithExactArguments) {
-    Request fraction{7, Message::setFraction, std::nan(""), {}};
-    auto decoded = decodeRequest(encodeRequest(fraction));
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->id, 7u);
-    EXPECT_EQ(decoded->message, Message::setFraction);
-    EXPECT_TRUE(std::isnan(decoded->fraction));
+    auto fraction = request(encodeRequest({7, SetFraction{std::nan("")}}));
+    EXPECT_EQ(fraction.id, 7u);
+    ASSERT_TRUE(std::holds_alternative<SetFraction>(fraction.message));
+    EXPECT_TRUE(std::isnan(std::get<SetFraction>(fraction.message).fraction));
 
     std::string notJson = "\xff\x00{";
     notJson.push_back('\0');
-    auto smart = decodeRequest(encodeRequest({8, Message::setSmart, 0, notJson}));
-    ASSERT_TRUE(smart);
-    EXPECT_EQ(smart->settings, notJson);
-    EXPECT_EQ(selector(Message::smartStatus), "smartStatusWithReply:");
+    auto smart = request(encodeRequest({8, SetSmart{{notJson}}}));
+    ASSERT_TRUE(std::holds_alternative<SetSmart>(smart.message));
+    EXPECT_EQ(std::get<SetSmart>(smart.message).settings.data, notJson);
+    EXPECT_EQ(selector(Message(SmartStatus{})), "smartStatusWithReply:");
+    EXPECT_TRUE(isCommand(Message(SetAuto{})));
+    EXPECT_FALSE(isCommand(Message(Version{})));
 }
 
-TEST(Messages, AnythingButAWellFormedKnownRequestIsRefused) {
+// A frame that is sound MessagePack but no request of ours is answered with what was wrong
+// (under its id where it had one); what is not even sound MessagePack ends the connection.
+TEST(Messages, ASoundFrameThatIsNoRequestIsToldWhy) {
     using nlohmann::json;
     auto pack = [](const json& document) { return json::to_msgpack(document); };
     EXPECT_FALSE(decodeRequest(Bytes{0xC1, 0x00}));
-    EXPECT_FALSE(
-        decodeRequest(pack({{"id", 1}, {"call", "eraseDisk:reply:"}, {"args", json::array()}})));
-    EXPECT_FALSE(
-        decodeRequest(pack({{"id", 1}, {"call", "setFraction:reply:"}, {"args", {"1.0"}}})));
-    EXPECT_FALSE(
-        decodeRequest(pack({{"id", 1}, {"call", "setFraction:reply:"}, {"args", json::array()}})));
-    EXPECT_FALSE(decodeRequest(pack({{"id", 1}, {"call", "setSmart:reply:"}, {"args", {"{}"}}})));
-    EXPECT_FALSE(
-        decodeRequest(pack({{"id", -1}, {"call", "setAutoWithReply:"}, {"args", json::array()}})));
-    EXPECT_FALSE(decodeRequest(pack({{"id", 1}, {"call", "setAutoWithReply:"}, {"args", {1}}})));
-    EXPECT_FALSE(decodeRequest(pack({1, 2, 3})));
-    EXPECT_TRUE(decodeRequest(pack({{"id", 1}, {"call", "setFraction:reply:"}, {"args", {1}}})));
+    EXPECT_FALSE(decodeRequest(pack({1, 2, 3})));  // not a map
+    const std::pair<json, const char*> cases[] = {
+        {{{"id", 1}, {"call", "eraseDisk:reply:"}, {"args", json::array()}},
+         "the helper has no message \"eraseDisk:reply:\""},
+        {{{"id", 1}, {"call", "setFraction:reply:"}, {"args", {"1.0"}}},
+         "setFraction:reply: takes a number, not a string"},
+        {{{"id", 1}, {"call", "setFraction:reply:"}, {"args", {true}}},
+         "setFraction:reply: takes a number, not a boolean"},
+        {{{"id", 1}, {"call", "setFraction:reply:"}, {"args", json::array()}},
+         "setFraction:reply: takes 1 argument, not 0"},
+        {{{"id", 1}, {"call", "setSmart:reply:"}, {"args", {"{}"}}},
+         "setSmart:reply: takes binary data, not a string"},
+        {{{"id", -1}, {"call", "setAutoWithReply:"}, {"args", json::array()}},
+         "a request's id is a whole number from 0, not a negative number"},
+        {{{"id", "7"}, {"call", "setAutoWithReply:"}, {"args", json::array()}},
+         "a request's id is a whole number from 0, not a string"},
+        {{{"id", 1}, {"call", "setAutoWithReply:"}, {"args", {1}}},
+         "setAutoWithReply: takes 0 arguments, not 1"},
+        {{{"id", 1}, {"call", 5}, {"args", json::array()}},
+         "a request names its message in \"call\""},
+        {{{"id", 1}, {"call", "setAutoWithReply:"}},
+         "a request carries its arguments in an array \"args\""},
+    };
+    for (const auto& [document, reason] : cases) {
+        EXPECT_EQ(refusal(pack(document)), reason) << document.dump();
+    }
+    auto wrong = decodeRequest(pack({{"id", 9}, {"call", "setFraction:reply:"}, {"args", {true}}}));
+    EXPECT_EQ(std::get<Malformed>(*wrong).id, 9u);  // answered where the client will look
+    auto fine = request(pack({{"id", 1}, {"call", "setFraction:reply:"}, {"args", {1}}}));
+    EXPECT_EQ(std::get<SetFraction>(fine.message).fraction, 1.0);
 }
 
 // Nesting is refused before the recursive parser sees it, so no message chooses the depth of
@@ -101,16 +138,16 @@ TEST(Messages, DeepNestingIsRefusedWithoutRecursion) {
     EXPECT_FALSE(decodeReply(deep));
 
     using nlohmann::json;
-    auto request = [](const json& args) {
+    auto pack = [](const json& args) {
         return json::to_msgpack({{"id", 1}, {"call", "setFraction:reply:"}, {"args", args}});
     };
-    EXPECT_TRUE(decodeRequest(request({0.5})));
-    EXPECT_FALSE(decodeRequest(request(json::array({json::array({0.5})}))));
-    EXPECT_FALSE(decodeRequest(request({{{"a", 1}}})));
+    request(pack({0.5}));
+    EXPECT_FALSE(decodeRequest(pack(json::array({json::array({0.5})}))));
+    EXPECT_FALSE(decodeRequest(pack({{{"a", 1}}})));
     std::string lookalike(600, '\x91');
-    EXPECT_TRUE(decodeRequest(encodeRequest({2, Message::setSmart, 0, lookalike})));
+    request(encodeRequest({2, SetSmart{{lookalike}}}));
 
-    auto valid = request({0.5});
+    auto valid = pack({0.5});
     for (std::size_t cut = 0; cut < valid.size(); ++cut) {
         EXPECT_FALSE(decodeRequest(std::span(valid.data(), cut))) << cut;
     }
@@ -121,29 +158,53 @@ TEST(Messages, DeepNestingIsRefusedWithoutRecursion) {
     EXPECT_FALSE(decodeRequest(Bytes{0xDD, 0xFF, 0xFF, 0xFF, 0xFF, 0xC0}));
 }
 
-TEST(Messages, RepliesCarryTextDataOrNothing) {
-    auto text = decodeReply(encodeReply({3, "No fans detected"}, Message::setFraction));
-    EXPECT_EQ(text->id, 3u);
-    EXPECT_EQ(text->value, "No fans detected");
-    auto nil = decodeReply(encodeReply({4, std::nullopt}, Message::smartStatus));
-    EXPECT_EQ(nil->value, std::nullopt);
-    auto data = decodeReply(encodeReply({5, R"({"phase":"idle"})"}, Message::smartStatus));
-    EXPECT_EQ(data->value, R"({"phase":"idle"})");
+TEST(Messages, EachReplyTypeReadsOnlyWhatItsMessageDeclares) {
+    auto decoded = decodeReply(encodeReply({3, toWire(Outcome("No fans detected"))}));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->id, 3u);
+    auto value = std::get<WireValue>(decoded->content);
+    Outcome refusal;
+    ASSERT_TRUE(fromWire(value, refusal));
+    EXPECT_EQ(refusal, "No fans detected");
+    std::optional<ipc::Bytes> status;
+    EXPECT_FALSE(fromWire(value, status));  // text is no status
+
+    auto data = std::get<WireValue>(
+        decodeReply(
+            encodeReply({5, toWire(std::optional<ipc::Bytes>(ipc::Bytes{R"({"phase":"idle"})"}))}))
+            ->content);
+    ASSERT_TRUE(fromWire(data, status));
+    EXPECT_EQ(status->data, R"({"phase":"idle"})");
+    EXPECT_FALSE(fromWire(data, refusal));  // data is no refusal
+    std::string version;
+    EXPECT_FALSE(fromWire(WireValue{}, version));  // a version is never nothing
+    ASSERT_TRUE(fromWire(WireValue{}, status));
+    EXPECT_EQ(status, std::nullopt);
+
+    auto problem = decodeReply(encodeReply({6, NotUnderstood{"bad"}}));
+    EXPECT_EQ(std::get<NotUnderstood>(problem->content).reason, "bad");
 }
 
 // What a peer of another build reads: a map of "id" and "reply", the reply a MessagePack
-// string for text, binary for a status, nil for nothing.
+// string for text, binary for a status, nil for nothing; or "error" for a request that was
+// not understood.
 TEST(Messages, EachReplyHasItsWireType) {
-    const Bytes head{0x82, 0xA2, 'i', 'd', 0x07, 0xA5, 'r', 'e', 'p', 'l', 'y'};
-    auto with = [&](Bytes tail) {
-        Bytes bytes = head;
+    auto with = [](const char* field, Bytes tail) {
+        Bytes bytes{0x82, 0xA2, 'i', 'd', 0x07};
+        std::string name = field;
+        bytes.push_back(static_cast<std::uint8_t>(0xA0 | name.size()));
+        bytes.insert(bytes.end(), name.begin(), name.end());
         bytes.insert(bytes.end(), tail.begin(), tail.end());
         return bytes;
     };
-    EXPECT_EQ(encodeReply({7, "3"}, Message::version), with({0xA1, '3'}));
-    EXPECT_EQ(encodeReply({7, "No"}, Message::setFraction), with({0xA2, 'N', 'o'}));
-    EXPECT_EQ(encodeReply({7, std::nullopt}, Message::setAuto), with({0xC0}));
-    EXPECT_EQ(encodeReply({7, "{}"}, Message::smartStatus), with({0xC4, 0x02, '{', '}'}));
+    EXPECT_EQ(encodeReply({7, toWire(std::string("3"))}), with("reply", {0xA1, '3'}));
+    EXPECT_EQ(encodeReply({7, toWire(Outcome("No"))}), with("reply", {0xA2, 'N', 'o'}));
+    EXPECT_EQ(encodeReply({7, toWire(Outcome())}), with("reply", {0xC0}));
+    EXPECT_EQ(encodeReply({7, toWire(std::optional<ipc::Bytes>(ipc::Bytes{"{}"}))}),
+              with("reply", {0xC4, 0x02, '{', '}'}));
+    EXPECT_EQ(encodeReply({7, NotUnderstood{"x"}}),
+              (Bytes{0x82, 0xA5, 'e', 'r', 'r', 'o', 'r', 0xA1, 'x', 0xA2, 'i', 'd', 0x07}));
+    EXPECT_FALSE(decodeReply(with("other", {0xC0})));
 }
 
 }  // namespace

@@ -40,17 +40,25 @@ class FakeInstaller final : public app::HelperInstaller {
 
 }  // namespace
 
-bool FakeConnection::send(const ipc::Request& request, ReplyHandler onReply, ErrorHandler onError) {
+bool FakeConnection::send(const ipc::Message& message, ReplyHandler onReply, ErrorHandler onError) {
     if (helper_.badProxy) return false;
-    helper_.events.emplace_back(ipc::selector(request.message));
-    helper_.sent.push_back(request);
+    helper_.events.emplace_back(ipc::selector(message));
+    helper_.sent.push_back(message);
     helper_.sentAt.push_back(std::chrono::steady_clock::now());
-    if (request.message == ipc::Message::version && helper_.version) {
-        onReply(*helper_.version);
-    } else if (request.message != ipc::Message::version && helper_.answer) {
-        onReply(*helper_.answer);
+    bool version = std::holds_alternative<ipc::Version>(message);
+    if (version && helper_.version) {
+        onReply(ipc::toWire(*helper_.version));
+    } else if (!version && helper_.answer) {
+        // A status comes as data, everything else as text.
+        if (std::holds_alternative<ipc::SmartStatus>(message)) {
+            std::optional<ipc::Bytes> status;
+            if (*helper_.answer) status = ipc::Bytes{**helper_.answer};
+            onReply(ipc::toWire(status));
+        } else {
+            onReply(ipc::toWire(*helper_.answer));
+        }
     } else {
-        helper_.waiting.push_back({request, std::move(onReply), std::move(onError)});
+        helper_.waiting.push_back({message, std::move(onReply), std::move(onError)});
     }
     return true;
 }

@@ -13,7 +13,7 @@
 namespace ventoria::test {
 
 struct SentRequest {
-    ipc::Request request;
+    ipc::Message message;
     app::HelperConnection::ReplyHandler reply;
     app::HelperConnection::ErrorHandler error;
 };
@@ -25,7 +25,7 @@ class FakeConnection final : public app::HelperConnection {
     explicit FakeConnection(FakeHelper& helper, std::function<void()> invalidated)
         : helper_(helper), invalidated_(std::move(invalidated)) {}
 
-    bool send(const ipc::Request& request, ReplyHandler onReply, ErrorHandler onError) override;
+    bool send(const ipc::Message& message, ReplyHandler onReply, ErrorHandler onError) override;
     void invalidate() override;
 
     bool ended = false;
@@ -40,7 +40,8 @@ class FakeHelper {
   public:
     // Answers every version request at once with this, when set.
     std::optional<std::string> version;
-    // Answers every other request at once with this (nothing: success), when set.
+    // Answers every other request at once with this (nothing: success), when set; a Smart
+    // status goes as data, the rest as text.
     std::optional<std::optional<std::string>> answer;
     // Refuses to speak the protocol: every send reports no proxy.
     bool badProxy = false;
@@ -48,7 +49,7 @@ class FakeHelper {
     std::vector<std::shared_ptr<FakeConnection>> connections;
     std::deque<SentRequest> waiting;
     std::vector<std::string> events;  // "connect", "version", "setFraction:reply:", "install", …
-    std::vector<ipc::Request> sent;   // every request, with its arguments
+    std::vector<ipc::Message> sent;   // every request, with its arguments
     std::vector<std::chrono::steady_clock::time_point> sentAt;  // when each was sent
 
     std::unique_ptr<app::HelperConnector> connector();

@@ -10,19 +10,26 @@
 
 namespace {
 
-class OtherVersion final : public ventoria::ipc::FanHelperProtocol,
-                           public ventoria::ipc::ConnectionDelegate {
+using namespace ventoria::ipc;
+
+class OtherVersion final : public FanHelperProtocol, public ConnectionDelegate {
   public:
-    void version(Reply reply) override {
+    void handle(const Requester&, Version, Respond<Version> reply) override {
         const char* version = std::getenv("FAKE_HELPER_VERSION");
         reply(version ? version : "2");
     }
-    void setFraction(double, Reply reply) override { reply(std::nullopt); }
-    void setSmart(std::string, Reply reply) override { reply(std::nullopt); }
-    void smartStatus(Reply reply) override { reply(std::nullopt); }
-    void setAuto(Reply reply) override { reply(std::nullopt); }
-    void connectionAccepted() override {}
-    void connectionInvalidated() override {}
+    void handle(const Requester&, SetFraction, Respond<SetFraction> reply) override {
+        reply(std::nullopt);
+    }
+    void handle(const Requester&, SetSmart, Respond<SetSmart> reply) override {
+        reply(std::nullopt);
+    }
+    void handle(const Requester&, SmartStatus, Respond<SmartStatus> reply) override {
+        reply(std::nullopt);
+    }
+    void handle(const Requester&, SetAuto, Respond<SetAuto> reply) override { reply(std::nullopt); }
+    void connectionAccepted(ClientId) override {}
+    void connectionInvalidated(ClientId) override {}
 };
 
 }  // namespace
@@ -30,8 +37,8 @@ class OtherVersion final : public ventoria::ipc::FanHelperProtocol,
 int main() {
     asio::io_context io;
     OtherVersion helper;
-    ventoria::ipc::Listener listener(io, helper, helper, [](auto) { return true; });
-    listener.start(ventoria::ipc::socketPath());
+    Listener listener(io, helper, helper, [](auto) { return true; });
+    listener.start(socketPath());
     asio::signal_set signals(io, SIGTERM, SIGINT);
     signals.async_wait([&](const asio::error_code&, int) {
         listener.stop();

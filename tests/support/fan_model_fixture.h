@@ -48,11 +48,18 @@ class FanModelFixture : public VirtualMacTest {
         QSignalSpy applied(model.get(), &app::FanModel::applied);
         ASSERT_TRUE(applied.wait(5000));
     }
-    // The newest command the helper was sent (Smart is followed by status questions).
-    ipc::Request lastCommand() const {
+    // The newest command the helper was sent (Smart is followed by status questions), when
+    // it is an `M`.
+    template <typename M>
+    std::optional<M> lastCommand() const {
         auto command = std::find_if(helper.sent.rbegin(), helper.sent.rend(),
-                                    [](const auto& sent) { return ipc::isCommand(sent.message); });
-        return command == helper.sent.rend() ? ipc::Request{} : *command;
+                                    [](const auto& sent) { return ipc::isCommand(sent); });
+        if (command == helper.sent.rend() || !std::holds_alternative<M>(*command)) return {};
+        return std::get<M>(*command);
+    }
+    std::optional<double> lastFraction() const {
+        auto command = lastCommand<ipc::SetFraction>();
+        return command ? std::optional(command->fraction) : std::nullopt;
     }
     // The helper installs, answers the version and accepts every request.
     void installable() {

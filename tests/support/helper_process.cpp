@@ -105,8 +105,8 @@ void RawClient::halfClose() {
     ::shutdown(fd_, SHUT_WR);
 }
 
-std::uint64_t RawClient::send(ipc::Request request) {
-    request.id = nextId_++;
+std::uint64_t RawClient::send(ipc::Message message) {
+    ipc::Request request{nextId_++, std::move(message)};
     sendBytes(ipc::frame(ipc::encodeRequest(request)));
     return request.id;
 }
@@ -124,12 +124,21 @@ std::optional<ipc::Reply> RawClient::receive() {
     }
 }
 
-std::optional<std::string> RawClient::call(ipc::Request request) {
-    auto id = send(std::move(request));
+std::optional<std::string> valueOf(const ipc::Reply& reply) {
+    if (const auto* problem = std::get_if<ipc::NotUnderstood>(&reply.content)) {
+        return "not understood: " + problem->reason;
+    }
+    const auto& value = std::get<ipc::WireValue>(reply.content);
+    if (value.kind == ipc::WireValue::Kind::nil) return std::nullopt;
+    return value.data;
+}
+
+std::optional<std::string> RawClient::call(ipc::Message message) {
+    auto id = send(std::move(message));
     for (;;) {
         auto reply = receive();
         if (!reply) throw std::runtime_error("the helper did not answer");
-        if (reply->id == id) return reply->value;
+        if (reply->id == id) return valueOf(*reply);
     }
 }
 

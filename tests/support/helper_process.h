@@ -29,12 +29,17 @@ class HelperProcess {
     // Sends `signal` and waits for the exit; the exit status, or -1 when it did not exit.
     int stop(int signal);
     bool running();
+    pid_t pid() const { return pid_; }
     // The daemon's resident memory in KiB, as the kernel reports it now.
     long residentKiB();
 
   private:
     pid_t pid_ = -1;
 };
+
+// A reply's value as one text: the text or data it carried, or nothing for nil. A request the
+// helper did not understand reads "not understood: " and the reason.
+std::optional<std::string> valueOf(const ipc::Reply& reply);
 
 class RawClient {
   public:
@@ -48,11 +53,11 @@ class RawClient {
     void halfClose();
     int fd() const { return fd_; }
     // Sends a request under the next id and returns the id.
-    std::uint64_t send(ipc::Request request);
+    std::uint64_t send(ipc::Message message);
     // The next reply, or nothing when the helper closed the connection (or 10 s passed).
     std::optional<ipc::Reply> receive();
-    // Sends and waits for the matching reply's value.
-    std::optional<std::string> call(ipc::Request request);
+    // Sends and waits for the matching reply's value (see valueOf).
+    std::optional<std::string> call(ipc::Message message);
     // True once the helper has closed its side, within `wait`.
     bool closedByHelper(std::chrono::milliseconds wait = std::chrono::seconds(5));
 

@@ -20,14 +20,22 @@ struct HelperOptions {
 };
 
 // One request over one connection, printed the way a script can use it: nothing for success,
-// an error text with status 1, the version or status as they came.
-int request(const ipc::Request& asked, double hold) {
+// a refusal with status 1, the version or status as they came.
+int request(const ipc::Message& asked, double hold) {
     std::signal(SIGPIPE, SIG_IGN);
     try {
         ipc::BlockingClient client(ipc::socketPath());
-        ipc::Reply reply{0, client.call(asked)};
-        if (reply.value) std::cout << *reply.value << "\n" << std::flush;
-        int status = reply.refusal(asked.message) ? 1 : 0;
+        auto reply = client.call(asked);
+        int status = 0;
+        if (auto* problem = std::get_if<ipc::NotUnderstood>(&reply.content)) {
+            std::cout << "The helper did not understand the request: " << problem->reason << "\n";
+            status = 1;
+        } else if (auto& value = std::get<ipc::WireValue>(reply.content);
+                   value.kind != ipc::WireValue::Kind::nil) {
+            std::cout << value.data << "\n";
+            status = ipc::isCommand(asked) ? 1 : 0;  // a command answers only to refuse
+        }
+        std::cout << std::flush;
         // The connection stays open, so the helper keeps counting this client.
         std::this_thread::sleep_for(std::chrono::duration<double>(hold));
         return status;
@@ -44,7 +52,7 @@ void addHelperCommands(CLI::App& app, Runner& chosen) {
     auto* helper = app.add_subcommand("helper", "Send one request to VentoriaHelper");
     helper->require_subcommand(1);
     auto options = std::make_shared<HelperOptions>();
-    using Build = std::function<ipc::Request(const HelperOptions&)>;
+    using Build = std::function<ipc::Message(const HelperOptions&)>;
     auto add = [&](const char* name, const char* description, Build build) {
         auto* command = helper->add_subcommand(name, description);
         command
@@ -57,21 +65,21 @@ void addHelperCommands(CLI::App& app, Runner& chosen) {
         return command;
     };
     add("version", "The helper's protocol version",
-        [](const HelperOptions&) { return ipc::Request::version(); });
+        [](const HelperOptions&) { return ipc::Version{}; });
     add("fraction", "Hold every fan at a fraction of its maximum",
-        [](const HelperOptions& given) { return ipc::Request::setFraction(given.fraction); })
+        [](const HelperOptions& given) { return ipc::SetFraction{given.fraction}; })
         ->add_option("F", options->fraction, "0.0 to 1.0")
         ->required()
         ->check(finiteRange(0, 1));
     add("auto", "Hand the fans back to the machine",
-        [](const HelperOptions&) { return ipc::Request::setAuto(); });
+        [](const HelperOptions&) { return ipc::SetAuto{}; });
     add("smart",
         "Smart control with settings such as '{\"minimum\":0,\"aggressiveness\":\"normal\"}'",
-        [](const HelperOptions& given) { return ipc::Request::setSmart(given.settings); })
+        [](const HelperOptions& given) { return ipc::SetSmart{{given.settings}}; })
         ->add_option("JSON", options->settings)
         ->required();
     add("status", "The Smart status, while Smart runs",
-        [](const HelperOptions&) { return ipc::Request::smartStatus(); });
+        [](const HelperOptions&) { return ipc::SmartStatus{}; });
 }
 
 }  // namespace ventoria::ctl

@@ -41,13 +41,13 @@ std::shared_ptr<HelperConnection> HelperClient::connection() {
     return connection_;
 }
 
-QCoro::Task<std::optional<std::string>> HelperClient::call(ipc::Request request) {
-    Completion<std::optional<std::string>> done;
+QCoro::Task<ipc::ReplyContent> HelperClient::send(ipc::Message message) {
+    Completion<ipc::ReplyContent> done;
     bool sent = connection()->send(
-        request,
-        [done](std::optional<std::string> reply) mutable { done.resolve(std::move(reply)); },
-        [done](QString description) mutable {
-            done.fail(std::make_exception_ptr(HelperError::unavailable(description)));
+        message, [done](ipc::ReplyContent reply) mutable { done.resolve(std::move(reply)); },
+        [done](ConnectionFailure failure) mutable {
+            done.fail(std::make_exception_ptr(
+                HelperError::unavailable(failure.description, failure.reinstallMayHelp)));
         });
     if (!sent) {
         done.fail(std::make_exception_ptr(HelperError::unavailable(QStringLiteral("bad proxy"))));
@@ -55,37 +55,48 @@ QCoro::Task<std::optional<std::string>> HelperClient::call(ipc::Request request)
     co_return co_await done;
 }
 
+template <typename M>
+QCoro::Task<typename M::Reply> HelperClient::call(M message) {
+    auto content = co_await send(ipc::Message(std::move(message)));
+    if (auto* problem = std::get_if<ipc::NotUnderstood>(&content)) {
+        throw HelperError::failed(QStringLiteral("The helper did not understand the request: ") +
+                                  QString::fromStdString(problem->reason));
+    }
+    typename M::Reply value;
+    if (!ipc::fromWire(std::get<ipc::WireValue>(content), value)) {
+        throw HelperError::unavailable(QStringLiteral("the helper's answer could not be read"));
+    }
+    co_return value;
+}
+
 // A command's reply is nothing on success and the helper's reason on refusal.
-QCoro::Task<> HelperClient::command(ipc::Request request) {
-    assert(ipc::isCommand(request.message));
-    if (auto refusal = co_await call(std::move(request))) {
+template <typename M>
+QCoro::Task<> HelperClient::command(M message) {
+    static_assert(ipc::Command<M>);
+    if (auto refusal = co_await call(std::move(message))) {
         throw HelperError::failed(QString::fromStdString(*refusal));
     }
 }
 
-// Requests are built as named values first: g++ 12 mishandles braced initialisers and
-// temporaries inside a co_await expression.
 QCoro::Task<> HelperClient::setAuto() {
-    auto request = ipc::Request::setAuto();
-    co_await command(std::move(request));
+    co_await command(ipc::SetAuto{});
 }
 
 QCoro::Task<> HelperClient::setFraction(double fraction) {
-    auto request = ipc::Request::setFraction(fraction);
-    co_await command(std::move(request));
+    co_await command(ipc::SetFraction{fraction});
 }
 
+// The message is built as a named value first: g++ 12 mishandles braced initialisers inside a
+// co_await expression.
 QCoro::Task<> HelperClient::setSmart(smart::SmartSettings settings) {
-    auto json = smart::encode(settings);
-    auto request = ipc::Request::setSmart(json.value_or(std::string()));
-    co_await command(std::move(request));
+    ipc::SetSmart message{{smart::encode(settings).value_or(std::string())}};
+    co_await command(std::move(message));
 }
 
 QCoro::Task<std::optional<smart::SmartStatus>> HelperClient::smartStatus() {
-    auto request = ipc::Request::smartStatus();
-    auto data = co_await call(std::move(request));
+    auto data = co_await call(ipc::SmartStatus{});
     if (!data) co_return std::nullopt;
-    auto status = smart::decodeSmartStatus(*data);
+    auto status = smart::decodeSmartStatus(data->data);
     if (!status) {
         throw HelperError::unavailable(
             QStringLiteral("The data couldn’t be read because it isn’t in the correct format."));
@@ -94,9 +105,7 @@ QCoro::Task<std::optional<smart::SmartStatus>> HelperClient::smartStatus() {
 }
 
 QCoro::Task<QString> HelperClient::version() {
-    auto request = ipc::Request::version();
-    auto reply = co_await call(std::move(request));
-    co_return QString::fromStdString(reply.value_or(std::string()));
+    co_return QString::fromStdString(co_await call(ipc::Version{}));
 }
 
 void HelperClient::install() {
@@ -132,8 +141,9 @@ QCoro::Task<> HelperClient::ensureInstalled(std::shared_ptr<CancelToken> token,
     if (helperInstalled()) {
         try {
             current = co_await version() == expected;
-        } catch (const HelperError&) {
-            if (!installUnreachable) throw;
+        } catch (const HelperError& error) {
+            // A helper that took the connection and closed it is there and has its reasons.
+            if (!installUnreachable || !error.reinstallMayHelp()) throw;
             current = false;  // unreachable: installed again below
         }
     }

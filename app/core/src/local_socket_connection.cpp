@@ -32,7 +32,7 @@ class LocalSocketConnection final : public HelperConnection {
         QObject::connect(socket_, &QLocalSocket::errorOccurred, socket_,
                          [this](QLocalSocket::LocalSocketError) { end(describe()); });
         QObject::connect(socket_, &QLocalSocket::disconnected, socket_,
-                         [this] { end(serviceGone()); });
+                         [this] { end(closedByHelper()); });
         watchdog_->setSingleShot(true);
         QObject::connect(watchdog_, &QTimer::timeout, socket_, [this] { checkDeadlines(); });
         socket_->connectToServer(QString::fromStdString(ipc::socketPath().string()));
@@ -46,7 +46,7 @@ class LocalSocketConnection final : public HelperConnection {
         socket_->deleteLater();
     }
 
-    bool send(const ipc::Request& request, ReplyHandler onReply, ErrorHandler onError) override {
+    bool send(const ipc::Message& message, ReplyHandler onReply, ErrorHandler onError) override {
         if (brokenProtocol_) return false;
         if (ended_) {
             // Like a message on an invalidated XPC connection: it fails, later, on its own.
@@ -55,8 +55,7 @@ class LocalSocketConnection final : public HelperConnection {
                 Qt::QueuedConnection);
             return true;
         }
-        auto numbered = request;
-        numbered.id = nextId_++;
+        ipc::Request numbered{nextId_++, message};
         auto bytes = ipc::frame(ipc::encodeRequest(numbered));
         pending_.emplace(numbered.id,
                          Pending{std::move(onReply), std::move(onError),
@@ -100,15 +99,19 @@ class LocalSocketConnection final : public HelperConnection {
         watch();
     }
 
-    QString describe() const {
+    // The helper took the connection and then closed it: it is there, and turned us away or
+    // went away itself. Only a later connection can tell which.
+    static ConnectionFailure closedByHelper() { return {serviceGone(), false}; }
+
+    ConnectionFailure describe() const {
         switch (socket_->error()) {
             case QLocalSocket::ServerNotFoundError:
             case QLocalSocket::ConnectionRefusedError:
-                return QStringLiteral("Couldn’t communicate with a helper application.");
+                return {QStringLiteral("Couldn’t communicate with a helper application.")};
             case QLocalSocket::PeerClosedError:
-                return serviceGone();
+                return closedByHelper();
             default:
-                return socket_->errorString();
+                return {socket_->errorString()};
         }
     }
 
@@ -132,7 +135,7 @@ class LocalSocketConnection final : public HelperConnection {
             auto onReply = std::move(it->second.onReply);
             pending_.erase(it);
             watch();
-            onReply(std::move(reply->value));
+            onReply(std::move(reply->content));
         }
     }
 
@@ -142,13 +145,13 @@ class LocalSocketConnection final : public HelperConnection {
         end(QStringLiteral("The helper answered with data that is not a helper reply."));
     }
 
-    void end(const QString& description) {
+    void end(const ConnectionFailure& failure) {
         if (ended_) return;
         ended_ = true;
         watchdog_->stop();
         socket_->abort();
         auto pending = std::move(pending_);
-        for (auto& [id, request] : pending) request.onError(description);
+        for (auto& [id, request] : pending) request.onError(failure);
         if (invalidated_) std::exchange(invalidated_, nullptr)();
     }
 

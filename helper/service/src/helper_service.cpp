@@ -14,26 +14,37 @@ constexpr std::chrono::milliseconds kStopStagePause{20};
 
 }  // namespace
 
-HelperService::HelperService(SerialQueue queue, std::unique_ptr<ControlTimer> timer, Clock clock)
-    : queue_(std::move(queue)), timer_(std::move(timer)), clock_(std::move(clock)) {
+HelperService::HelperService(SerialQueue queue, std::unique_ptr<ControlTimer> timer, Clocks clocks)
+    : queue_(std::move(queue)), timer_(std::move(timer)), clocks_(std::move(clocks)) {
     openSMC();
 }
 
 std::shared_ptr<HelperService> HelperService::create(SerialQueue queue,
                                                      std::unique_ptr<ControlTimer> timer,
-                                                     Clock clock) {
+                                                     Clocks clocks) {
     return std::shared_ptr<HelperService>(
-        new HelperService(std::move(queue), std::move(timer), std::move(clock)));
+        new HelperService(std::move(queue), std::move(timer), std::move(clocks)));
 }
 
-void HelperService::openSMC() {
+bool HelperService::openSMC() {
     try {
         auto smc = std::make_shared<hardware::SMC>();
-        fans_.emplace(smc, clock_);
-        thermals_.emplace(smc, clock_);
+        fans_.emplace(smc, clocks_.machine);
+        thermals_.emplace(smc, clocks_.machine);
+        smcRetryInterval_ = ticksToSMCRetry_ = 1;
+        return true;
     } catch (const hardware::SMCError&) {
         // No SMC: fan requests are answered "AppleSMC is unavailable" until it opens.
+        return false;
     }
+}
+
+// The loop's way back to an SMC that was away: not every tick, since nothing but time brings
+// it back, but soon enough that fans left forced do not stay so for long.
+void HelperService::retrySMC() {
+    if (--ticksToSMCRetry_ > 0 || openSMC()) return;
+    smcRetryInterval_ = std::min(smcRetryInterval_ * 2, kSMCRetryLongestTicks);
+    ticksToSMCRetry_ = smcRetryInterval_;
 }
 
 template <typename Work>
@@ -43,29 +54,42 @@ void HelperService::onQueue(Work work) {
     });
 }
 
-void HelperService::version(Reply reply) {
-    reply(ipc::kProtocolVersion);
-}
-
-std::optional<std::string> HelperService::refusal() {
-    if (stopping_) return kStopping;
-    if (!fans_) openSMC();  // a request, not a tick, is worth another try
-    if (!fans_) return kSMCUnavailable;
-    if (fans_->fanCount() < 1) return kNoFans;
-    return std::nullopt;
-}
-
-void HelperService::setFraction(double fraction, Reply reply) {
-    onQueue([fraction, reply = std::move(reply)](HelperService& self) {
-        if (auto refused = self.refusal()) return reply(refused);
-        double clamped = fraction >= 0.0 ? std::min(fraction, 1.0) : 0.0;  // NaN is 0
-        self.setTarget(Fixed{clamped});
-        reply(std::nullopt);
+template <typename Work>
+void HelperService::forRequester(const ipc::Requester& from, Work work) {
+    onQueue([from, work = std::move(work)](HelperService& self) mutable {
+        // Its client has gone or stopped waiting: whatever it asked for is nobody's wish now.
+        if (!from.waiting(self.clocks_.steady())) return;
+        work(self);
     });
 }
 
-void HelperService::setSmart(std::string settings, Reply reply) {
-    onQueue([settings = std::move(settings), reply = std::move(reply)](HelperService& self) {
+void HelperService::handle(const ipc::Requester&, ipc::Version, ipc::Respond<ipc::Version> reply) {
+    reply(ipc::kProtocolVersion);
+}
+
+std::optional<std::string> HelperService::refusal(bool needsFans) {
+    if (stopping_) return kStopping;
+    if (!fans_) openSMC();  // a request, not a tick, is worth another try
+    if (!fans_) return kSMCUnavailable;
+    if (needsFans && fans_->fanCount() < 1) return kNoFans;
+    return std::nullopt;
+}
+
+void HelperService::handle(const ipc::Requester& from, ipc::SetFraction message,
+                           ipc::Respond<ipc::SetFraction> reply) {
+    forRequester(from,
+                 [fraction = message.fraction, reply = std::move(reply)](HelperService& self) {
+                     if (auto refused = self.refusal()) return reply(refused);
+                     double clamped = fraction >= 0.0 ? std::min(fraction, 1.0) : 0.0;  // NaN is 0
+                     self.setTarget(Fixed{clamped});
+                     reply(std::nullopt);
+                 });
+}
+
+void HelperService::handle(const ipc::Requester& from, ipc::SetSmart message,
+                           ipc::Respond<ipc::SetSmart> reply) {
+    forRequester(from, [settings = std::move(message.settings.data),
+                        reply = std::move(reply)](HelperService& self) {
         if (auto refused = self.refusal()) return reply(refused);
         auto decoded = smart::decodeSmartSettings(settings);
         if (!decoded) return reply(kInvalidSmartSettings);
@@ -78,25 +102,37 @@ void HelperService::setSmart(std::string settings, Reply reply) {
     });
 }
 
-void HelperService::smartStatus(Reply reply) {
+void HelperService::handle(const ipc::Requester&, ipc::SmartStatus,
+                           ipc::Respond<ipc::SmartStatus> reply) {
     onQueue([reply = std::move(reply)](HelperService& self) {
         auto* running = std::get_if<Smart>(&self.desired_);
-        reply(running ? smart::encode(running->controller->status()) : std::nullopt);
+        std::optional<ipc::Bytes> status;
+        if (running) {
+            if (auto json = smart::encode(running->controller->status()))
+                status = ipc::Bytes{*json};
+        }
+        reply(status);
     });
 }
 
-void HelperService::setAuto(Reply reply) {
-    onQueue([reply = std::move(reply)](HelperService& self) {
+// Handing back needs the SMC like any other request: without it nothing is handed back, and
+// the client must hear so. The wish stands all the same, and the loop acts on it once the
+// SMC is there again.
+void HelperService::handle(const ipc::Requester& from, ipc::SetAuto,
+                           ipc::Respond<ipc::SetAuto> reply) {
+    forRequester(from, [reply = std::move(reply)](HelperService& self) {
+        if (self.stopping_) return reply(std::nullopt);  // the hand-back at exit is under way
+        auto refused = self.refusal(false);
         self.setTarget(Auto{});
-        reply(std::nullopt);
+        reply(refused);
     });
 }
 
-void HelperService::connectionAccepted() {
+void HelperService::connectionAccepted(ipc::ClientId) {
     onQueue([](HelperService& self) { ++self.clients_; });
 }
 
-void HelperService::connectionInvalidated() {
+void HelperService::connectionInvalidated(ipc::ClientId) {
     onQueue([](HelperService& self) {
         if (--self.clients_ <= 0) self.setTarget(Auto{});
     });
@@ -104,9 +140,10 @@ void HelperService::connectionInvalidated() {
 
 void HelperService::recoverFans() {
     onQueue([](HelperService& self) {
-        if (!self.fans_ || self.ticking_) return;
-        // One look: settled means nothing was forced and nothing had to be written.
-        if (!self.fans_->apply(std::nullopt)) self.setTarget(Auto{});
+        if (self.ticking_) return;
+        // One look: settled means nothing was forced and nothing had to be written. Without
+        // an SMC there is no look to take, and the loop waits for it.
+        if (!self.fans_ || !self.fans_->apply(std::nullopt)) self.setTarget(Auto{});
     });
 }
 
@@ -121,6 +158,7 @@ void HelperService::setTarget(Target target) {
 }
 
 void HelperService::tick() {
+    if (!fans_) retrySMC();
     if (!fans_) return;
     if (auto* fixed = std::get_if<Fixed>(&desired_)) {
         fans_->apply(fixed->fraction);
@@ -134,7 +172,7 @@ void HelperService::tick() {
 
 void HelperService::tickSmart(smart::SmartController& controller) {
     auto reading = thermals_->sample();
-    auto now = clock_().time_since_epoch();
+    auto now = clocks_.machine().time_since_epoch();
     if (thermals_->chipMisses() >= kBlindTicks) {
         // The last chip value grows staler by the tick while the chip may be heating: the
         // machine, which can still see it, takes the fans back.

@@ -32,8 +32,8 @@ bool BlockingClient::finish(std::chrono::steady_clock::time_point deadline) {
     return false;
 }
 
-std::optional<std::string> BlockingClient::call(Request request) {
-    request.id = nextId_++;
+Reply BlockingClient::call(Message message) {
+    Request request{nextId_++, std::move(message)};
     auto deadline = std::chrono::steady_clock::now() + timeout_;
     auto bytes = frame(encodeRequest(request));
     asio::error_code error;
@@ -45,7 +45,7 @@ std::optional<std::string> BlockingClient::call(Request request) {
         while (auto payload = reader_.next()) {
             auto reply = decodeReply(*payload);
             if (!reply) throw ConnectionError("the helper sent a reply that makes no sense");
-            if (reply->id == request.id) return reply->value;
+            if (reply->id == request.id) return *reply;
         }
         std::uint8_t buffer[4096];
         std::size_t count = 0;

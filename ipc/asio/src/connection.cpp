@@ -6,13 +6,18 @@
 #include <asio/write.hpp>
 #include <cassert>
 
+#include "ventoria/ipc/protocol.h"
+#include "ventoria/platform/peer_identity.h"
+
 namespace ventoria::ipc {
 
 Connection::Connection(asio::local::stream_protocol::socket socket, FanHelperProtocol& protocol,
-                       Closed closed)
+                       ClientId client, Closed closed)
     : strand_(asio::make_strand(socket.get_executor())),
       socket_(std::move(socket)),
       protocol_(protocol),
+      client_(client),
+      lastHeard_(std::chrono::steady_clock::now()),
       closed_(std::move(closed)),
       partialFrame_(strand_),
       unreadReply_(strand_) {}
@@ -32,6 +37,11 @@ void Connection::read() {
                 self->reading_ = false;
                 if (self->ended_) return;
                 if (error == asio::error::eof) {
+                    // A peer that has gone altogether reads none of the replies it is owed,
+                    // and what it asked must not be carried out after it left.
+                    if (platform::peerClosedEntirely(self->socket_.native_handle())) {
+                        return self->close();
+                    }
                     self->peerDone_ = true;
                     self->watchPartialFrame();
                     return self->finishIfDrained();
@@ -39,6 +49,7 @@ void Connection::read() {
                 if (error || !self->frames_.feed(std::span(self->incoming_.data(), count))) {
                     return self->close();
                 }
+                self->lastHeard_ = std::chrono::steady_clock::now();
                 self->takeRequests();
                 self->read();
             }));
@@ -48,39 +59,69 @@ void Connection::takeRequests() {
     while (!ended_ && unanswered() < kMaxUnansweredRequests) {
         auto payload = frames_.next();
         if (!payload) return;
-        auto request = decodeRequest(*payload);
-        if (!request) return close();
-        dispatch(*request);
+        auto decoded = decodeRequest(*payload);
+        if (!decoded) return close();
+        if (auto* malformed = std::get_if<Malformed>(&*decoded)) {
+            refuse(*malformed);
+        } else {
+            dispatch(std::get<Request>(std::move(*decoded)));
+        }
     }
 }
 
-void Connection::dispatch(const Request& request) {
+namespace {
+
+// One request handed to the protocol, shared by every copy of its reply function. A reply that
+// is never sent (its client had gone or given up) still frees its place once the last copy
+// is dropped, so the connection's reading is not held back by requests nobody will answer.
+struct Answer {
+    std::function<void(std::optional<std::vector<std::uint8_t>>)> settle;
+    bool sent = false;
+    ~Answer() {
+        if (!sent) settle(std::nullopt);
+    }
+};
+
+}  // namespace
+
+void Connection::dispatch(Request request) {
     ++dispatched_;
-    auto reply = [self = shared_from_this(), id = request.id,
-                  message = request.message](std::optional<std::string> value) {
-        auto bytes = frame(encodeReply(Reply{id, std::move(value)}, message));
+    if (isCommand(request.message)) commanded_ = true;
+    Requester from{client_, std::chrono::steady_clock::now() + kHelperTimeout, gone_};
+    auto answer = std::make_shared<Answer>();
+    answer->settle = [self = shared_from_this()](std::optional<std::vector<std::uint8_t>> bytes) {
         asio::post(self->strand_,
                    [self, bytes = std::move(bytes)]() mutable { self->send(std::move(bytes)); });
     };
-    switch (request.message) {
-        case Message::version:
-            return protocol_.version(std::move(reply));
-        case Message::setFraction:
-            return protocol_.setFraction(request.fraction, std::move(reply));
-        case Message::setSmart:
-            return protocol_.setSmart(request.settings, std::move(reply));
-        case Message::smartStatus:
-            return protocol_.smartStatus(std::move(reply));
-        case Message::setAuto:
-            return protocol_.setAuto(std::move(reply));
-    }
+    std::visit(
+        [&]<typename M>(M& message) {
+            Respond<M> reply = [answer, id = request.id](typename M::Reply value) {
+                if (std::exchange(answer->sent, true)) return;
+                answer->settle(frame(encodeReply(Reply{id, toWire(value)})));
+            };
+            protocol_.handle(from, std::move(message), std::move(reply));
+        },
+        request.message);
 }
 
-void Connection::send(std::vector<std::uint8_t> bytes) {
+// A sound frame with a request no client of ours would send: the peer learns what was wrong,
+// and the connection goes on.
+void Connection::refuse(const Malformed& malformed) {
+    ++dispatched_;
+    send(frame(encodeReply(Reply{malformed.id, NotUnderstood{malformed.reason}})));
+}
+
+void Connection::send(std::optional<std::vector<std::uint8_t>> bytes) {
     assert(dispatched_ > 0 && "a reply for a request that was never dispatched");
     --dispatched_;
     if (ended_) return;  // the client is gone; its reply goes with it
-    outbox_.push_back(std::move(bytes));
+    if (!bytes) {
+        // Dropped unanswered: its place is free for the next request.
+        takeRequests();
+        read();
+        return finishIfDrained();
+    }
+    outbox_.push_back(std::move(*bytes));
     if (outbox_.size() == 1) writeNext();
 }
 
@@ -136,6 +177,7 @@ void Connection::close() {
     asio::dispatch(strand_, [self = shared_from_this()] {
         if (self->ended_) return;
         self->ended_ = true;
+        self->gone_->store(true);
         asio::error_code ignored;
         self->socket_.close(ignored);
         self->partialFrame_.cancel();

@@ -4,6 +4,7 @@
 #include <asio/local/stream_protocol.hpp>
 #include <asio/steady_timer.hpp>
 #include <asio/strand.hpp>
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -32,16 +33,23 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
     // `closed` runs once, on the connection's strand, when the connection ends for any reason.
     Connection(asio::local::stream_protocol::socket socket, FanHelperProtocol& protocol,
-               Closed closed);
+               ClientId client, Closed closed);
 
     void start();
     void close();
+    ClientId client() const { return client_; }
+    // When the peer last sent us anything (or connected).
+    std::chrono::steady_clock::time_point lastHeard() const { return lastHeard_.load(); }
+    // It has sent a command: it holds a choice, or has handed back.
+    bool commanded() const { return commanded_.load(); }
 
   private:
     void read();
     void takeRequests();
-    void dispatch(const Request& request);
-    void send(std::vector<std::uint8_t> bytes);
+    void dispatch(Request request);
+    void refuse(const Malformed& malformed);
+    // A reply to write, or nothing for a request that is dropped unanswered.
+    void send(std::optional<std::vector<std::uint8_t>> bytes);
     void writeNext();
     void watchPartialFrame();
     void finishIfDrained();
@@ -50,6 +58,11 @@ class Connection : public std::enable_shared_from_this<Connection> {
     asio::strand<asio::any_io_executor> strand_;
     asio::local::stream_protocol::socket socket_;
     FanHelperProtocol& protocol_;
+    ClientId client_;
+    // ended_, for the service's threads: a request of a connection that has gone is dropped.
+    std::shared_ptr<std::atomic<bool>> gone_ = std::make_shared<std::atomic<bool>>(false);
+    std::atomic<std::chrono::steady_clock::time_point> lastHeard_;
+    std::atomic<bool> commanded_ = false;
     Closed closed_;
     std::array<std::uint8_t, 4096> incoming_{};
     FrameReader frames_;

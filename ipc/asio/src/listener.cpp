@@ -1,12 +1,17 @@
 #include "ventoria/ipc/listener.h"
 
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <asio/steady_timer.hpp>
+#include <cerrno>
 #include <iostream>
 #include <string>
 
 #include "connection.h"
+#include "ventoria/ipc/eviction.h"
 #include "ventoria/platform/peer_identity.h"
 
 namespace ventoria::ipc {
@@ -36,7 +41,13 @@ std::string describe(std::optional<uid_t> peer) {
 
 Listener::Listener(asio::io_context& io, FanHelperProtocol& protocol, ConnectionDelegate& delegate,
                    Admission admit)
-    : io_(io), protocol_(protocol), delegate_(delegate), admit_(std::move(admit)), acceptor_(io) {}
+    : io_(io),
+      protocol_(protocol),
+      delegate_(delegate),
+      admit_(std::move(admit)),
+      acceptor_(io),
+      refusalSummary_(io),
+      admissionRecheck_(io) {}
 
 Listener::~Listener() {
     stop();
@@ -51,66 +62,148 @@ void Listener::start(const std::filesystem::path& path) {
     // Anyone may knock: who gets in is decided from the peer's credentials at accept.
     ::chmod(path.c_str(), 0666);
     acceptor_.listen();
+    acceptor_.native_non_blocking(true);  // accept() below takes what is there, never waits
     path_ = path;
     accept();
 }
 
 void Listener::accept() {
-    acceptor_.async_accept([this](const asio::error_code& error, stream_protocol::socket socket) {
-        if (error == asio::error::operation_aborted) return;
-        if (error) {
-            // Out of descriptors or the like: breathe before trying again rather than spin.
-            auto pause = std::make_shared<asio::steady_timer>(io_, std::chrono::milliseconds(100));
-            pause->async_wait([this, pause](const asio::error_code&) { accept(); });
-            return;
-        }
-        admit(std::move(socket));
-        accept();
+    acceptor_.async_wait(stream_protocol::acceptor::wait_read,
+                         [this](const asio::error_code& error) {
+                             if (error == asio::error::operation_aborted) return;
+                             if (error) return acceptLater();
+                             // Every connection waiting is taken in one go, so that a flood of them
+                             // costs one wake-up a batch, and a refused one nothing but its accept
+                             // and close.
+                             for (int taken = 0; taken < kAcceptBatch; ++taken) {
+                                 int fd = ::accept(acceptor_.native_handle(), nullptr, nullptr);
+                                 if (fd >= 0) {
+                                     ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+                                     admit(fd);
+                                 } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                                     break;
+                                 } else if (errno != EINTR && errno != ECONNABORTED) {
+                                     return acceptLater();
+                                 }
+                             }
+                             accept();
+                         });
+}
+
+// Out of descriptors or the like: breathe before trying again rather than spin.
+void Listener::acceptLater() {
+    auto pause = std::make_shared<asio::steady_timer>(io_, std::chrono::milliseconds(100));
+    pause->async_wait([this, pause](const asio::error_code& error) {
+        if (!error && !stopped_) accept();
     });
 }
 
-void Listener::admit(stream_protocol::socket socket) {
-    // Refused peers are closed (as `socket` goes) before a byte of theirs is read.
-    auto peer = platform::peerUser(socket.native_handle());
+void Listener::admit(int fd) {
+    // Refused peers are closed before a byte of theirs is read.
+    auto peer = platform::peerUser(fd);
     if (!admit_(peer)) {
-        std::cerr << "VentoriaHelper: refused a connection from " << describe(peer) << "\n";
-        return;
+        ::close(fd);
+        return refuse(peer, "VentoriaHelper: refused a connection from " + describe(peer) +
+                                ": not at the machine");
     }
+    stream_protocol::socket socket(io_, stream_protocol(), fd);
     std::shared_ptr<Connection> connection;
+    std::optional<Admitted> evicted;
     {
         std::lock_guard lock(mutex_);
         if (stopped_) return;
-        if (connections_.size() >= kMaxConnections) {
-            std::cerr << "VentoriaHelper: refused a connection from " << describe(peer) << ": "
-                      << kMaxConnections << " are open already\n";
-            return;
-        }
-        connection = std::make_shared<Connection>(
-            std::move(socket), protocol_, [this](const std::shared_ptr<Connection>& closed) {
-                delegate_.connectionInvalidated();
-                forget(closed);
-            });
-        connections_.insert(connection);
+        if (connections_.size() >= kMaxConnections) evicted = makeRoom();
+        auto client = nextClient_++;
+        connection =
+            std::make_shared<Connection>(std::move(socket), protocol_, client,
+                                         [this](const std::shared_ptr<Connection>& closed) {
+                                             delegate_.connectionInvalidated(closed->client());
+                                             forget(closed->client());
+                                         });
+        connections_.emplace(client, Admitted{connection, peer});
     }
-    delegate_.connectionAccepted();
+    if (evicted) {
+        refuse(evicted->user, "VentoriaHelper: " + std::to_string(kMaxConnections) +
+                                  " connections were open: closed the quietest, of " +
+                                  describe(evicted->user) + ", for " + describe(peer));
+        evicted->connection->close();
+    }
+    delegate_.connectionAccepted(connection->client());
     connection->start();
+    if (!std::exchange(rechecking_, true)) recheckAdmissions();
 }
 
-void Listener::forget(const std::shared_ptr<Connection>& connection) {
+// Called with the mutex held. The evicted connection leaves the count at once; it is told
+// it is invalidated once its close has run.
+Listener::Admitted Listener::makeRoom() {
+    std::vector<OpenConnection> open;
+    for (const auto& [client, admitted] : connections_) {
+        const auto& connection = *admitted.connection;
+        open.push_back({client, admitted.user, connection.lastHeard(), connection.commanded()});
+    }
+    auto evicted = connections_.extract(connectionToEvict(open));
+    return std::move(evicted.mapped());
+}
+
+void Listener::forget(ClientId client) {
     std::lock_guard lock(mutex_);
-    connections_.erase(connection);
+    connections_.erase(client);
+}
+
+void Listener::refuse(std::optional<uid_t> peer, const std::string& line) {
+    auto now = RefusalLog::Clock::now();
+    if (auto lines = refusals_.refused(describe(peer), line, now)) std::cerr << *lines << "\n";
+    auto due = refusals_.due();
+    if (!due || refusalSummary_.expiry() == *due) return;
+    refusalSummary_.expires_at(*due);
+    refusalSummary_.async_wait([this](const asio::error_code& error) {
+        if (!error) summariseRefusals();
+    });
+}
+
+void Listener::summariseRefusals() {
+    if (auto line = refusals_.summary(RefusalLog::Clock::now())) std::cerr << *line << "\n";
+}
+
+// Runs while connections are open: whoever is no longer admitted (the console has passed to
+// someone else) is closed, and with it goes whatever that peer held.
+void Listener::recheckAdmissions() {
+    std::vector<std::pair<std::shared_ptr<Connection>, std::optional<uid_t>>> revoked;
+    {
+        std::lock_guard lock(mutex_);
+        if (stopped_ || connections_.empty()) {
+            rechecking_ = false;
+            return;
+        }
+        for (const auto& [client, admitted] : connections_) {
+            if (!admit_(admitted.user)) revoked.emplace_back(admitted.connection, admitted.user);
+        }
+    }
+    for (const auto& [connection, user] : revoked) {
+        refuse(user, "VentoriaHelper: closed the connection of " + describe(user) +
+                         ": no longer at the machine");
+        connection->close();
+    }
+    admissionRecheck_.expires_after(kAdmissionRecheck);
+    admissionRecheck_.async_wait([this](const asio::error_code& error) {
+        if (error) return;
+        recheckAdmissions();
+    });
 }
 
 void Listener::stop() {
-    std::set<std::shared_ptr<Connection>> open;
+    std::vector<std::shared_ptr<Connection>> open;
     {
         std::lock_guard lock(mutex_);
         if (stopped_) return;
         stopped_ = true;
-        open = connections_;
+        for (const auto& [client, admitted] : connections_) open.push_back(admitted.connection);
     }
     asio::error_code ignored;
     acceptor_.close(ignored);
+    refusalSummary_.cancel();
+    admissionRecheck_.cancel();
+    summariseRefusals();
     if (!path_.empty()) std::filesystem::remove(path_, ignored);
     for (const auto& connection : open) connection->close();
 }

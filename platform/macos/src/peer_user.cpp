@@ -12,3 +12,14 @@ std::optional<uid_t> peerUser(int fd) {
 }
 
 }  // namespace ventoria::platform
+
+namespace ventoria::platform {
+
+// A Mac's poll sets POLLHUP as soon as the peer stops sending, so a peer that closed entirely
+// looks like one that only shut its sending side; the helper then relies on the protocol's
+// timeout to forget what such a peer asked.
+bool peerClosedEntirely(int) {
+    return false;
+}
+
+}  // namespace ventoria::platform

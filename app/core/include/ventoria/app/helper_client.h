@@ -50,8 +50,12 @@ class HelperClient {
     std::function<void()> connectionLost;
 
   private:
-    QCoro::Task<std::optional<std::string>> call(ipc::Request request);
-    QCoro::Task<> command(ipc::Request request);
+    QCoro::Task<ipc::ReplyContent> send(ipc::Message message);
+    // The reply to `message`, of the type its message declares. Throws HelperError.
+    template <typename M>
+    QCoro::Task<typename M::Reply> call(M message);
+    template <typename M>
+    QCoro::Task<> command(M message);
     QCoro::Task<> waitAfterInstall(std::shared_ptr<CancelToken> token);
     std::shared_ptr<HelperConnection> connection();
 

@@ -13,18 +13,31 @@
 
 namespace ventoria::app {
 
+// Why a request got no reply.
+struct ConnectionFailure {
+    ConnectionFailure(QString text, bool mayHelp = true)  // NOLINT: a text alone says enough
+        : description(std::move(text)), reinstallMayHelp(mayHelp) {}
+
+    QString description;  // the system's words
+    // True when nothing answered at the helper's address, or what did never replied: a new
+    // installation may help. False when a helper took the connection and then closed it (it
+    // turned this user away, or made room for others): installing again changes nothing, and
+    // must not cost the user an administrator prompt.
+    bool reinstallMayHelp;
+};
+
 class HelperConnection {
   public:
-    using ReplyHandler = std::function<void(std::optional<std::string>)>;
-    using ErrorHandler = std::function<void(QString description)>;
+    using ReplyHandler = std::function<void(ipc::ReplyContent)>;
+    using ErrorHandler = std::function<void(ConnectionFailure failure)>;
 
     virtual ~HelperConnection() = default;
 
-    // Sends `request`. False when nothing on this connection speaks the helper's protocol any
+    // Sends `message`. False when nothing on this connection speaks the helper's protocol any
     // more, and then neither handler runs. Otherwise the reply handler runs with the reply, or
-    // the error handler with the system's description of a connection failure; a failure that
+    // the error handler with the connection's failure; a failure that
     // comes after the reply (or the other way round) may call the second one as well.
-    virtual bool send(const ipc::Request& request, ReplyHandler onReply, ErrorHandler onError) = 0;
+    virtual bool send(const ipc::Message& message, ReplyHandler onReply, ErrorHandler onError) = 0;
     // Ends the connection: outstanding requests fail, and the helper counts this client out.
     virtual void invalidate() = 0;
 };

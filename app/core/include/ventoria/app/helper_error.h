@@ -15,8 +15,12 @@ class HelperError : public std::exception {
         installFailed,  // installing the helper failed
     };
 
-    static HelperError unavailable(QString message) {
-        return {Kind::unavailable, std::move(message)};
+    // `reinstallMayHelp`: whether installing the helper again could make it reachable (see
+    // ConnectionFailure).
+    static HelperError unavailable(QString message, bool reinstallMayHelp = true) {
+        HelperError error{Kind::unavailable, std::move(message)};
+        error.reinstallMayHelp_ = reinstallMayHelp;
+        return error;
     }
     static HelperError failed(QString message) { return {Kind::failed, std::move(message)}; }
     static HelperError installFailed(QString message) {
@@ -24,6 +28,7 @@ class HelperError : public std::exception {
     }
 
     Kind kind() const { return kind_; }
+    bool reinstallMayHelp() const { return kind_ == Kind::unavailable && reinstallMayHelp_; }
     const QString& message() const { return message_; }
     QString description() const;
     const char* what() const noexcept override { return what_.c_str(); }
@@ -32,6 +37,7 @@ class HelperError : public std::exception {
     HelperError(Kind kind, QString message);
 
     Kind kind_;
+    bool reinstallMayHelp_ = false;
     QString message_;
     std::string what_;
 };

@@ -23,6 +23,10 @@ inline constexpr std::chrono::milliseconds kTickPeriod{750};
 // Smart gives the fans back to the machine once this many ticks in a row (about 4.5 s) have
 // read no chip temperature: the machine's own controller can still see the chip.
 inline constexpr int kBlindTicks = 6;
+// While the SMC is away and the fans may still be forced, the loop tries to open it again
+// after 1, 2, 4 and then every 8 ticks (6 s): soon after it returns, at the cost of one
+// failed look-up now and then.
+inline constexpr int kSMCRetryLongestTicks = 8;
 
 // Reply texts a user may read.
 inline constexpr const char* kSMCUnavailable = "AppleSMC is unavailable";
@@ -39,30 +43,44 @@ struct Smart {
 struct Auto {};
 using Target = std::variant<Fixed, Smart, Auto>;
 
+// The clocks the service reads, which tests drive by hand.
+struct ServiceClocks {
+    // The machine's time, for the fans' layout and Smart's smoothing.
+    std::function<platform::MachineClock::time_point()> machine = &platform::MachineClock::now;
+    // The process's own, for what peers are owed: whether a requester still waits.
+    std::function<std::chrono::steady_clock::time_point()> steady = &std::chrono::steady_clock::now;
+};
+
 class HelperService final : public ipc::FanHelperProtocol,
                             public ipc::ConnectionDelegate,
                             public std::enable_shared_from_this<HelperService> {
   public:
-    using Clock = std::function<platform::MachineClock::time_point()>;
+    using Clocks = ServiceClocks;
 
     // Opens the SMC and finds the fans and sensors; without an SMC the service still runs and
     // refuses fan requests (and tries the SMC again on the next one). Touches no fan.
     static std::shared_ptr<HelperService> create(SerialQueue queue,
                                                  std::unique_ptr<ControlTimer> timer,
-                                                 Clock clock = &platform::MachineClock::now);
+                                                 Clocks clocks = {});
 
-    void version(Reply reply) override;
-    void setFraction(double fraction, Reply reply) override;
-    void setSmart(std::string settings, Reply reply) override;
-    void smartStatus(Reply reply) override;
-    void setAuto(Reply reply) override;
+    void handle(const ipc::Requester& from, ipc::Version,
+                ipc::Respond<ipc::Version> reply) override;
+    void handle(const ipc::Requester& from, ipc::SetFraction message,
+                ipc::Respond<ipc::SetFraction> reply) override;
+    void handle(const ipc::Requester& from, ipc::SetSmart message,
+                ipc::Respond<ipc::SetSmart> reply) override;
+    void handle(const ipc::Requester& from, ipc::SmartStatus,
+                ipc::Respond<ipc::SmartStatus> reply) override;
+    void handle(const ipc::Requester& from, ipc::SetAuto,
+                ipc::Respond<ipc::SetAuto> reply) override;
 
     // Queued ahead of the connection's first request, so no request runs before it counts.
-    void connectionAccepted() override;
-    void connectionInvalidated() override;
+    void connectionAccepted(ipc::ClientId client) override;
+    void connectionInvalidated(ipc::ClientId client) override;
 
     // At start, before any client: fans that a predecessor left forced (it crashed, or was
-    // killed) are handed back by the loop, which runs until the hardware is settled.
+    // killed) are handed back by the loop, which runs until the hardware is settled. Without
+    // an SMC the loop keeps trying to open it, for the fans may be forced all the same.
     void recoverFans();
 
     // The process is ending. From here on no request changes the target (fan requests are
@@ -79,12 +97,18 @@ class HelperService final : public ipc::FanHelperProtocol,
     bool hasSMC() const { return fans_.has_value(); }
 
   private:
-    HelperService(SerialQueue queue, std::unique_ptr<ControlTimer> timer, Clock clock);
+    HelperService(SerialQueue queue, std::unique_ptr<ControlTimer> timer, Clocks clocks);
 
     template <typename Work>
     void onQueue(Work work);
-    void openSMC();
-    std::optional<std::string> refusal();
+    // Runs `work` on the queue only if `from` still waits for its answer when its turn comes.
+    template <typename Work>
+    void forRequester(const ipc::Requester& from, Work work);
+    bool openSMC();
+    void retrySMC();
+    // Why a fan request cannot be carried out; nothing when it can. Without `needsFans`, a
+    // machine without fans is no reason (handing back needs only the SMC).
+    std::optional<std::string> refusal(bool needsFans = true);
     void setTarget(Target target);
     void tick();
     void tickSmart(smart::SmartController& controller);
@@ -97,7 +121,9 @@ class HelperService final : public ipc::FanHelperProtocol,
     bool ticking_ = false;
     bool stopping_ = false;
     std::unique_ptr<ControlTimer> timer_;
-    Clock clock_;
+    Clocks clocks_;
+    int smcRetryInterval_ = 1;  // ticks between tries to open an absent SMC
+    int ticksToSMCRetry_ = 1;
 };
 
 }  // namespace ventoria::helper

@@ -28,9 +28,8 @@ class BlockingClient {
     explicit BlockingClient(const std::filesystem::path& path,
                             std::chrono::milliseconds timeout = kHelperTimeout);
 
-    // Sends `request` (its id is assigned here) and returns the reply's value. Throws
-    // ConnectionError.
-    std::optional<std::string> call(Request request);
+    // Sends `message` under the next id and returns its reply. Throws ConnectionError.
+    Reply call(Message message);
 
   private:
     // Runs the pending operation to its end; past `deadline` it is abandoned and the

@@ -9,26 +9,34 @@
 
 #include <asio/io_context.hpp>
 #include <asio/local/stream_protocol.hpp>
+#include <asio/steady_timer.hpp>
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 
 #include "ventoria/ipc/fan_helper_protocol.h"
+#include "ventoria/ipc/refusal_log.h"
 
 namespace ventoria::ipc {
 
 class Connection;
 
-// More clients than any machine has reason for; a peer beyond them is turned away at once.
+// More clients than any machine has reason for; past them, a newcomer takes the place of the
+// quietest connection of the user holding the most (see eviction.h).
 inline constexpr std::size_t kMaxConnections = 32;
+// Connections taken per wake-up before other work gets its turn.
+inline constexpr int kAcceptBatch = 64;
+// How often the peers already connected are asked again whether they may command the fans:
+// the person at the console changes, and the one who left must not keep control.
+inline constexpr std::chrono::seconds kAdmissionRecheck{1};
 
 class Listener {
   public:
-    // Whether the user at the other end of a new connection may talk to the helper; nothing
+    // Whether the user at the other end of a connection may talk to the helper now; nothing
     // when the system could not tell who it is.
     using Admission = std::function<bool(std::optional<uid_t> peer)>;
 
@@ -43,9 +51,20 @@ class Listener {
     void stop();
 
   private:
+    struct Admitted {
+        std::shared_ptr<Connection> connection;
+        std::optional<uid_t> user;
+    };
+
     void accept();
-    void admit(asio::local::stream_protocol::socket socket);
-    void forget(const std::shared_ptr<Connection>& connection);
+    void acceptLater();
+    void admit(int fd);
+    Admitted makeRoom();
+    void forget(ClientId client);
+    // Writes `line` about turning `peer` away, as the refusal log allows.
+    void refuse(std::optional<uid_t> peer, const std::string& line);
+    void summariseRefusals();
+    void recheckAdmissions();
 
     asio::io_context& io_;
     FanHelperProtocol& protocol_;
@@ -54,8 +73,13 @@ class Listener {
     asio::local::stream_protocol::acceptor acceptor_;
     std::filesystem::path path_;
     std::mutex mutex_;
-    std::set<std::shared_ptr<Connection>> connections_;
+    std::map<ClientId, Admitted> connections_;
+    ClientId nextClient_ = 1;
     bool stopped_ = false;
+    RefusalLog refusals_;
+    asio::steady_timer refusalSummary_;
+    asio::steady_timer admissionRecheck_;
+    bool rechecking_ = false;
 };
 
 }  // namespace ventoria::ipc
