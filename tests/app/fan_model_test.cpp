@@ -197,6 +197,24 @@ TEST_F(FanModelTest, FansThatDoNotFollowAFixedPresetAreReported) {
     EXPECT_EQ(m.errorMessage(), std::nullopt);
 }
 
+// Handing back is a promise too: a fan that stays forced after it (a helper that could not
+// reach the SMC, another program) is named, not shown as the machine's.
+TEST_F(FanModelTest, FansThatStayForcedUnderAutoAreReported) {
+    installable();
+    setValue("Ftst", 1);
+    setValue("F1Md", 1);
+    auto& m = start();
+    m.select(Preset::automatic);
+    waitUntilApplied();
+    EXPECT_EQ(m.fanProblem(), std::nullopt);  // the hand-back takes a few ticks
+    m.poll();
+    EXPECT_EQ(m.fanProblem(), "Fan 2 is still forced");
+    EXPECT_EQ(m.errorMessage(), m.fanProblem());
+    setValue("F1Md", 0);
+    m.poll();
+    EXPECT_EQ(m.errorMessage(), std::nullopt);
+}
+
 TEST_F(FanModelTest, AChoiceHeldOnlyForNowIsNotStored) {
     installable();
     store("preset", "smart");

@@ -62,6 +62,21 @@ TEST_F(AppCLITest, AChoiceTheFansDoNotFollowFails) {
     EXPECT_TRUE(eventually([&] { return handedBack(); }));
 }
 
+// Handing back needs the SMC like any other request: without it, both ways of asking for
+// automatic say so and fail, instead of claiming fans the helper could not touch.
+TEST_F(AppCLITest, HandingBackWithoutTheSMCFails) {
+    ASSERT_EQ(run(ctl({"select", "max", "--hold", "0"})).status, 0);  // installs the helper
+    EXPECT_TRUE(eventually([&] { return handedBack(); }));
+    mac->setDetached(true);
+    auto raw = run(ctl({"helper", "auto"}));
+    EXPECT_EQ(raw.status, 1);
+    EXPECT_EQ(raw.out, "AppleSMC is unavailable\n");
+    auto selected = run(ctl({"select", "auto", "--hold", "0"}));
+    EXPECT_EQ(selected.status, 1);
+    EXPECT_EQ(selected.out, "AppleSMC is unavailable\n");
+    mac->setDetached(false);
+}
+
 TEST_F(AppCLITest, ASavedPercentageDrivesTheBalancedHold) {
     auto saved = run(ctl({"presets", "--balanced", "45"}));
     EXPECT_EQ(saved.status, 0) << saved.err;

@@ -123,10 +123,10 @@ int showStatus(bool json) {
     return 0;
 }
 
-// Waits until the model has compared the fans with a fixed preset, a few polls after it was
-// applied; other presets are not checked.
+// Waits until the model has compared the fans with the preset, a few polls after it was
+// applied; Smart, which forces and hands back as it sees fit, is not checked.
 void awaitChecked(Session& session, FanModel& model, Preset preset) {
-    if (preset != Preset::balanced && preset != Preset::max) return;
+    if (preset == Preset::smart) return;
     auto connection = QObject::connect(&model, &FanModel::checked, [] { Session::stop(); });
     // A timer of this wait's own: a single shot left pending would end the hold after it.
     QTimer patience;

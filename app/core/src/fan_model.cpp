@@ -77,8 +77,8 @@ QCoro::Task<> runApply(QPointer<FanModel> model, Preset preset, double fraction,
         model->setErrorMessage(std::nullopt);
         model->awaitingHelper_ = false;
         model->retryDelay_ = FanModel::kRetryFirst;
-        bool fixed = preset == Preset::balanced || preset == Preset::max;
-        model->pollsToCheck_ = fixed ? FanModel::kPollsBeforeCheck : -1;
+        // Smart forces and hands back as it sees fit; the others say what the fans must do.
+        model->pollsToCheck_ = preset != Preset::smart ? FanModel::kPollsBeforeCheck : -1;
     } catch (const Cancelled&) {
         // A newer choice is on its way.
     } catch (const std::exception& error) {
@@ -385,7 +385,9 @@ void FanModel::checkFans() {
                                 [id](const auto& reading) { return reading.id == id; });
         if (fan == fans_.end()) {
             problem = QStringLiteral("Fan %1 cannot be read").arg(id + 1);
-        } else if (!fan->manual) {
+        } else if (preset_ == Preset::automatic && fan->manual) {
+            problem = QStringLiteral("Fan %1 is still forced").arg(id + 1);
+        } else if (preset_ != Preset::automatic && !fan->manual) {
             problem = QStringLiteral("Fan %1 is not under Ventoria's control").arg(id + 1);
         }
     }

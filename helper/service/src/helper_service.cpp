@@ -70,7 +70,9 @@ void HelperService::handle(const ipc::Requester&, ipc::Version, ipc::Respond<ipc
 std::optional<std::string> HelperService::refusal(bool needsFans) {
     if (stopping_) return kStopping;
     if (!fans_) openSMC();  // a request, not a tick, is worth another try
-    if (!fans_) return kSMCUnavailable;
+    // An SMC that was open may have gone since: one read says whether it still answers, so
+    // that no request is accepted that the loop could not carry out.
+    if (!fans_ || !fans_->knownFanCount()) return kSMCUnavailable;
     if (needsFans && fans_->fanCount() < 1) return kNoFans;
     return std::nullopt;
 }
