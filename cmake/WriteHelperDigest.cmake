@@ -1,13 +1,15 @@
-# Writes a source file holding the SHA-256 of the helper executable, so the application
-# installs only the helper it was built with. Run at build time, after the helper is linked
-# (and, on a Mac, signed). Usage: cmake -DHELPER=path -DOUTPUT=file.cpp -P WriteHelperDigest.cmake
-file(SHA256 "${HELPER}" digest)
+# Writes a source file holding the SHA-256 of the helper executable and of its launchd property
+# list, so the application installs only the job it was built with. Run at build time, after
+# the helper is linked (and, on a Mac, signed).
+# Usage: cmake -DHELPER=path -DPLIST=path -DOUTPUT=file.cpp -P WriteHelperDigest.cmake
+file(SHA256 "${HELPER}" helper)
+file(SHA256 "${PLIST}" plist)
 string(CONCAT text
-    "// Generated at build time from the helper executable; do not edit.\n"
+    "// Generated at build time from the helper executable and its property list; do not edit.\n"
     "#include \"ventoria/app/helper_digest.h\"\n\n"
-    "const char* ventoria::app::builtHelperDigest() {\n"
-    "    return \"${digest}\";\n"
+    "ventoria::app::InstallDigests ventoria::app::builtDigests() {\n"
+    "    return {\"${helper}\", \"${plist}\"};\n"
     "}\n")
-# Written every time it runs, which is only when the helper was linked again: an output older
-# than its input would have the build run this on every invocation.
+# Written every time it runs, which is only when an input changed: an output older than its
+# inputs would have the build run this on every invocation.
 file(WRITE "${OUTPUT}" "${text}")

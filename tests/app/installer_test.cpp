@@ -29,23 +29,26 @@ TEST(ShellQuoting, EveryPathIsOneShellWord) {
     EXPECT_EQ(shellQuoted(""), "''");
 }
 
-TEST(InstallScript, TheMacScriptIsExactlyTheFiveCommands) {
+const InstallDigests kDigests{"aaaa", "bbbb"};
+
+TEST(InstallScript, TheMacScriptIsExactlyTheseCommands) {
     auto script = installScript(
         macProfile(), "/Applications/Ventoria.app/Contents/MacOS/VentoriaHelper",
-        "/Applications/Ventoria.app/Contents/Resources/io.kestrand.ventoria.helper.plist");
+        "/Applications/Ventoria.app/Contents/Resources/io.kestrand.ventoria.helper.plist",
+        kDigests);
     EXPECT_EQ(
         script,
         "/bin/launchctl bootout system/io.kestrand.ventoria.helper 2>/dev/null; "
         "/bin/mkdir -p /Library/PrivilegedHelperTools; "
-        "/bin/cp '/Applications/Ventoria.app/Contents/MacOS/VentoriaHelper' "
-        "'/Library/PrivilegedHelperTools/io.kestrand.ventoria.helper' && "
-        "/usr/sbin/chown root:wheel '/Library/PrivilegedHelperTools/io.kestrand.ventoria.helper' "
-        "&& "
-        "/bin/chmod 755 '/Library/PrivilegedHelperTools/io.kestrand.ventoria.helper'; "
-        "/bin/cp '/Applications/Ventoria.app/Contents/Resources/io.kestrand.ventoria.helper.plist' "
-        "'/Library/LaunchDaemons/io.kestrand.ventoria.helper.plist' && "
-        "/usr/sbin/chown root:wheel '/Library/LaunchDaemons/io.kestrand.ventoria.helper.plist' && "
-        "/bin/chmod 644 '/Library/LaunchDaemons/io.kestrand.ventoria.helper.plist'; "
+        "place() { /bin/cp \"$1\" \"$2.new\" && /usr/sbin/chown root:wheel \"$2.new\" && "
+        "/bin/chmod \"$3\" \"$2.new\" && { [ \"$(/usr/bin/shasum -a 256 < \"$2.new\")\" = \"$4  "
+        "-\" ] "
+        "|| { echo \"$1 changed while it was being installed\" >&2; false; }; } && "
+        "/bin/mv -f \"$2.new\" \"$2\" || { /bin/rm -f \"$2.new\"; exit 1; }; }; "
+        "place '/Applications/Ventoria.app/Contents/MacOS/VentoriaHelper' "
+        "'/Library/PrivilegedHelperTools/io.kestrand.ventoria.helper' 755 aaaa; "
+        "place '/Applications/Ventoria.app/Contents/Resources/io.kestrand.ventoria.helper.plist' "
+        "'/Library/LaunchDaemons/io.kestrand.ventoria.helper.plist' 644 bbbb; "
         "for i in 1 2 3 4 5; do /bin/launchctl bootstrap system "
         "'/Library/LaunchDaemons/io.kestrand.ventoria.helper.plist' && exit 0; sleep 1; done; exit "
         "1");
@@ -53,17 +56,117 @@ TEST(InstallScript, TheMacScriptIsExactlyTheFiveCommands) {
 
 TEST(InstallScript, AwkwardBundlePathsSurviveTheShellAndAppleScript) {
     std::string bundle = R"(/Users/jo/Apps "Fan" \ Jo's/Ventoria.app)";
-    auto script = installScript(macProfile(), bundle + "/Contents/MacOS/VentoriaHelper",
-                                bundle + "/Contents/Resources/io.kestrand.ventoria.helper.plist");
+    auto script =
+        installScript(macProfile(), bundle + "/Contents/MacOS/VentoriaHelper",
+                      bundle + "/Contents/Resources/io.kestrand.ventoria.helper.plist", kDigests);
     EXPECT_NE(
         script.find(
-            R"(/bin/cp '/Users/jo/Apps "Fan" \ Jo'\''s/Ventoria.app/Contents/MacOS/VentoriaHelper' )"),
+            R"(place '/Users/jo/Apps "Fan" \ Jo'\''s/Ventoria.app/Contents/MacOS/VentoriaHelper' )"),
         std::string::npos);
     auto source = appleScriptSource(script);
     EXPECT_TRUE(source.starts_with("do shell script \"/bin/launchctl bootout"));
     EXPECT_TRUE(source.ends_with("exit 1\" with administrator privileges"));
     EXPECT_NE(source.find(R"(Apps \"Fan\" \\ Jo'\\''s)"), std::string::npos);
     EXPECT_EQ(readAppleScriptLiteral(appleScriptEscaped(script)), script);
+}
+
+// The script run for real, by sh, on files of the test's own: with launchctl and chown left
+// out (the test is no root and has no launchd), and `cp` whatever the case needs.
+class InstallScriptRun : public ::testing::Test {
+  protected:
+    InstallScriptRun() {
+        std::filesystem::create_directories(dir("bundle"));
+        std::filesystem::create_directories(dir("system/LaunchDaemons"));
+        write(dir("bundle") / "VentoriaHelper", "new helper\n");
+        write(dir("bundle") / "helper.plist", "new plist\n");
+    }
+    std::filesystem::path dir(const char* name) const { return root.path() / name; }
+    static void write(const std::filesystem::path& path, const std::string& text) {
+        std::ofstream(path) << text;
+    }
+    static std::string read(const std::filesystem::path& path) {
+        std::ifstream file(path);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+    std::string tool() const { return (dir("system") / "tool").string(); }
+    std::string plist() const { return (dir("system/LaunchDaemons") / "job.plist").string(); }
+    // Runs the script with `cp` as given; the digests are those of the bundle's files.
+    test::ProcessResult install(const std::string& cp) {
+        InstallerProfile profile{.launchctl = "/bin/true",
+                                 .mkdir = "/bin/mkdir",
+                                 .cp = cp,
+                                 .chown = "/bin/true",
+                                 .chmod = "/bin/chmod",
+                                 .mv = "/bin/mv",
+                                 .rm = "/bin/rm",
+                                 .sha256 = std::filesystem::exists("/usr/bin/sha256sum")
+                                               ? "/usr/bin/sha256sum"
+                                               : "/usr/bin/shasum -a 256",
+                                 .owner = "nobody",
+                                 .toolsDir = shellQuoted(dir("system").string()),
+                                 .toolPath = tool(),
+                                 .plistPath = plist()};
+        InstallDigests digests{*fileDigest(dir("bundle") / "VentoriaHelper"),
+                               *fileDigest(dir("bundle") / "helper.plist")};
+        return test::run({"/bin/sh", "-c",
+                          installScript(profile, dir("bundle") / "VentoriaHelper",
+                                        dir("bundle") / "helper.plist", digests)});
+    }
+    // A `cp` that does `body` with its two arguments, $1 and $2.
+    std::string stub(const std::string& body) {
+        auto path = dir("cp");
+        write(path, "#!/bin/sh\n" + body + "\n");
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+        return path.string();
+    }
+    bool leftovers() const {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir("system"))) {
+            if (entry.path().extension() == ".new") return true;
+        }
+        return false;
+    }
+
+    test::TemporaryRoot root;
+};
+
+// The installed files are replaced by renaming, never written over: a running helper keeps
+// its own file (and, on a Mac, its valid signature) until launchd starts the new one.
+TEST_F(InstallScriptRun, EachFileTakesItsPlaceByRenaming) {
+    write(tool(), "old helper\n");
+    std::filesystem::create_hard_link(tool(), dir("running"));
+    auto result = install("/bin/cp");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(read(tool()), "new helper\n");
+    EXPECT_EQ(read(plist()), "new plist\n");
+    EXPECT_EQ(read(dir("running")), "old helper\n");  // the old file was not written to
+    auto mode = std::filesystem::status(tool()).permissions() & std::filesystem::perms::all;
+    EXPECT_EQ(mode, std::filesystem::perms(0755));
+    EXPECT_FALSE(leftovers());
+}
+
+// A full disk mid-copy: the old helper stays, whole, and nothing half-copied is left.
+TEST_F(InstallScriptRun, ACopyThatFailsLeavesTheOldFilesAndSaysWhy) {
+    write(tool(), "old helper\n");
+    write(plist(), "old plist\n");
+    auto result = install(stub(": > \"$2\"; echo \"cp: $2: No space left on device\" >&2; exit 1"));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.err.ends_with("No space left on device\n")) << result.err;
+    EXPECT_EQ(read(tool()), "old helper\n");
+    EXPECT_EQ(read(plist()), "old plist\n");
+    EXPECT_FALSE(leftovers());
+}
+
+// A program of the user's that changes a bundle file after the check before the prompt (the
+// user takes a while to answer) changes what root would copy: the copy is checked again.
+TEST_F(InstallScriptRun, AFileChangedAfterTheCheckIsRefusedAsRoot) {
+    auto result =
+        install(stub("/bin/cp \"$1\" \"$2\" && echo '<string>/tmp/own</string>' >> \"$2\""));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("changed while it was being installed"), std::string::npos)
+        << result.err;
+    EXPECT_FALSE(std::filesystem::exists(tool()));
+    EXPECT_FALSE(std::filesystem::exists(plist()));
+    EXPECT_FALSE(leftovers());
 }
 
 TEST(AppleScript, BackslashesAreDoubledBeforeQuotesAreEscaped) {
@@ -88,7 +191,7 @@ class RecordingRunner final : public ScriptRunner {
     std::optional<std::string> answer_;
 };
 
-// sha256sum of "#!/bin/sh\n", the helper these tests put in the bundle.
+// sha256sum of "#!/bin/sh\n", the helper and property list these tests put in the bundle.
 constexpr const char* kShellStubDigest =
     "a8076d3d28d21e02012b20eaf7dbf75409a6277134439025f282e368e3305abf";
 
@@ -102,7 +205,7 @@ class ScriptInstallerTest : public ::testing::Test {
     QString install(std::optional<std::string> answer) {
         ScriptInstaller installer(Bundle(root.path()), macProfile(),
                                   std::make_unique<RecordingRunner>(&ran, std::move(answer)),
-                                  kShellStubDigest);
+                                  InstallDigests{kShellStubDigest, kShellStubDigest});
         try {
             installer.install();
         } catch (const HelperError& error) {
@@ -132,13 +235,20 @@ TEST_F(ScriptInstallerTest, TheBundlesFilesGoIntoTheScriptAndFailuresAreReported
     EXPECT_EQ(install("cancelled"), "Helper install failed: cancelled");
 }
 
-TEST_F(ScriptInstallerTest, OnlyTheHelperTheApplicationWasBuiltWithIsHandedToRoot) {
+// A program running as the user may rewrite the bundle: a changed helper, or a property list
+// naming a program of its own, would run as root. Neither gets as far as the prompt.
+TEST_F(ScriptInstallerTest, OnlyTheJobTheApplicationWasBuiltWithIsHandedToRoot) {
     bundleHolds("VentoriaHelper", true);
     bundleHolds("io.kestrand.ventoria.helper.plist", false);
     std::ofstream(root.path() / "VentoriaHelper", std::ios::app) << "echo owned\n";
     EXPECT_EQ(install(std::nullopt),
               "Helper install failed: helper in app bundle has been modified");
-    EXPECT_TRUE(ran.empty());  // no prompt for a helper we would not install
+    bundleHolds("VentoriaHelper", true);
+    std::ofstream(root.path() / "io.kestrand.ventoria.helper.plist", std::ios::app)
+        << "<key>Program</key><string>/tmp/own</string>\n";
+    EXPECT_EQ(install(std::nullopt),
+              "Helper install failed: helper's property list in app bundle has been modified");
+    EXPECT_TRUE(ran.empty());  // no prompt for a job we would not install
 }
 
 // The errors AppleScript reports for "do shell script … with administrator privileges", as
@@ -165,17 +275,21 @@ TEST(TeamTest, ASignedApplicationInstallsOnlyItsOwnTeamsHelper) {
               "helper in app bundle is not signed by the application's team");
 }
 
-TEST(HelperDigestTest, TheBuiltDigestIsTheHelpersSHA256) {
+TEST(HelperDigestTest, TheBuiltDigestsAreTheHelpersAndItsPropertyListsSHA256) {
     EXPECT_EQ(fileDigest(test::binDirectory() / "no-such-file"), std::nullopt);
-    auto helper = test::binDirectory() / "VentoriaHelper";
     // The system's own tool: coreutils on Linux, Perl's shasum on a Mac.
-    auto sum = std::filesystem::exists("/usr/bin/sha256sum")
-                   ? test::run({"/usr/bin/sha256sum", helper.string()})
-                   : test::run({"/usr/bin/shasum", "-a", "256", helper.string()});
-    ASSERT_EQ(sum.status, 0);
-    auto expected = sum.out.substr(0, 64);
-    EXPECT_EQ(fileDigest(helper), expected);
-    EXPECT_EQ(builtHelperDigest(), expected);
+    auto sha256 = [](const std::filesystem::path& file) {
+        auto sum = std::filesystem::exists("/usr/bin/sha256sum")
+                       ? test::run({"/usr/bin/sha256sum", file.string()})
+                       : test::run({"/usr/bin/shasum", "-a", "256", file.string()});
+        EXPECT_EQ(sum.status, 0);
+        return sum.out.substr(0, 64);
+    };
+    auto helper = test::binDirectory() / "VentoriaHelper";
+    EXPECT_EQ(fileDigest(helper), sha256(helper));
+    EXPECT_EQ(builtDigests().helper, sha256(helper));
+    EXPECT_EQ(builtDigests().plist,
+              sha256(test::binDirectory() / "io.kestrand.ventoria.helper.plist"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <fstream>
 
 #include "await_task.h"
 #include "installed_helper_test.h"
@@ -26,9 +27,10 @@ class AppCoreIntegrationTest : public test::InstalledHelperTest {
     }
     // The client of another build, which installs the helper it was built with.
     std::unique_ptr<HelperClient> staleClient(const std::filesystem::path& bundle) {
-        auto digest = fileDigest(bundle / "VentoriaHelper").value_or("");
+        InstallDigests digests{fileDigest(bundle / "VentoriaHelper").value_or(""),
+                               builtDigests().plist};
         return std::make_unique<HelperClient>(localSocketConnector(),
-                                              platformInstaller(Bundle(bundle), digest));
+                                              platformInstaller(Bundle(bundle), digests));
     }
     QString ensureInstalled(HelperClient& helper) {
         auto task = helper.ensureInstalled();
@@ -86,6 +88,25 @@ TEST_F(AppCoreIntegrationTest, AChoiceOutlivesTheHelperGoingAwayAndComingBack) {
         std::chrono::seconds(20)));
     auto quit = model.handBackWithin(std::chrono::seconds(5));
     test::awaitTask(quit);
+}
+
+// The user's own programs can write to the bundle: a property list that names a program of
+// theirs would have launchd run it as root. It is refused before anything is installed.
+TEST_F(AppCoreIntegrationTest, ABundleWhosePropertyListWasChangedInstallsNothing) {
+    auto bundle = root.path() / "bundle-changed";
+    std::filesystem::create_directories(bundle);
+    for (const char* file : {"VentoriaHelper", "launchctl"}) {
+        std::filesystem::create_symlink(test::binDirectory() / file, bundle / file);
+    }
+    std::ifstream built(test::binDirectory() / "io.kestrand.ventoria.helper.plist");
+    std::string plist{std::istreambuf_iterator<char>(built), {}};
+    plist.replace(plist.find("/Library/PrivilegedHelperTools"), 0, root.path().string() + "/own");
+    std::ofstream(bundle / "io.kestrand.ventoria.helper.plist") << plist;
+    auto helper = client(bundle);
+    EXPECT_EQ(ensureInstalled(*helper),
+              "Helper install failed: helper's property list in app bundle has been modified");
+    EXPECT_FALSE(std::filesystem::exists(platform::systemPath(kHelperPlistPath)));
+    EXPECT_FALSE(std::filesystem::exists(platform::systemPath(kHelperToolPath)));
 }
 
 TEST_F(AppCoreIntegrationTest, AHelperThatStillAnswersAnotherVersionIsReportedOnce) {

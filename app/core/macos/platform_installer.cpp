@@ -2,9 +2,9 @@
 
 namespace ventoria::app {
 
-std::unique_ptr<HelperInstaller> platformInstaller(Bundle bundle, std::string helperDigest) {
+std::unique_ptr<HelperInstaller> platformInstaller(Bundle bundle, InstallDigests digests) {
     return std::make_unique<ScriptInstaller>(std::move(bundle), macProfile(), appleScriptRunner(),
-                                             std::move(helperDigest));
+                                             std::move(digests));
 }
 
 }  // namespace ventoria::app

@@ -33,15 +33,18 @@ std::optional<std::filesystem::path> Bundle::auxiliaryExecutable(std::string_vie
 }
 
 InstallerProfile macProfile() {
-    return {"/bin/launchctl",
-            "/bin/mkdir",
-            "/bin/cp",
-            "/usr/sbin/chown",
-            "/bin/chmod",
-            "root:wheel",
-            "/Library/PrivilegedHelperTools",
-            kHelperToolPath,
-            kHelperPlistPath};
+    return {.launchctl = "/bin/launchctl",
+            .mkdir = "/bin/mkdir",
+            .cp = "/bin/cp",
+            .chown = "/usr/sbin/chown",
+            .chmod = "/bin/chmod",
+            .mv = "/bin/mv",
+            .rm = "/bin/rm",
+            .sha256 = "/usr/bin/shasum -a 256",
+            .owner = "root:wheel",
+            .toolsDir = "/Library/PrivilegedHelperTools",
+            .toolPath = kHelperToolPath,
+            .plistPath = kHelperPlistPath};
 }
 
 std::string shellQuoted(std::string_view s) {
@@ -49,18 +52,24 @@ std::string shellQuoted(std::string_view s) {
 }
 
 std::string installScript(const InstallerProfile& profile, const std::filesystem::path& helper,
-                          const std::filesystem::path& plist) {
-    auto source = shellQuoted(helper.string());
-    auto resource = shellQuoted(plist.string());
-    auto tool = shellQuoted(profile.toolPath);
+                          const std::filesystem::path& plist, const InstallDigests& digests) {
     auto job = shellQuoted(profile.plistPath);
+    // place SOURCE DESTINATION MODE DIGEST: the copy goes beside its destination, gets its
+    // owner and mode, is checked as root, and only then takes the destination's place. Any
+    // failure removes the copy and ends the script, with the reason as its last word.
+    const std::string place =
+        "place() { " + profile.cp + " \"$1\" \"$2.new\" && " + profile.chown + " " + profile.owner +
+        " \"$2.new\" && " + profile.chmod + " \"$3\" \"$2.new\" && { [ \"$(" + profile.sha256 +
+        " < \"$2.new\")\" = \"$4  -\" ] || { echo \"$1 changed while it was "
+        "being installed\" >&2; false; }; } && " +
+        profile.mv + " -f \"$2.new\" \"$2\" || { " + profile.rm + " -f \"$2.new\"; exit 1; }; }";
     const std::string commands[] = {
         profile.launchctl + " bootout system/" + kHelperLabel + " 2>/dev/null",
         profile.mkdir + " -p " + profile.toolsDir,
-        profile.cp + " " + source + " " + tool + " && " + profile.chown + " " + profile.owner +
-            " " + tool + " && " + profile.chmod + " 755 " + tool,
-        profile.cp + " " + resource + " " + job + " && " + profile.chown + " " + profile.owner +
-            " " + job + " && " + profile.chmod + " 644 " + job,
+        place,
+        "place " + shellQuoted(helper.string()) + " " + shellQuoted(profile.toolPath) + " 755 " +
+            digests.helper,
+        "place " + shellQuoted(plist.string()) + " " + job + " 644 " + digests.plist,
         "for i in 1 2 3 4 5; do " + profile.launchctl + " bootstrap system " + job +
             " && exit 0; sleep 1; done; exit 1",
     };
@@ -78,11 +87,11 @@ std::string appleScriptSource(std::string_view script) {
 }
 
 ScriptInstaller::ScriptInstaller(Bundle bundle, InstallerProfile profile,
-                                 std::unique_ptr<ScriptRunner> runner, std::string helperDigest)
+                                 std::unique_ptr<ScriptRunner> runner, InstallDigests digests)
     : bundle_(std::move(bundle)),
       profile_(std::move(profile)),
       runner_(std::move(runner)),
-      helperDigest_(std::move(helperDigest)) {}
+      digests_(std::move(digests)) {}
 
 void ScriptInstaller::install() {
     auto helper = bundle_.auxiliaryExecutable("VentoriaHelper");
@@ -90,15 +99,19 @@ void ScriptInstaller::install() {
     if (!helper || !plist) {
         throw HelperError::installFailed(QStringLiteral("helper missing from app bundle"));
     }
-    // Between these checks and the copy the file could still change: the window is the time
-    // the user takes to answer the prompt, open only to a program already running as the user.
-    if (fileDigest(*helper) != helperDigest_) {
+    // Checked here so that no prompt is shown for a job we would not install; the script
+    // checks again, as root, what it copied, since the user takes a while to answer.
+    if (fileDigest(*helper) != digests_.helper) {
         throw HelperError::installFailed(QStringLiteral("helper in app bundle has been modified"));
+    }
+    if (fileDigest(*plist) != digests_.plist) {
+        throw HelperError::installFailed(
+            QStringLiteral("helper's property list in app bundle has been modified"));
     }
     if (auto refusal = teamRefusal(ownSigningTeam(), signingTeam(*helper))) {
         throw HelperError::installFailed(QString::fromStdString(*refusal));
     }
-    if (auto error = runner_->run(installScript(profile_, *helper, *plist))) {
+    if (auto error = runner_->run(installScript(profile_, *helper, *plist, digests_))) {
         throw HelperError::installFailed(QString::fromStdString(*error));
     }
 }

@@ -62,27 +62,40 @@ class ShellRunner final : public ScriptRunner {
     bool elevate_;
 };
 
+// The first of `candidates` this system has: the tools stand in different places on Linux
+// and on a Mac (chown is /bin/chown on one, /usr/sbin/chown on the other).
+std::string systemTool(std::initializer_list<const char*> candidates) {
+    for (const char* candidate : candidates) {
+        if (access(candidate, X_OK) == 0) return candidate;
+    }
+    return *candidates.begin();  // the script then fails and says which tool is missing
+}
+
 }  // namespace
 
-std::unique_ptr<HelperInstaller> platformInstaller(Bundle bundle, std::string helperDigest) {
+std::unique_ptr<HelperInstaller> platformInstaller(Bundle bundle, InstallDigests digests) {
     auto root = platform::systemRoot();
     std::error_code ignored;
     std::filesystem::create_directories(root, ignored);
     bool elevate = access(root.c_str(), W_OK) != 0;
     InstallerProfile profile{
-        shellQuoted(platform::systemPath("/bin/launchctl").string()),
-        "/bin/mkdir",
-        "/bin/cp",
-        "/bin/chown",
-        "/bin/chmod",
-        elevate ? "root:root" : std::to_string(getuid()) + ":" + std::to_string(getgid()),
-        shellQuoted(platform::systemPath("/Library/PrivilegedHelperTools").string()),
-        platform::systemPath(kHelperToolPath).string(),
-        platform::systemPath(kHelperPlistPath).string(),
+        .launchctl = shellQuoted(platform::systemPath("/bin/launchctl").string()),
+        .mkdir = "/bin/mkdir",
+        .cp = "/bin/cp",
+        .chown = systemTool({"/bin/chown", "/usr/sbin/chown"}),
+        .chmod = "/bin/chmod",
+        .mv = "/bin/mv",
+        .rm = "/bin/rm",
+        .sha256 = std::filesystem::exists("/usr/bin/sha256sum") ? "/usr/bin/sha256sum"
+                                                                : "/usr/bin/shasum -a 256",
+        .owner = elevate ? "root:0" : std::to_string(getuid()) + ":" + std::to_string(getgid()),
+        .toolsDir = shellQuoted(platform::systemPath("/Library/PrivilegedHelperTools").string()),
+        .toolPath = platform::systemPath(kHelperToolPath).string(),
+        .plistPath = platform::systemPath(kHelperPlistPath).string(),
     };
     auto runner = std::make_unique<ShellRunner>(bundle, elevate);
     return std::make_unique<ScriptInstaller>(std::move(bundle), std::move(profile),
-                                             std::move(runner), std::move(helperDigest));
+                                             std::move(runner), std::move(digests));
 }
 
 }  // namespace ventoria::app

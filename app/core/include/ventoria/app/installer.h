@@ -2,6 +2,12 @@
 // Installing the helper: one shell script, run once with administrator rights, copies the
 // helper and its launchd property list out of the application bundle into the system
 // locations and loads the job. The same script on both systems; only the tools' paths differ.
+//
+// Each file is copied beside its destination, checked as root against the digest the build
+// recorded, and only then renamed into place: a full disk leaves the old file or none, never a
+// broken one; a running helper is never overwritten in place (which would break its code
+// signature); and a file the user's programs changed between the check before the prompt and
+// the copy is refused too.
 
 #include <filesystem>
 #include <memory>
@@ -29,6 +35,9 @@ struct InstallerProfile {
     std::string cp;         // "/bin/cp"
     std::string chown;      // "/usr/sbin/chown"
     std::string chmod;      // "/bin/chmod"
+    std::string mv;         // "/bin/mv"
+    std::string rm;         // "/bin/rm"
+    std::string sha256;     // "/usr/bin/shasum -a 256": reads stdin, prints "<hex>  -"
     std::string owner;      // "root:wheel"
     std::string toolsDir;   // "/Library/PrivilegedHelperTools"
     std::string toolPath;   // kHelperToolPath
@@ -40,9 +49,10 @@ InstallerProfile macProfile();
 // s in single quotes, each single quote in it as '\'' — one shell word, whatever s holds.
 std::string shellQuoted(std::string_view s);
 
-// The five commands joined with "; ". `helper` and `plist` are the bundle's copies.
+// The commands joined with "; ". `helper` and `plist` are the bundle's copies, which must
+// have the digests in `digests`.
 std::string installScript(const InstallerProfile& profile, const std::filesystem::path& helper,
-                          const std::filesystem::path& plist);
+                          const std::filesystem::path& plist, const InstallDigests& digests);
 
 // The script as an AppleScript string literal's content: backslashes doubled first, then
 // double quotes escaped.
@@ -83,25 +93,25 @@ class HelperInstaller {
     virtual void install() = 0;
 };
 
-// Installs the bundle's helper, but only the one whose SHA-256 is `helperDigest`: anything else
-// in the bundle's place is refused before the system's prompt.
+// Installs the bundle's helper and property list, but only those with the digests given:
+// anything else in the bundle's place is refused before the system's prompt.
 class ScriptInstaller final : public HelperInstaller {
   public:
     ScriptInstaller(Bundle bundle, InstallerProfile profile, std::unique_ptr<ScriptRunner> runner,
-                    std::string helperDigest);
+                    InstallDigests digests);
     void install() override;
 
   private:
     Bundle bundle_;
     InstallerProfile profile_;
     std::unique_ptr<ScriptRunner> runner_;
-    std::string helperDigest_;
+    InstallDigests digests_;
 };
 
 // This system's installer for the helper in `bundle`, which must be the one the application
 // was built with: the Mac's paths and AppleScript, or on Linux the stand-in tools under the
 // system root, run by sh.
 std::unique_ptr<HelperInstaller> platformInstaller(Bundle bundle = Bundle::main(),
-                                                   std::string helperDigest = builtHelperDigest());
+                                                   InstallDigests digests = builtDigests());
 
 }  // namespace ventoria::app
