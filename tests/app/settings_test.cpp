@@ -8,6 +8,7 @@
 
 #include "fan_model_fixture.h"
 #include "ventoria/app/login_item.h"
+#include "ventoria/app/user_preferences.h"
 #include "ventoria/platform/system_root.h"
 
 namespace ventoria::app {
@@ -16,8 +17,8 @@ namespace {
 class SettingsTest : public test::FanModelFixture {};
 
 TEST_F(SettingsTest, DefaultsLeaveEverySurfaceAsItWas) {
-    QSettings defaults(defaultsPath(), QSettings::IniFormat);
-    Settings settings(defaults);
+    auto defaults = preferencesAt(defaultsPath());
+    Settings settings(*defaults);
     EXPECT_EQ(settings.temperatureUnit(), TemperatureUnit::celsius);  // the virtual Mac's own
     EXPECT_FALSE(settings.menuBarTemperature());
     for (auto kind : kAllAlertKinds) EXPECT_TRUE(settings.notifies(kind));
@@ -28,8 +29,8 @@ TEST_F(SettingsTest, DefaultsLeaveEverySurfaceAsItWas) {
 // share: they must not drift.
 TEST_F(SettingsTest, EachSettingIsStoredUnderItsOwnName) {
     {
-        QSettings defaults(defaultsPath(), QSettings::IniFormat);
-        Settings settings(defaults);
+        auto defaults = preferencesAt(defaultsPath());
+        Settings settings(*defaults);
         settings.setTemperatureUnit(TemperatureUnit::fahrenheit);
         settings.setMenuBarTemperature(true);
         settings.setNotifies(AlertKind::stuckFan, false);
@@ -44,8 +45,8 @@ TEST_F(SettingsTest, EachSettingIsStoredUnderItsOwnName) {
     EXPECT_EQ(stored("power/battery"), "balanced");
     EXPECT_FALSE(stored("power/charger").isValid());
 
-    QSettings defaults(defaultsPath(), QSettings::IniFormat);
-    Settings again(defaults);
+    auto defaults = preferencesAt(defaultsPath());
+    Settings again(*defaults);
     EXPECT_EQ(again.temperatureUnit(), TemperatureUnit::fahrenheit);
     EXPECT_TRUE(again.menuBarTemperature());
     EXPECT_FALSE(again.notifies(AlertKind::stuckFan));
@@ -57,8 +58,8 @@ TEST_F(SettingsTest, EachSettingIsStoredUnderItsOwnName) {
 TEST_F(SettingsTest, ChangesAreAnnouncedOnceAndUnknownValuesFallBack) {
     store("temperatureUnit", "kelvin");
     store("power/battery", "turbo");
-    QSettings defaults(defaultsPath(), QSettings::IniFormat);
-    Settings settings(defaults);
+    auto defaults = preferencesAt(defaultsPath());
+    Settings settings(*defaults);
     EXPECT_EQ(settings.temperatureUnit(), TemperatureUnit::celsius);
     EXPECT_EQ(settings.powerPreset(PowerSource::battery), std::nullopt);
     QSignalSpy changed(&settings, &Settings::changed);
@@ -77,6 +78,72 @@ TEST_F(SettingsTest, AnotherProgramsChangeReachesTheRunningModel) {
     store("temperatureUnit", "fahrenheit");
     ASSERT_TRUE(changed.wait(5000));
     EXPECT_EQ(m.unit(), TemperatureUnit::fahrenheit);
+}
+
+// Preferences that cannot be read are said to be so, read as empty, and left as they are until
+// the user changes something: then Ventoria's own keys replace them, and nothing of theirs is
+// carried along.
+TEST_F(SettingsTest, UnreadablePreferencesAreLeftAloneUntilTheUserChangesOne) {
+    const std::string garbage = "\x01\x02garbage\xff\n[[[\npreset=max\nno equals here\n";
+    auto file = defaultsPath().toStdString();
+    std::ofstream(file) << garbage;
+    auto read = [&] {
+        std::ifstream in(file);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    auto preferences = preferencesAt(defaultsPath());
+    EXPECT_EQ(preferences->readProblem(),
+              "Settings at " + defaultsPath() + " could not be read; Ventoria uses its defaults");
+    EXPECT_FALSE(preferences->value("preset").isValid());  // not whatever the garbage parsed as
+    preferences->reload();
+    EXPECT_EQ(read(), garbage);
+
+    QSignalSpy written(preferences.get(), &UserPreferences::written);
+    EXPECT_TRUE(preferences->set("temperatureUnit", QStringLiteral("fahrenheit")));
+    EXPECT_EQ(written.count(), 1);
+    EXPECT_EQ(preferences->readProblem(), std::nullopt);
+    EXPECT_EQ(read(), "[General]\ntemperatureUnit=fahrenheit\n");
+    EXPECT_FALSE(preferences->value("preset").isValid());
+
+    std::ofstream(file, std::ios::app) << "leftover=1\n";  // readable, but not ours
+    preferences->reload();
+    EXPECT_EQ(preferences->readProblem(), std::nullopt);
+    EXPECT_TRUE(preferences->set("mode", QStringLiteral("notch")));
+    EXPECT_EQ(read(), "[General]\nmode=notch\ntemperatureUnit=fahrenheit\n");
+}
+
+// A write that does not reach the disk (here a directory stands where the file belongs) is
+// reported by each way of writing: the store, the settings, the model's presets and choice.
+TEST_F(SettingsTest, EveryWriteThatFailsSaysSo) {
+    std::filesystem::create_directories(defaultsPath().toStdString());
+    auto preferences = preferencesAt(defaultsPath());
+    QSignalSpy failed(preferences.get(), &UserPreferences::writeFailed);
+    Settings settings(*preferences);
+    EXPECT_FALSE(settings.setTemperatureUnit(TemperatureUnit::fahrenheit));
+    EXPECT_FALSE(settings.setPowerPreset(PowerSource::battery, Preset::max));
+    EXPECT_EQ(failed.count(), 2);
+    EXPECT_EQ(preferences->writeProblem(), "Settings could not be saved to " + defaultsPath());
+
+    installable();
+    auto& m = start(false);
+    EXPECT_FALSE(m.savePresets({45, 90}, m.smart()));
+    m.select(Preset::max);
+    waitUntilApplied();
+    EXPECT_EQ(m.preset(), Preset::max);  // in force, but not kept
+    EXPECT_EQ(m.unsaved(), "Settings could not be saved to " + defaultsPath());
+    EXPECT_EQ(m.errorMessage(), m.unsaved());  // the helper's success does not hide it
+}
+
+TEST_F(SettingsTest, TheModelSaysOnceThatItsPreferencesCouldNotBeRead) {
+    std::ofstream(defaultsPath().toStdString()) << "\xff\xfe\nno equals here\n";
+    auto& m = start(false);
+    ASSERT_TRUE(m.errorMessage());
+    EXPECT_TRUE(m.errorMessage()->endsWith("could not be read; Ventoria uses its defaults"));
+    installable();
+    m.select(Preset::balanced);
+    waitUntilApplied();
+    EXPECT_EQ(m.errorMessage(), std::nullopt);
+    EXPECT_EQ(stored("preset"), "balanced");
 }
 
 TEST(AutostartEntry, OpensTheApplicationAsOneQuotedArgument) {

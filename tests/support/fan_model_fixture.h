@@ -12,6 +12,7 @@
 #include "protocol_version.h"
 #include "ventoria/app/fan_model.h"
 #include "ventoria/app/helper_client.h"
+#include "ventoria/app/user_preferences.h"
 #include "virtual_mac_test.h"
 
 namespace ventoria::test {
@@ -33,13 +34,17 @@ class FanModelFixture : public VirtualMacTest {
     QVariant stored(const QString& key) {
         return QSettings(defaultsPath(), QSettings::IniFormat).value(key);
     }
+    static std::unique_ptr<app::UserPreferences> preferencesAt(const QString& file) {
+        return std::make_unique<app::UserPreferences>(
+            [file] { return std::make_unique<QSettings>(file, QSettings::IniFormat); });
+    }
     app::FanModel& start(bool reapply = true) {
         return startWith({reapply, std::chrono::milliseconds(2000)}, defaultsPath());
     }
     app::FanModel& startWith(app::FanModel::Options options, const QString& defaultsFile) {
         model = std::make_unique<app::FanModel>(
             std::make_unique<app::HelperClient>(helper.connector(), helper.installer()),
-            std::make_unique<QSettings>(defaultsFile, QSettings::IniFormat), options);
+            preferencesAt(defaultsFile), options);
         return *model;
     }
     // Runs the event loop until the newest choice has been dealt with.

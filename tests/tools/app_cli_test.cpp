@@ -1,6 +1,8 @@
 // ventoriactl driving the application's model, as a user would, with the real helper.
 
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -75,6 +77,24 @@ TEST_F(AppCLITest, HandingBackWithoutTheSMCFails) {
     EXPECT_EQ(selected.status, 1);
     EXPECT_EQ(selected.out, "AppleSMC is unavailable\n");
     mac->setDetached(false);
+}
+
+// What the user asked to keep and could not be kept is an error, whatever the helper did.
+TEST_F(AppCLITest, AChoiceThatCannotBeSavedFails) {
+    auto file = platform::systemPath("/Users/" + std::string(getpwuid(getuid())->pw_name) +
+                                     "/Library/Preferences/io.kestrand.ventoria.ini");
+    std::filesystem::create_directories(file);  // a directory where the file belongs
+    const std::string unsaved = "Settings could not be saved to " + file.string() + "\n";
+    auto selected = run(ctl({"select", "balanced", "--save", "--hold", "0"}));
+    EXPECT_EQ(selected.status, 1);
+    EXPECT_EQ(selected.out, unsaved);
+    auto edited = run(ctl({"presets", "--balanced", "45"}));
+    EXPECT_EQ(edited.status, 1);
+    EXPECT_TRUE(edited.out.ends_with(unsaved)) << edited.out;
+    auto settings = run(ctl({"settings", "--temperature-unit", "fahrenheit"}));
+    EXPECT_EQ(settings.status, 1);
+    EXPECT_TRUE(settings.err.ends_with(unsaved)) << settings.err;
+    EXPECT_TRUE(eventually([&] { return !forced(); }));
 }
 
 TEST_F(AppCLITest, ASavedPercentageDrivesTheBalancedHold) {

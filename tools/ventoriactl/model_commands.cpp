@@ -152,7 +152,7 @@ int select(Preset preset, double hold, bool watch, bool save) {
     }
     if (model->errorMessage()) {
         std::cout << model->errorMessage()->toStdString() << "\n";
-        if (model->fanProblem()) handBack(session, *model);
+        if (model->fanProblem() || model->unsaved()) handBack(session, *model);
         return 1;
     }
     bool terminal = isatty(STDOUT_FILENO);

@@ -1,7 +1,6 @@
 // The Settings window's controls from the command line, stored where the application reads
 // them: a running application takes the change up as it does an edit of its presets.
 
-#include <QSettings>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
@@ -32,23 +31,30 @@ std::string presetText(std::optional<app::Preset> preset) {
 
 int editSettings(const SettingsEdits& edits, bool json) {
     Session session;  // launch at login looks for the application beside this program
-    auto defaults = app::userDefaults();
-    app::Settings settings(*defaults);
-    if (edits.unit) settings.setTemperatureUnit(*app::temperatureUnitFromRaw(*edits.unit));
-    if (edits.menuBarTemperature) settings.setMenuBarTemperature(*edits.menuBarTemperature);
+    auto preferences = app::userPreferences();
+    if (const auto& problem = preferences->readProblem()) {
+        std::cerr << problem->toStdString() << "\n";
+    }
+    app::Settings settings(*preferences);
+    bool stored = true;
+    if (edits.unit)
+        stored &= settings.setTemperatureUnit(*app::temperatureUnitFromRaw(*edits.unit));
+    if (edits.menuBarTemperature) {
+        stored &= settings.setMenuBarTemperature(*edits.menuBarTemperature);
+    }
     for (auto kind : app::kAllAlertKinds) {
-        if (auto on = edits.notifies[static_cast<std::size_t>(kind)])
-            settings.setNotifies(kind, *on);
+        if (auto on = edits.notifies[static_cast<std::size_t>(kind)]) {
+            stored &= settings.setNotifies(kind, *on);
+        }
     }
     for (auto source : app::kAllPowerSources) {
         if (auto raw = edits.powerPresets[static_cast<std::size_t>(source)]) {
-            settings.setPowerPreset(source, app::presetFromRaw(*raw));  // "none": no preset
+            // "none": no preset
+            stored &= settings.setPowerPreset(source, app::presetFromRaw(*raw));
         }
     }
-    defaults->sync();
-    if (defaults->status() != QSettings::NoError) {
-        std::cerr << "Settings could not be saved to " << defaults->fileName().toStdString()
-                  << "\n";
+    if (!stored) {
+        std::cerr << preferences->writeProblem().value_or(QString()).toStdString() << "\n";
         return 1;
     }
     if (edits.launchAtLogin) {

@@ -1,6 +1,5 @@
 #include "text_unit.h"
 
-#include <QSettings>
 #include <optional>
 
 #include "ventoria/app/settings.h"
@@ -26,8 +25,8 @@ void addUnitFlags(CLI::App& app) {
 
 app::TemperatureUnit textUnit() {
     if (asked) return *asked;
-    auto defaults = app::userDefaults();
-    return app::Settings(*defaults).temperatureUnit();
+    auto preferences = app::userPreferences();
+    return app::Settings(*preferences).temperatureUnit();
 }
 
 }  // namespace ventoria::ctl

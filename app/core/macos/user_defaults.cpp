@@ -7,4 +7,8 @@ std::unique_ptr<QSettings> userDefaults() {
                                        QStringLiteral("kestrand.io"), QStringLiteral("ventoria"));
 }
 
+std::unique_ptr<UserPreferences> userPreferences() {
+    return std::make_unique<UserPreferences>(&userDefaults);
+}
+
 }  // namespace ventoria::app

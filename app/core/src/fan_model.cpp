@@ -3,7 +3,6 @@
 #include <QCoroTask>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QSettings>
 #include <QTimer>
 #include <algorithm>
 #include <variant>
@@ -11,6 +10,7 @@
 #include "ventoria/app/alert_policy.h"
 #include "ventoria/app/completion.h"
 #include "ventoria/app/helper_client.h"
+#include "ventoria/app/preference_keys.h"
 #include "ventoria/app/user_defaults.h"
 #include "ventoria/hardware/fan_reader.h"
 #include "ventoria/hardware/thermals.h"
@@ -19,11 +19,11 @@
 namespace ventoria::app {
 
 struct FanModel::Machinery {
-    Machinery(std::unique_ptr<HelperClient> client, std::unique_ptr<QSettings> settings)
-        : helper(std::move(client)), defaults(std::move(settings)) {}
+    Machinery(std::unique_ptr<HelperClient> client, std::unique_ptr<UserPreferences> stored)
+        : helper(std::move(client)), preferences(std::move(stored)) {}
 
     std::unique_ptr<HelperClient> helper;
-    std::unique_ptr<QSettings> defaults;
+    std::unique_ptr<UserPreferences> preferences;
     std::shared_ptr<hardware::SMCReader> smc;
     std::optional<hardware::FanReader> reader;
     std::optional<hardware::Thermals> thermals;
@@ -34,14 +34,6 @@ struct FanModel::Machinery {
     QFileSystemWatcher defaultsWatcher;
 };
 namespace {
-
-const QString kModeKey = QStringLiteral("mode");
-const QString kPresetKey = QStringLiteral("preset");
-const QString kSmartKey = QStringLiteral("smart");
-
-QString key(Preset preset) {
-    return QString::fromLatin1(rawValue(preset).data());
-}
 
 // A stored percentage as the editor allows it: a whole number from 0 to 100. Anything else
 // was not written by us, and the default stands.
@@ -74,7 +66,8 @@ QCoro::Task<> runApply(QPointer<FanModel> model, Preset preset, double fraction,
             }
         }
         if (!model) co_return;
-        model->setErrorMessage(std::nullopt);
+        // A choice that could not be stored stays said, however well it was carried out.
+        model->setErrorMessage(model->m_->preferences->writeProblem());
         model->awaitingHelper_ = false;
         model->retryDelay_ = FanModel::kRetryFirst;
         // Smart forces and hands back as it sees fit; the others say what the fans must do.
@@ -115,10 +108,10 @@ QCoro::Task<> pollSmartStatus(QPointer<FanModel> model) {
     emit model->polled();
 }
 
-FanModel::FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettings> defaults,
-                   Options options, QObject* parent)
+FanModel::FanModel(std::unique_ptr<HelperClient> helper,
+                   std::unique_ptr<UserPreferences> preferences, Options options, QObject* parent)
     : QObject(parent),
-      m_(std::make_unique<Machinery>(std::move(helper), std::move(defaults))),
+      m_(std::make_unique<Machinery>(std::move(helper), std::move(preferences))),
       history_(History::capacityFor(options.pollInterval)),
       followPower_(options.followPowerSource),
       persistChoice_(options.persistChoice) {
@@ -129,15 +122,24 @@ FanModel::FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettin
             startApply(ApplyKind::recovery);
         }
     });
-    preferredMode_ = m_->defaults->value(kModeKey).toString() == QStringLiteral("notch")
+    auto& stored = *m_->preferences;
+    preferredMode_ = stored.value(keys::kMode).toString() == QStringLiteral("notch")
                          ? DisplayMode::notch
                          : DisplayMode::menu;
-    preset_ = presetFromRaw(m_->defaults->value(kPresetKey).toString().toStdString())
+    preset_ = presetFromRaw(stored.value(keys::kPreset).toString().toStdString())
                   .value_or(Preset::automatic);
     custom_ = storedCustom();
     smart_ = storedSmart();
-    settings_ = std::make_unique<Settings>(*m_->defaults);
+    settings_ = std::make_unique<Settings>(stored);
     connect(settings_.get(), &Settings::changed, this, &FanModel::settingsChanged);
+    connect(&stored, &UserPreferences::writeFailed, this, [this](const QString& problem) {
+        unsaved_ = problem;
+        setErrorMessage(problem);
+    });
+    connect(&stored, &UserPreferences::written, this, [this] {
+        if (errorMessage_ == std::exchange(unsaved_, std::nullopt)) setErrorMessage(std::nullopt);
+    });
+    setErrorMessage(stored.readProblem());  // said once: the next word replaces it
     watchDefaults();
 
     try {
@@ -162,12 +164,14 @@ FanModel::FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettin
 }
 
 CustomPercentages FanModel::storedCustom() {
-    return {storedPercentage(m_->defaults->value(key(Preset::balanced)), kDefaultCustom.balanced),
-            storedPercentage(m_->defaults->value(key(Preset::max)), kDefaultCustom.max)};
+    auto& stored = *m_->preferences;
+    return {
+        storedPercentage(stored.value(keys::percentage(Preset::balanced)), kDefaultCustom.balanced),
+        storedPercentage(stored.value(keys::percentage(Preset::max)), kDefaultCustom.max)};
 }
 
 smart::SmartSettings FanModel::storedSmart() {
-    auto stored = m_->defaults->value(kSmartKey).toByteArray().toStdString();
+    auto stored = m_->preferences->value(keys::kSmart).toByteArray().toStdString();
     auto settings = smart::decodeSmartSettings(stored).value_or(smart::SmartSettings{});
     settings.minimum = std::clamp<std::int64_t>(settings.minimum, 0, 100);
     return settings;
@@ -176,7 +180,7 @@ smart::SmartSettings FanModel::storedSmart() {
 // Another program (ventoriactl presets, a second device's sync) may change the stored presets
 // while we run: the model takes them up as if they had been saved here.
 void FanModel::watchDefaults() {
-    auto file = m_->defaults->fileName();
+    auto file = m_->preferences->location();
     if (file.isEmpty()) return;
     m_->defaultsWatcher.addPath(QFileInfo(file).absolutePath());
     if (QFileInfo::exists(file)) m_->defaultsWatcher.addPath(file);
@@ -192,7 +196,7 @@ void FanModel::watchDefaults() {
 }
 
 void FanModel::storedPresetsChanged() {
-    m_->defaults->sync();
+    m_->preferences->reload();
     auto custom = storedCustom();
     auto settings = storedSmart();
     if (custom != custom_ || settings != smart_) savePresets(custom, settings);
@@ -263,14 +267,17 @@ void FanModel::setNotchOpen(bool open) {
 }
 
 void FanModel::setPreferredMode(DisplayMode mode) {
-    m_->defaults->setValue(kModeKey, QString::fromLatin1(rawValue(mode).data()));
+    m_->preferences->set(keys::kMode, QString::fromLatin1(rawValue(mode).data()));
     if (mode == preferredMode_) return;
     preferredMode_ = mode;
     emit preferredModeChanged();
 }
 
 void FanModel::setPreset(Preset preset) {
-    if (persistChoice_) m_->defaults->setValue(kPresetKey, key(preset));
+    auto name = QString::fromLatin1(rawValue(preset).data());
+    if (persistChoice_ && m_->preferences->value(keys::kPreset) != name) {
+        m_->preferences->set(keys::kPreset, name);
+    }
     if (preset == preset_) return;
     preset_ = preset;
     emit presetChanged();
@@ -283,11 +290,6 @@ void FanModel::setCustom(const CustomPercentages& custom) {
 }
 
 void FanModel::setSmart(const smart::SmartSettings& settings) {
-    if (auto json = smart::encode(settings)) {
-        m_->defaults->setValue(kSmartKey, QByteArray::fromStdString(*json));
-    } else {
-        m_->defaults->remove(kSmartKey);
-    }
     if (settings == smart_) return;
     smart_ = settings;
     emit smartChanged();
@@ -401,24 +403,16 @@ void FanModel::select(Preset preset) {
     applyPreset();
 }
 
-// Settings reach the disk when synced, and a full disk or a path that cannot be written shows
-// only in the status afterwards: nothing may be reported as saved before that.
-bool FanModel::defaultsStored() {
-    m_->defaults->sync();
-    if (m_->defaults->status() == QSettings::NoError) return true;
-    setErrorMessage(
-        QStringLiteral("Settings could not be saved to %1").arg(m_->defaults->fileName()));
-    return false;
-}
-
 bool FanModel::savePresets(CustomPercentages custom, smart::SmartSettings settings) {
     bool customChanged = custom != custom_;
     bool smartChanged = settings != smart_;
+    std::optional<QVariant> smartJson;
+    if (auto json = smart::encode(settings)) smartJson = QByteArray::fromStdString(*json);
+    bool stored = m_->preferences->set({{keys::percentage(Preset::balanced), custom.balanced},
+                                        {keys::percentage(Preset::max), custom.max},
+                                        {keys::kSmart, smartJson}});
     setCustom(custom);
-    m_->defaults->setValue(key(Preset::balanced), custom.balanced);
-    m_->defaults->setValue(key(Preset::max), custom.max);
     setSmart(settings);
-    bool stored = defaultsStored();
     if (preset_ == Preset::smart) {
         if (smartChanged) applyPreset();
     } else if (preset_ != Preset::automatic && customChanged) {
@@ -477,7 +471,7 @@ QCoro::Task<> FanModel::handBackWithin(std::chrono::milliseconds bound) {
 
 std::unique_ptr<FanModel> makeFanModel(FanModel::Options options) {
     auto helper = std::make_unique<HelperClient>(localSocketConnector(), platformInstaller());
-    return std::make_unique<FanModel>(std::move(helper), userDefaults(), options);
+    return std::make_unique<FanModel>(std::move(helper), userPreferences(), options);
 }
 
 }  // namespace ventoria::app

@@ -1,20 +1,10 @@
 #include "ventoria/app/settings.h"
 
-#include <QSettings>
+#include "ventoria/app/preference_keys.h"
+#include "ventoria/app/user_preferences.h"
 
 namespace ventoria::app {
 namespace {
-
-const QString kUnitKey = QStringLiteral("temperatureUnit");
-const QString kMenuBarTemperatureKey = QStringLiteral("menuBarTemperature");
-
-QString notifyKey(AlertKind kind) {
-    return QStringLiteral("notify/") + QString::fromLatin1(rawValue(kind).data());
-}
-
-QString powerKey(PowerSource source) {
-    return QStringLiteral("power/") + QString::fromLatin1(rawValue(source).data());
-}
 
 std::size_t index(AlertKind kind) {
     return static_cast<std::size_t>(kind);
@@ -26,20 +16,21 @@ std::size_t index(PowerSource source) {
 
 }  // namespace
 
-Settings::Settings(QSettings& defaults, QObject* parent) : QObject(parent), defaults_(defaults) {
+Settings::Settings(UserPreferences& preferences, QObject* parent)
+    : QObject(parent), preferences_(preferences) {
     values_ = stored();
 }
 
 Settings::Values Settings::stored() const {
     Values values;
-    auto unit = defaults_.value(kUnitKey).toString().toStdString();
+    auto unit = preferences_.value(keys::kTemperatureUnit).toString().toStdString();
     values.unit = temperatureUnitFromRaw(unit).value_or(systemTemperatureUnit());
-    values.menuBarTemperature = defaults_.value(kMenuBarTemperatureKey, false).toBool();
+    values.menuBarTemperature = preferences_.value(keys::kMenuBarTemperature, false).toBool();
     for (auto kind : kAllAlertKinds) {
-        values.notifies[index(kind)] = defaults_.value(notifyKey(kind), true).toBool();
+        values.notifies[index(kind)] = preferences_.value(keys::notify(kind), true).toBool();
     }
     for (auto source : kAllPowerSources) {
-        auto raw = defaults_.value(powerKey(source)).toString().toStdString();
+        auto raw = preferences_.value(keys::power(source)).toString().toStdString();
         values.powerPresets[index(source)] = presetFromRaw(raw);
     }
     return values;
@@ -63,36 +54,39 @@ std::optional<Preset> Settings::powerPreset(PowerSource source) const {
     return values_.powerPresets[index(source)];
 }
 
-void Settings::setTemperatureUnit(TemperatureUnit unit) {
-    defaults_.setValue(kUnitKey, QString::fromLatin1(rawValue(unit).data()));
+bool Settings::setTemperatureUnit(TemperatureUnit unit) {
+    bool stored =
+        preferences_.set(keys::kTemperatureUnit, QString::fromLatin1(rawValue(unit).data()));
     auto values = values_;
     values.unit = unit;
     take(values);
+    return stored;
 }
 
-void Settings::setMenuBarTemperature(bool shown) {
-    defaults_.setValue(kMenuBarTemperatureKey, shown);
+bool Settings::setMenuBarTemperature(bool shown) {
+    bool stored = preferences_.set(keys::kMenuBarTemperature, shown);
     auto values = values_;
     values.menuBarTemperature = shown;
     take(values);
+    return stored;
 }
 
-void Settings::setNotifies(AlertKind kind, bool on) {
-    defaults_.setValue(notifyKey(kind), on);
+bool Settings::setNotifies(AlertKind kind, bool on) {
+    bool stored = preferences_.set(keys::notify(kind), on);
     auto values = values_;
     values.notifies[index(kind)] = on;
     take(values);
+    return stored;
 }
 
-void Settings::setPowerPreset(PowerSource source, std::optional<Preset> preset) {
-    if (preset) {
-        defaults_.setValue(powerKey(source), QString::fromLatin1(rawValue(*preset).data()));
-    } else {
-        defaults_.remove(powerKey(source));
-    }
+bool Settings::setPowerPreset(PowerSource source, std::optional<Preset> preset) {
+    std::optional<QVariant> value;
+    if (preset) value = QString::fromLatin1(rawValue(*preset).data());
+    bool stored = preferences_.set(keys::power(source), value);
     auto values = values_;
     values.powerPresets[index(source)] = preset;
     take(values);
+    return stored;
 }
 
 }  // namespace ventoria::app

@@ -17,4 +17,8 @@ std::unique_ptr<QSettings> userDefaults() {
     return std::make_unique<QSettings>(QString::fromStdString(path.string()), QSettings::IniFormat);
 }
 
+std::unique_ptr<UserPreferences> userPreferences() {
+    return std::make_unique<UserPreferences>(&userDefaults);
+}
+
 }  // namespace ventoria::app

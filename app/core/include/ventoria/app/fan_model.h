@@ -19,7 +19,6 @@
 
 // Views include this header; what the model needs to do its work (the helper's client, the
 // readers, the user defaults, timers) stays in its implementation.
-class QSettings;
 namespace QCoro {
 template <typename T>
 class Task;
@@ -29,6 +28,7 @@ namespace ventoria::app {
 
 class CancelToken;
 class HelperClient;
+class UserPreferences;
 }  // namespace ventoria::app
 
 namespace ventoria::app {
@@ -83,7 +83,7 @@ class FanModel : public QObject {
     // Polls after a fixed preset reached the helper before the fans must show it.
     static constexpr int kPollsBeforeCheck = 2;
 
-    FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<QSettings> defaults,
+    FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<UserPreferences> preferences,
              Options options, QObject* parent = nullptr);
     ~FanModel() override;
 
@@ -127,6 +127,8 @@ class FanModel : public QObject {
     void select(Preset preset);
     // False, with the reason in the error line, when the settings could not be stored.
     bool savePresets(CustomPercentages custom, smart::SmartSettings smart);
+    // Why the latest choice could not be stored; nothing once one was.
+    const std::optional<QString>& unsaved() const { return unsaved_; }
     // Refuses the notch while no notch display is attached.
     void setDisplayMode(DisplayMode mode);
     void editPresets();
@@ -207,7 +209,6 @@ class FanModel : public QObject {
     void observeAlerts();
     void setFanProblem(const std::optional<QString>& problem);
     void watchDefaults();
-    bool defaultsStored();
     void storedPresetsChanged();
     CustomPercentages storedCustom();
     smart::SmartSettings storedSmart();
@@ -229,6 +230,7 @@ class FanModel : public QObject {
     hardware::ThermalReading temps_;
     std::optional<smart::SmartStatus> smartStatus_;
     std::optional<QString> errorMessage_;
+    std::optional<QString> unsaved_;
     bool notchOpen_ = false;
     std::shared_ptr<CancelToken> applyToken_;
     bool applying_ = false;

@@ -10,9 +10,9 @@
 
 #include "ventoria/app/model_types.h"
 
-class QSettings;
-
 namespace ventoria::app {
+
+class UserPreferences;
 
 // The unit the system prefers: the Mac's measurement setting; Celsius on the virtual Mac.
 TemperatureUnit systemTemperatureUnit();
@@ -21,7 +21,7 @@ class Settings : public QObject {
     Q_OBJECT
 
   public:
-    explicit Settings(QSettings& defaults, QObject* parent = nullptr);
+    explicit Settings(UserPreferences& preferences, QObject* parent = nullptr);
 
     // The stored unit, or the system's while none is stored.
     TemperatureUnit temperatureUnit() const { return values_.unit; }
@@ -33,10 +33,12 @@ class Settings : public QObject {
     // user's choice alone.
     std::optional<Preset> powerPreset(PowerSource source) const;
 
-    void setTemperatureUnit(TemperatureUnit unit);
-    void setMenuBarTemperature(bool shown);
-    void setNotifies(AlertKind kind, bool on);
-    void setPowerPreset(PowerSource source, std::optional<Preset> preset);
+    // Each stores its setting at once: false when it did not reach the disk (the preferences
+    // say why).
+    bool setTemperatureUnit(TemperatureUnit unit);
+    bool setMenuBarTemperature(bool shown);
+    bool setNotifies(AlertKind kind, bool on);
+    bool setPowerPreset(PowerSource source, std::optional<Preset> preset);
 
     // Reads everything again from the defaults; changed() when anything differs.
     void reload();
@@ -55,7 +57,7 @@ class Settings : public QObject {
     Values stored() const;
     void take(const Values& values);
 
-    QSettings& defaults_;
+    UserPreferences& preferences_;
     Values values_;
 };
 
