@@ -14,9 +14,12 @@
 
 namespace {
 
-// The desktop's termination request arrives as a signal.
+// The desktop's termination request arrives as a signal. Quitting hands back within its own
+// bound; past it and a second more, the process ends however it is stuck.
 void watchTerminationRequests(ventoria::ui::AppDelegate& delegate) {
-    auto* watcher = new ventoria::app::SignalWatcher({SIGTERM, SIGINT, SIGHUP}, &delegate);
+    auto* watcher = new ventoria::app::SignalWatcher(
+        {SIGTERM, SIGINT, SIGHUP}, ventoria::ui::AppDelegate::kQuitBound + std::chrono::seconds(1),
+        &delegate);
     QObject::connect(watcher, &ventoria::app::SignalWatcher::signalled, &delegate,
                      [&delegate] { delegate.requestQuit(); });
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <nlohmann/json.hpp>
@@ -95,6 +96,27 @@ TEST_F(AppCLITest, AChoiceThatCannotBeSavedFails) {
     EXPECT_EQ(settings.status, 1);
     EXPECT_TRUE(settings.err.ends_with(unsaved)) << settings.err;
     EXPECT_TRUE(eventually([&] { return !forced(); }));
+}
+
+// A command blocked where no event loop can see the signal, in open() on a FIFO where its
+// preferences belong or behind an SMC that takes half a second a call, still ends when told,
+// within its bound, holding nothing.
+TEST_F(AppCLITest, ASignalEndsACommandWhereverItIsStuck) {
+    auto file = platform::systemPath("/Users/" + std::string(getpwuid(getuid())->pw_name) +
+                                     "/Library/Preferences/io.kestrand.ventoria.ini");
+    std::filesystem::create_directories(file.parent_path());
+    ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+    auto blocked = run(ctl({"status"}), Interrupt{std::chrono::seconds(1), SIGTERM});
+    EXPECT_EQ(blocked.status, 128 + SIGTERM) << blocked.err;
+    std::filesystem::remove(file);
+
+    ASSERT_EQ(run(ctl({"select", "max", "--hold", "0"})).status, 0);  // installs the helper
+    mac->setLatency(500'000);
+    auto slow =
+        run(ctl({"select", "balanced", "--watch"}), Interrupt{std::chrono::seconds(2), SIGINT});
+    mac->setLatency(0);
+    EXPECT_EQ(slow.status, 128 + SIGINT) << slow.err;
+    EXPECT_TRUE(eventually([&] { return handedBack(); }));
 }
 
 TEST_F(AppCLITest, ASavedPercentageDrivesTheBalancedHold) {

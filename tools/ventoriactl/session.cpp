@@ -13,7 +13,8 @@ Session::Session() {
     app_ = std::make_unique<QCoreApplication>(argc, argv);
     // Only the first signal ends a wait: signals often come twice (to the process and to its
     // group), and the hand-back that follows an interruption, bounded as it is, runs to its end.
-    watcher_ = std::make_unique<app::SignalWatcher>(std::initializer_list<int>{SIGINT, SIGTERM});
+    watcher_ = std::make_unique<app::SignalWatcher>(std::initializer_list<int>{SIGINT, SIGTERM},
+                                                    kInterruptBound);
     QObject::connect(watcher_.get(), &app::SignalWatcher::signalled, [this] {
         if (interrupted_) return;
         interrupted_ = true;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <chrono>
 #include <memory>
 
 #include "ventoria/app/signal_watcher.h"
@@ -12,6 +13,10 @@ namespace ventoria::ctl {
 // each runs the event loop until stop(), or until Ctrl-C / SIGTERM.
 class Session {
   public:
+    // However a command is stuck when Ctrl-C or SIGTERM comes, it ends this long after: the
+    // hand-back that follows an interruption takes a couple of the helper's ticks.
+    static constexpr std::chrono::seconds kInterruptBound{6};
+
     Session();
 
     // Runs events until stop(). Each wait has an event loop of its own, and stop() ends only
