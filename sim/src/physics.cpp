@@ -129,6 +129,9 @@ double sensorValue(const MachineState& state, const KeyRecord& key, std::int64_t
 }
 
 void refreshKey(MachineState& state, KeyRecord& key, std::int64_t nanos) {
+    // The file is shared: a fan number it holds is checked where it indexes the fans.
+    bool fanKey = key.role == KeyRole::fanActual || key.role == KeyRole::fanTarget;
+    if (fanKey && key.fan >= kMaxFans) return;
     switch (key.role) {
         case KeyRole::plain:
         case KeyRole::keyCount:

@@ -143,6 +143,33 @@ void publish(const std::filesystem::path& path, const CreateOptions& options, bo
 
 }  // namespace
 
+bool soundMapping(int fd, const MachineState& state) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || static_cast<std::size_t>(info.st_size) < sizeof(MachineState)) {
+        return false;
+    }
+    return state.magic == kStateMagic && state.layoutVersion == kStateLayoutVersion &&
+           state.layoutSize == sizeof(MachineState) && state.fanCount <= kMaxFans &&
+           state.keyCount <= kMaxKeys;
+}
+
+std::optional<Mapping> mapExistingState(const std::filesystem::path& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && static_cast<std::size_t>(info.st_size) == sizeof(MachineState)) {
+        void* memory =
+            mmap(nullptr, sizeof(MachineState), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        if (memory != MAP_FAILED) {
+            auto* state = static_cast<MachineState*>(memory);
+            if (usable(state)) return Mapping{fd, state};
+            munmap(state, sizeof(MachineState));
+        }
+    }
+    ::close(fd);
+    return std::nullopt;
+}
+
 std::int64_t monotonicNanos() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);

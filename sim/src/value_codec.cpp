@@ -70,7 +70,7 @@ std::optional<std::vector<std::uint8_t>> encodeValue(std::string_view type, doub
     } else {
         return std::nullopt;
     }
-    out.resize(std::max<std::size_t>(out.size(), size), 0);
+    out.resize(std::max<std::size_t>(out.size(), std::min<std::size_t>(size, 32)), 0);
     return out;
 }
 

@@ -30,6 +30,12 @@ class VirtualMac::Locked {
                 throw SimError(std::string("cannot lock the virtual Mac: ") + std::strerror(errno));
             }
         }
+        // Another process may have cut the file short (a page past its end kills whoever
+        // touches it) or written nonsense over it: nothing is read until both are ruled out.
+        if (!soundMapping(fd_, state_)) {
+            flock(fd_, LOCK_UN);
+            throw MachineGone("the virtual Mac's state file changed under this process");
+        }
         nanos = machineNanos(state_);
         runPhysics(state_, nanos);
     }
@@ -216,6 +222,12 @@ std::shared_ptr<VirtualMac> VirtualMac::open(const std::filesystem::path& system
     return std::shared_ptr<VirtualMac>(new VirtualMac(mapping.fd, mapping.state));
 }
 
+std::shared_ptr<VirtualMac> VirtualMac::attach(const std::filesystem::path& systemRoot) {
+    auto mapping = mapExistingState(statePath(systemRoot));
+    if (!mapping) return nullptr;
+    return std::shared_ptr<VirtualMac>(new VirtualMac(mapping->fd, mapping->state));
+}
+
 std::shared_ptr<VirtualMac> VirtualMac::create(const std::filesystem::path& systemRoot,
                                                const CreateOptions& options) {
     provideConsole(systemRoot, true);
@@ -232,9 +244,18 @@ VirtualMac::~VirtualMac() {
     unmapState(Mapping{fd_, state_});
 }
 
+bool VirtualMac::intact() {
+    // Without the lock: a hint for whether to look for a new machine, asked on every look-up.
+    return soundMapping(fd_, *state_);
+}
+
 bool VirtualMac::hasSMCService() {
-    Locked machine(*this);
-    return machine->profile != Profile::noSMC && !machine->detached;
+    try {
+        Locked machine(*this);
+        return machine->profile != Profile::noSMC && !machine->detached;
+    } catch (const MachineGone&) {
+        return false;
+    }
 }
 
 std::int32_t VirtualMac::call(std::uint32_t selector, const void* input, std::size_t inputSize,
@@ -247,10 +268,12 @@ std::int32_t VirtualMac::call(std::uint32_t selector, const void* input, std::si
     std::uint8_t out[kParamSize] = {};
     std::memcpy(in, input, kParamSize);
     Outcome outcome;
-    {
+    try {
         Locked machine(*this);
         if (machine->detached) return kKernelNoDevice;
         outcome = serve(*machine, machine.nanos, in, out);
+    } catch (const SimError&) {
+        return kKernelNoDevice;  // the machine's file is gone or cannot be locked: no device
     }
     if (outcome.kernel != 0) return outcome.kernel;
     out[kResultOffset] = outcome.result;
@@ -261,6 +284,8 @@ std::int32_t VirtualMac::call(std::uint32_t selector, const void* input, std::si
 
 std::uint32_t VirtualMac::latencyMicros() {
     // Read on every call before the lock is taken: the delay must not hold up other callers.
+    // A file cut short under the mapping would kill the process that reads past its end.
+    if (!intact()) return 0;
     return __atomic_load_n(&state_->latencyMicros, __ATOMIC_RELAXED);
 }
 

@@ -66,6 +66,8 @@ TEST(Encode, ClampsInsteadOfFailing) {
     EXPECT_EQ(encode(70000, "ui16", 2), (Bytes{0xFF, 0xFF}));
     EXPECT_EQ(encode(1e12, "ui32", 4), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(encode(3.9, "ui8 ", 1), (Bytes{0x03}));  // truncated toward zero
+    // A size is the SMC's word, and no write carries more than the record's 32 bytes.
+    EXPECT_EQ(encode(1, "ui8 ", 0xFFFFFFFF).size(), 32u);
 }
 
 TEST(Encode, ValuesThatAreNoNumberDoNotCrash) {

@@ -211,6 +211,25 @@ TEST_F(HelperFaultTest, AHelperStartedWithoutItsSMCHandsBackWhenItReturns) {
     EXPECT_TRUE(helper->running());
 }
 
+// The virtual Mac's file is cut short under the running helper (development only, but it
+// used to kill it): to the helper the SMC has gone, and a machine booted in its place is
+// found again.
+TEST_F(HelperFaultTest, AStateFileCutShortUnderTheHelperIsAnSMCGoneAway) {
+    RawClient client;
+    client.call(ipc::SetFraction{0.9});
+    ASSERT_TRUE(eventually([&] { return anyForced(); }));
+    mac.reset();
+    std::filesystem::resize_file(sim::VirtualMac::statePath(root.path()), 100);
+    std::this_thread::sleep_for(1500ms);  // two ticks on a machine that is not there
+    EXPECT_TRUE(helper->running());
+    EXPECT_EQ(client.call(ipc::Version{}), test::kProtocolVersion);
+    EXPECT_EQ(client.call(ipc::SetFraction{0.5}), "AppleSMC is unavailable");
+    mac =
+        sim::VirtualMac::create(root.path(), {sim::Profile::appleSilicon, sim::ClockMode::real, 1});
+    EXPECT_EQ(client.call(ipc::SetFraction{0.5}), std::nullopt);
+    EXPECT_TRUE(eventually([&] { return anyForced(); }));
+}
+
 TEST_F(HelperFaultTest, AClientKilledWhileHoldingHandsTheFansBack) {
     pid_t child = fork();
     if (child == 0) {

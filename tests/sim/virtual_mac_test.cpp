@@ -239,6 +239,64 @@ TEST(MachineBoot, AStateFileThatDoesNotHoldTogetherIsBootedAfresh) {
     }
 }
 
+// A file cut short or written over while processes map it is, to them, an SMC that went away:
+// every call fails as the kernel's would, nothing reads past the file's end, and a sound
+// machine put in its place is found again.
+TEST(MachineBoot, AStateFileThatChangesUnderAMappingIsAnSMCGoneAway) {
+    test::TemporaryRoot root;
+    auto path = VirtualMac::statePath(root.path());
+    const std::pair<std::size_t, std::uint32_t> damage[] = {
+        {offsetof(MachineState, keyCount), 5000},  // beyond the table
+        {offsetof(MachineState, fanCount), 1000000},
+        {offsetof(MachineState, magic), 0},
+    };
+    auto gone = [](VirtualMac& mac) {
+        Call read(Command::readKeyInfo, "#KEY");
+        EXPECT_EQ(read.on(mac), kKernelNoDevice);
+        EXPECT_FALSE(mac.hasSMCService());
+        EXPECT_FALSE(mac.intact());
+        EXPECT_EQ(mac.latencyMicros(), 0u);
+        EXPECT_THROW(mac.snapshot(), MachineGone);
+    };
+    for (auto [offset, value] : damage) {
+        auto mac = VirtualMac::create(root.path(), {Profile::intel, ClockMode::manual, 1});
+        {
+            std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(static_cast<std::streamoff>(offset));
+            file.write(reinterpret_cast<const char*>(&value), sizeof value);
+        }
+        gone(*mac);
+    }
+    auto mac = VirtualMac::create(root.path(), {Profile::intel, ClockMode::manual, 1});
+    std::filesystem::resize_file(path, 4096);
+    gone(*mac);
+    EXPECT_EQ(VirtualMac::attach(root.path()), nullptr);  // nothing sound to find, none made
+    VirtualMac::create(root.path(), {Profile::appleSilicon, ClockMode::manual, 1});
+    auto found = VirtualMac::attach(root.path());
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->snapshot().profile, Profile::appleSilicon);
+}
+
+// A fan key whose fan number is not a fan, or a key that claims a size no record has: the
+// machine answers without reading or writing past its tables.
+TEST_F(MachineTest, KeysThatClaimTheImpossibleAreServedWithinBounds) {
+    auto path = VirtualMac::statePath(root.path());
+    auto snapshot = machine();
+    ASSERT_GT(snapshot.keyCount, 0u);
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        for (std::size_t i = 0; i < snapshot.keyCount; ++i) {
+            auto record = offsetof(MachineState, keys) + i * sizeof(KeyRecord);
+            std::uint8_t fan = 200;
+            file.seekp(static_cast<std::streamoff>(record + offsetof(KeyRecord, fan)));
+            file.write(reinterpret_cast<const char*>(&fan), 1);
+        }
+    }
+    Call read(Command::readBytes, "F0Ac", 4);
+    EXPECT_EQ(read.on(*mac), 0);
+    EXPECT_EQ(read.result(), 0);
+}
+
 // A system root on a full disk: the machine cannot boot, says so, and leaves nothing behind
 // (mapping a file whose blocks were never reserved would kill the process instead).
 TEST(MachineBoot, AFullDiskIsAnErrorAndLeavesNoFileBehind) {

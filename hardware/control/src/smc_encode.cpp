@@ -34,7 +34,8 @@ std::vector<std::uint8_t> encode(double value, std::string_view type, std::uint3
     if (type == "ui16") return bigEndian(clampedWhole(value, 65535), 2);
     if (type == "ui32") return bigEndian(clampedWhole(value, 4294967295.0), 4);
     std::vector<std::uint8_t> out{static_cast<std::uint8_t>(clampedWhole(value, 255))};
-    if (size >= 2) out.resize(size, 0);
+    // A key's size is the SMC's word; no write carries more than the record's 32 bytes.
+    if (size >= 2) out.resize(std::min<std::uint32_t>(size, 32), 0);
     return out;
 }
 

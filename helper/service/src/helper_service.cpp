@@ -26,10 +26,16 @@ std::shared_ptr<HelperService> HelperService::create(SerialQueue queue,
         new HelperService(std::move(queue), std::move(timer), std::move(clocks)));
 }
 
+// A connection that was open stays dead once its service has gone, even when the service comes
+// back: only a new connection reaches the new service. It replaces the old one only when it
+// answers better, and takes over which fans are ours to hand back.
 bool HelperService::openSMC() {
     try {
         auto smc = std::make_shared<hardware::SMC>();
-        fans_.emplace(smc, clocks_.machine);
+        hardware::Fans fresh(smc, clocks_.machine);
+        if (fans_ && !fresh.knownFanCount()) return false;  // no better than the one we have
+        if (fans_) fresh.takeOver(*fans_);
+        fans_.emplace(std::move(fresh));
         thermals_.emplace(smc, clocks_.machine);
         smcRetryInterval_ = ticksToSMCRetry_ = 1;
         return true;
@@ -37,6 +43,10 @@ bool HelperService::openSMC() {
         // No SMC: fan requests are answered "AppleSMC is unavailable" until it opens.
         return false;
     }
+}
+
+bool HelperService::smcAnswers() {
+    return fans_ && fans_->knownFanCount();
 }
 
 // The loop's way back to an SMC that was away: not every tick, since nothing but time brings
@@ -69,10 +79,10 @@ void HelperService::handle(const ipc::Requester&, ipc::Version, ipc::Respond<ipc
 
 std::optional<std::string> HelperService::refusal(bool needsFans) {
     if (stopping_) return kStopping;
-    if (!fans_) openSMC();  // a request, not a tick, is worth another try
     // An SMC that was open may have gone since: one read says whether it still answers, so
-    // that no request is accepted that the loop could not carry out.
-    if (!fans_ || !fans_->knownFanCount()) return kSMCUnavailable;
+    // that no request is accepted that the loop could not carry out. A request, not a tick,
+    // is worth another try at once.
+    if (!smcAnswers() && (!openSMC() || !smcAnswers())) return kSMCUnavailable;
     if (needsFans && fans_->fanCount() < 1) return kNoFans;
     return std::nullopt;
 }
@@ -162,6 +172,13 @@ void HelperService::setTarget(Target target) {
 void HelperService::tick() {
     if (!fans_) retrySMC();
     if (!fans_) return;
+    tickDesired();
+    // The step could not even count the fans: the connection may be one whose service has
+    // gone, and a new one is tried now and then.
+    if (!fans_->countKnown()) retrySMC();
+}
+
+void HelperService::tickDesired() {
     if (auto* fixed = std::get_if<Fixed>(&desired_)) {
         fans_->apply(fixed->fraction);
     } else if (auto* running = std::get_if<Smart>(&desired_)) {

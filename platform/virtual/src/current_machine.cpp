@@ -15,6 +15,10 @@ std::shared_ptr<sim::VirtualMac> currentMachine() {
     if (!machine || root != mappedRoot) {
         machine = sim::VirtualMac::open(root);
         mappedRoot = root;
+    } else if (!machine->intact()) {
+        // The file changed under this process: the machine is gone, until a sound one takes
+        // its place (ventoria-sim new), which is then the Mac. None is made here.
+        if (auto replaced = sim::VirtualMac::attach(root)) machine = std::move(replaced);
     }
     return machine;
 }

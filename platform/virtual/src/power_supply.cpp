@@ -5,7 +5,11 @@
 namespace ventoria::platform {
 
 std::optional<bool> onBattery() {
-    return currentMachine()->powerSupply() == sim::PowerSupply::battery;
+    try {
+        return currentMachine()->powerSupply() == sim::PowerSupply::battery;
+    } catch (const sim::SimError&) {
+        return std::nullopt;  // no machine to ask
+    }
 }
 
 }  // namespace ventoria::platform

@@ -53,6 +53,8 @@ class FanReader {
     const std::optional<FanLayout>& layout();
     // The next layout() reads the SMC again.
     void forgetLayout() { layout_.reset(); }
+    // The last layout() could count the fans. Reads nothing.
+    bool countKnown() const { return layout_.has_value(); }
     // Forced by its own mode key, or else by its bit in the "FS! " mask; false when unknown.
     // Never throws.
     bool isManual(int id);

@@ -23,6 +23,14 @@ class SimError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The state file no longer holds the machine this process mapped: it shrank, or its header or
+// counts are not what any machine has (another process truncated or overwrote it). To every
+// process the machine is then gone, as an AppleSMC service that terminated is.
+class MachineGone : public SimError {
+  public:
+    using SimError::SimError;
+};
+
 // SMC result codes the virtual service answers with; 0 is success.
 inline constexpr std::uint8_t kResultKeyNotFound = 0x84;
 inline constexpr std::uint8_t kResultNotWritable = 0x86;
@@ -95,6 +103,8 @@ class VirtualMac {
     // Maps the machine under `systemRoot`; creates the default machine when there is none yet,
     // so that a program run on a fresh system root finds a Mac to talk to.
     static std::shared_ptr<VirtualMac> open(const std::filesystem::path& systemRoot);
+    // Maps the machine under `systemRoot` if a sound one is there; never creates one.
+    static std::shared_ptr<VirtualMac> attach(const std::filesystem::path& systemRoot);
     // Creates the machine afresh. An existing state file is reset in place, so processes that
     // already map it see the new machine at once.
     static std::shared_ptr<VirtualMac> create(const std::filesystem::path& systemRoot,
@@ -104,6 +114,9 @@ class VirtualMac {
     VirtualMac& operator=(const VirtualMac&) = delete;
     ~VirtualMac();
 
+    // False once the state file has changed under this mapping: every other call then throws
+    // MachineGone, and the SMC fails as one that has gone away.
+    bool intact();
     bool hasSMCService();
 
     // The AppleSMC user client's struct method: validates the call, decodes the 80-byte record

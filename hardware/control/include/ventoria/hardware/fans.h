@@ -47,6 +47,9 @@ class Fans : public FanReader {
     // requested, so nothing was written. A fan this object forced is handed back even after
     // the count stops naming it. Never throws.
     bool apply(std::optional<double> fraction);
+    // The fans `previous`, on a connection that has since gone, forced and did not see
+    // automatic again: this object hands them back as its own.
+    void takeOver(const Fans& previous) { forced_ |= previous.forced_; }
 
   private:
     bool force(double fraction);

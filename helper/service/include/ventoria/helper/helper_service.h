@@ -105,12 +105,14 @@ class HelperService final : public ipc::FanHelperProtocol,
     template <typename Work>
     void forRequester(const ipc::Requester& from, Work work);
     bool openSMC();
+    bool smcAnswers();
     void retrySMC();
     // Why a fan request cannot be carried out; nothing when it can. Without `needsFans`, a
     // machine without fans is no reason (handing back needs only the SMC).
     std::optional<std::string> refusal(bool needsFans = true);
     void setTarget(Target target);
     void tick();
+    void tickDesired();
     void tickSmart(smart::SmartController& controller);
 
     SerialQueue queue_;
