@@ -64,11 +64,11 @@ QString nowCaption(std::optional<double> current, smart::CurveRange range, doubl
     if (!current) return {};
     return QStringLiteral("Now %1 → %2 %")
         .arg(app::temperatureText(*current, unit))
-        .arg(app::roundHalfAway(chartLevel(*current, range, minimum)));
+        .arg(app::wholeText(chartLevel(*current, range, minimum)));
 }
 
 QString degreeLabel(double celsius, app::TemperatureUnit unit) {
-    return QString::number(app::roundHalfAway(app::inUnit(celsius, unit))) + QStringLiteral("°");
+    return app::wholeText(app::inUnit(celsius, unit)) + QStringLiteral("°");
 }
 
 CurveChart::CurveChart(QWidget* parent) : QWidget(parent), theme_(PopoverTheme::forScheme(false)) {

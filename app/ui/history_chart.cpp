@@ -18,7 +18,7 @@ constexpr qreal kLegend = 18;
 
 }  // namespace
 
-double historyX(std::chrono::system_clock::time_point at, std::chrono::system_clock::time_point now,
+double historyX(std::chrono::steady_clock::time_point at, std::chrono::steady_clock::time_point now,
                 double width) {
     double span = std::chrono::duration<double>(app::History::kSpan).count();
     double age = std::chrono::duration<double>(now - at).count();
@@ -72,7 +72,7 @@ void HistoryChart::drawLine(
     const std::function<std::optional<double>(const app::HistorySample&)>& height) const {
     if (samples_.empty()) return;
     auto area = plot();
-    auto now = samples_.back().at;
+    auto now = samples_.back().monotonic;
     QPainterPath path;
     bool drawing = false;
     for (const auto& sample : samples_) {
@@ -81,7 +81,8 @@ void HistoryChart::drawLine(
             drawing = false;  // a gap where nothing was read
             continue;
         }
-        QPointF point(area.left() + historyX(sample.at, now, area.width()), area.bottom() - *up);
+        QPointF point(area.left() + historyX(sample.monotonic, now, area.width()),
+                      area.bottom() - *up);
         if (drawing) {
             path.lineTo(point);
         } else {

@@ -13,7 +13,7 @@ namespace ventoria::ui {
 
 // Where a sample taken `at` stands across a plot `width` wide whose right edge is `now` and
 // whose left edge is History::kSpan before it: 0 at the left, `width` at the right, clamped.
-double historyX(std::chrono::system_clock::time_point at, std::chrono::system_clock::time_point now,
+double historyX(std::chrono::steady_clock::time_point at, std::chrono::steady_clock::time_point now,
                 double width);
 // A temperature's height in a plot `height` tall spanning 20…110 °C, 0 at the bottom, clamped.
 double historyTemperatureY(double celsius, double height);

@@ -15,6 +15,9 @@ namespace ventoria::hardware {
 namespace {
 
 constexpr double kSmoothingSeconds = 3.0;
+// Beyond this the last value has long faded anyway (ten time constants): a step that long is
+// a clock that jumped, and the filter starts again from the reading.
+constexpr double kLongestSmoothedStep = 30.0;
 constexpr const char* kPressureNotification = "com.apple.system.thermalpressurelevel";
 
 bool contains(const std::vector<std::string>& keys, std::string_view key) {
@@ -62,10 +65,12 @@ std::optional<double> Thermals::hottest(const std::vector<std::string>& keys) {
 ThermalReading Thermals::sample() {
     auto now = clock_();
     if (auto raw = hottest(chipKeys_)) {
-        if (!chip_ || !sampled_) {
+        double elapsed = sampled_ ? std::chrono::duration<double>(now - *sampled_).count() : 0.0;
+        // A step of no time, of negative time (the machine's clock started again) or of too
+        // much says nothing about how the chip moved: only the reading is trusted then.
+        if (!chip_ || !sampled_ || !(elapsed > 0.0 && elapsed <= kLongestSmoothedStep)) {
             chip_ = raw;
         } else {
-            double elapsed = std::chrono::duration<double>(now - *sampled_).count();
             double alpha = 1.0 - std::exp(-elapsed / kSmoothingSeconds);
             chip_ = *chip_ + (*raw - *chip_) * alpha;
         }

@@ -55,6 +55,11 @@ std::optional<double> SmartController::step(std::optional<double> chip,
                                             std::optional<double> chassis, int pressure, Time now) {
     auto [target, driver] = demand(settings, chip, chassis, pressure);
     status_.chipUnreadable = false;
+    if (stepped_ && now < *stepped_ && coolSince_) {
+        // The clock started again (a machine booted afresh): what had run of the cool spell
+        // still counts, and the rest is counted on the new clock.
+        *coolSince_ += now - *stepped_;
+    }
     double drop =
         stepped_ ? kFallPerSecond * std::min(kLongestCountedGap, secondsBetween(*stepped_, now))
                  : 0.0;

@@ -12,7 +12,8 @@ using std::chrono::minutes;
 using std::chrono::seconds;
 
 HistorySample sampleAt(int second) {
-    return {std::chrono::system_clock::time_point(seconds(second)), second * 1.0, std::nullopt,
+    return {std::chrono::system_clock::time_point(seconds(second)),
+            std::chrono::steady_clock::time_point(seconds(second)), second * 1.0, std::nullopt,
             0.5};
 }
 

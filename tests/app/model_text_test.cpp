@@ -56,6 +56,29 @@ TEST(ModelText, TemperaturesRoundHalvesAwayFromZero) {
     EXPECT_EQ(temperatureText(81.26, C, 1), "81.3 °C");
 }
 
+// A temperature that is no number, or none any sensor reports (a filter fed a clock that ran
+// backwards once produced 1e41), is shown as unknown and never reaches a rounding to an
+// integer, which would print whatever the conversion made of it.
+TEST(ModelText, TemperaturesThatAreNoTemperatureShowAsUnknown) {
+    const double nan = std::nan(""), inf = std::numeric_limits<double>::infinity();
+    for (auto unit : {TemperatureUnit::celsius, TemperatureUnit::fahrenheit}) {
+        for (double absurd : {nan, inf, -inf, 1e41, -1e41, 201.0, -51.0}) {
+            EXPECT_EQ(temperatureText(absurd, unit), "—") << absurd;
+            EXPECT_EQ(temperatureText(absurd, unit, 1), "—") << absurd;
+            EXPECT_EQ(shortTemperatureText(absurd, unit), "—") << absurd;
+        }
+    }
+    EXPECT_EQ(temperatureText(200.0, TemperatureUnit::celsius), "200 °C");
+    EXPECT_EQ(roundHalfAway(nan), std::nullopt);
+    EXPECT_EQ(roundHalfAway(1e9), std::nullopt);
+    EXPECT_EQ(roundHalfAway(-2.5), -3);
+    EXPECT_EQ(wholeText(inf), "—");
+    SmartStatus nonsense{Phase::boost, SmartDriver::minimum, nan, 0};
+    EXPECT_EQ(smartDetail(nonsense, {}, TemperatureUnit::celsius), "— % · minimum");
+    nonsense.level = 7.5;
+    EXPECT_EQ(smartDetail(nonsense, {}, TemperatureUnit::celsius), "— % · minimum");
+}
+
 // Fahrenheit is converted first and rounded once: rounding the Celsius value first would put
 // 21.7 °C at 72 °F instead of 71, and a half-degree boundary on the wrong side.
 TEST(ModelText, FahrenheitConvertsBeforeItRounds) {

@@ -82,8 +82,32 @@ TEST_F(ThermalsTest, TheChipIsSmoothedOverThreeSeconds) {
     chipReads(70.0);
     later(3.0);
     EXPECT_NEAR(*thermals.sample().chip, 60 + 10 * (1 - std::exp(-1.0)), 1e-4);
-    double held = *thermals.sample().chip;  // no time passed: unchanged
-    EXPECT_DOUBLE_EQ(*thermals.sample().chip, held);
+}
+
+// The smoothing trusts only a clock that moved forward by a sensible step: a machine whose
+// clock started again at 0 (the virtual Mac re-created under a running helper), a step of no
+// time, or one far too long would otherwise feed it a factor that is no weight at all.
+TEST_F(ThermalsTest, AStepThatIsNoForwardStepRestartsTheSmoothing) {
+    const double steps[] = {-3600.0, -0.5, 0.0, 31.0, 1e7};
+    for (double step : steps) {
+        chipReads(50.0);
+        later(3.0);
+        thermals.sample();
+        later(3.0);
+        thermals.sample();
+        chipReads(80.0);
+        later(step);
+        EXPECT_EQ(thermals.sample().chip, 80.0) << step;  // the reading itself, not a blend
+        later(3.0);
+        chipReads(70.0);
+        EXPECT_NEAR(*thermals.sample().chip, 80 - 10 * (1 - std::exp(-1.0)), 1e-4) << step;
+    }
+    chipReads(50.0);
+    later(3.0);
+    double before = *thermals.sample().chip;
+    chipReads(80.0);
+    later(30.0);  // the longest step still smoothed
+    EXPECT_NEAR(*thermals.sample().chip, 80 - (80 - before) * std::exp(-10.0), 1e-9);
 }
 
 TEST_F(ThermalsTest, WithoutAReadableChipTheLastValueStandsAndTheGapCounts) {

@@ -93,6 +93,12 @@ TEST_F(ControllerTest, AClockThatGoesBackwardsCountsAsNoTime) {
     step(kNone, 0.0);                           // the cool spell starts here
     step(kNone, -30.0);
     EXPECT_EQ(status().cooldown, 60);  // and the countdown is not stretched
+    step(kNone, 30.0);
+    EXPECT_EQ(status().cooldown, 30);  // nor held up while the new clock catches up
+    step(kNone, -1e6);
+    step(kNone, 29.0);
+    EXPECT_EQ(status().cooldown, 1);
+    EXPECT_EQ(step(kNone, 1.0), std::nullopt);  // handed back on time
 }
 
 TEST_F(ControllerTest, ACoolSpellCountsDownSixtySecondsThenHandsBack) {

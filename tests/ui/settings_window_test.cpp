@@ -66,7 +66,7 @@ TEST_F(SettingsWindowTest, TheUnitSwitchTurnsEveryTemperatureToFahrenheit) {
     EXPECT_EQ(m.unit(), TemperatureUnit::fahrenheit);
     EXPECT_EQ(stored("temperatureUnit"), "fahrenheit");
     double fahrenheit = *m.temps().chip * 9 / 5 + 32;
-    EXPECT_EQ(notch.chipText(), QString::number(app::roundHalfAway(fahrenheit)) + "°");
+    EXPECT_EQ(notch.chipText(), app::wholeText(fahrenheit) + "°");
 }
 
 TEST_F(SettingsWindowTest, TheMenuBarTemperatureSitsBesideTheGlyph) {

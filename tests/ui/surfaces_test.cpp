@@ -411,7 +411,7 @@ TEST_F(NotchTest, TappingTheBarTogglesAndMovingToTheMenuBarHides) {
     QTest::mouseClick(view, Qt::LeftButton, {}, view->headerRect().center().toPoint());
     EXPECT_TRUE(m.notchOpen());
     ASSERT_TRUE(soon([&] { return view->openness() >= 0.999; }));
-    EXPECT_EQ(view->chipText(), QString::number(app::roundHalfAway(*m.temps().chip)) + "°");
+    EXPECT_EQ(view->chipText(), app::wholeText(*m.temps().chip) + "°");
     EXPECT_NEAR(view->chipColor().alphaF(), 0.45, 0.001);  // white at 0.45 outside a Smart boost
     m.setDisplayMode(DisplayMode::menu);
     EXPECT_FALSE(panelShown());

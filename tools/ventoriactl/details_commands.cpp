@@ -115,10 +115,10 @@ int showHistory(double seconds, double interval, bool json) {
         std::time_t at = std::chrono::system_clock::to_time_t(sample.at);
         char clock[16];
         std::strftime(clock, sizeof clock, "%H:%M:%S", std::localtime(&at));
-        std::printf("%s  chip %8s  case %8s  fans %3ld %%\n", clock,
+        std::printf("%s  chip %8s  case %8s  fans %3s %%\n", clock,
                     app::temperatureText(sample.chip, unit).toUtf8().constData(),
                     app::temperatureText(sample.chassis, unit).toUtf8().constData(),
-                    app::roundHalfAway(sample.level * 100));
+                    app::wholeText(sample.level * 100).toUtf8().constData());
     }
     std::fflush(stdout);
     return 0;

@@ -325,7 +325,8 @@ void FanModel::poll() {
     if (pollsToCheck_ == 0) checkFans();
     if (m_->thermals) setTemps(m_->thermals->sample());
     // What this poll read, and nothing more: the history costs no SMC call of its own.
-    history_.record({std::chrono::system_clock::now(), temps_.chip, temps_.chassis, level()});
+    history_.record({std::chrono::system_clock::now(), std::chrono::steady_clock::now(),
+                     temps_.chip, temps_.chassis, level()});
     if (detailsShown_) updateDetails();
     if (followPower_) followPowerSource();
     if (preset_ == Preset::smart && !errorMessage_) {

@@ -10,8 +10,19 @@ namespace ventoria::app {
 using smart::Phase;
 using smart::SmartDriver;
 
-long roundHalfAway(double value) {
+std::optional<long> roundHalfAway(double value) {
+    if (!std::isfinite(value) || std::abs(value) >= 1e9) return std::nullopt;
     return std::lround(value);
+}
+
+QString wholeText(double value) {
+    auto rounded = roundHalfAway(value);
+    return rounded ? QString::number(*rounded) : QStringLiteral("—");
+}
+
+bool shownTemperature(double celsius) {
+    return std::isfinite(celsius) && celsius >= kLowestShownCelsius &&
+           celsius <= kHighestShownCelsius;
 }
 
 double fanLevel(const FanReadings& fans) {
@@ -39,7 +50,7 @@ QString levelText(const FanReadings& fans, Preset preset) {
     if (fans.empty()) return QStringLiteral("—");
     if (preset == Preset::automatic) return QStringLiteral("System");
     if (averageRPM(fans) == 0) return QStringLiteral("Off");
-    return QString::number(roundHalfAway(fanLevel(fans) * 100)) + QStringLiteral(" %");
+    return wholeText(fanLevel(fans) * 100) + QStringLiteral(" %");
 }
 
 QString fanSummary(const FanReadings& fans) {
@@ -78,22 +89,24 @@ QString rpmText(std::optional<double> rpm) {
 }
 
 QString temperatureText(std::optional<double> celsius, TemperatureUnit unit, int decimals) {
-    if (!celsius) return QStringLiteral("—");
+    if (!celsius || !shownTemperature(*celsius)) return QStringLiteral("—");
     double value = inUnit(*celsius, unit);
-    auto number = decimals == 0 ? QString::number(roundHalfAway(value))
-                                : QString::number(value, 'f', decimals);
+    auto number = decimals == 0 ? wholeText(value) : QString::number(value, 'f', decimals);
     return number + QStringLiteral(" ") + unitSymbol(unit);
 }
 
 QString shortTemperatureText(std::optional<double> celsius, TemperatureUnit unit) {
-    if (!celsius) return QStringLiteral("—");
-    return QString::number(roundHalfAway(inUnit(*celsius, unit))) + QStringLiteral("°");
+    if (!celsius || !shownTemperature(*celsius)) return QStringLiteral("—");
+    return wholeText(inUnit(*celsius, unit)) + QStringLiteral("°");
 }
 
 std::optional<QString> smartDetail(const std::optional<smart::SmartStatus>& status,
                                    const hardware::ThermalReading& temps, TemperatureUnit unit) {
     if (!status) return std::nullopt;
-    auto percent = QString::number(roundHalfAway(status->level * 100)) + QStringLiteral(" %");
+    // The level is the helper's word: a value that is no share of full speed is not shown as one.
+    bool share = status->level >= 0 && status->level <= 1;
+    auto percent =
+        (share ? wholeText(status->level * 100) : QStringLiteral("—")) + QStringLiteral(" %");
     if (status->chipUnreadable) return QStringLiteral("no chip temperature, macOS in control");
     switch (status->phase) {
         case Phase::idle:

@@ -28,7 +28,9 @@ class Thermals {
 
     // Reads every listed sensor afresh. The chip value is the hottest plausible chip reading
     // smoothed with a 3-second time constant; while no chip sensor reads, the last smoothed
-    // value stands. The chassis value is the hottest plausible chassis reading as it is.
+    // value stands. A step of the clock that is not forward, or longer than 30 s, starts the
+    // smoothing again from the reading. The chassis value is the hottest plausible chassis
+    // reading as it is.
     ThermalReading sample();
     // The highest plausible reading among `keys`, or nothing. Never throws.
     std::optional<double> hottest(const std::vector<std::string>& keys);

@@ -12,7 +12,10 @@
 namespace ventoria::app {
 
 struct HistorySample {
-    std::chrono::system_clock::time_point at;
+    std::chrono::system_clock::time_point at;  // the wall clock's time, as people read it
+    // Where the sample stands among the others: the wall clock may be set back or forward at
+    // any time, and the chart is never drawn from one that jumped.
+    std::chrono::steady_clock::time_point monotonic;
     std::optional<double> chip;     // °C
     std::optional<double> chassis;  // °C
     double level = 0;               // mean fan speed fraction, 0…1

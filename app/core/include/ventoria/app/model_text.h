@@ -9,7 +9,17 @@
 
 namespace ventoria::app {
 
-long roundHalfAway(double value);
+// `value` rounded to a whole number, halves away from zero; nothing for what is no number
+// or too large to be any reading (1e9 and beyond), which is shown as unknown, never as
+// whatever the rounding made of it.
+std::optional<long> roundHalfAway(double value);
+// "62", or "—" where roundHalfAway() gives nothing.
+QString wholeText(double value);
+
+// Temperatures outside this are no temperature any sensor reports: they show as unknown.
+inline constexpr double kLowestShownCelsius = -50;
+inline constexpr double kHighestShownCelsius = 200;
+bool shownTemperature(double celsius);
 
 // Mean speed fraction over the fans (actual / max, at most 1; 0 for a fan without a maximum).
 double fanLevel(const FanReadings& fans);
