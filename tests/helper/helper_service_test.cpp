@@ -201,6 +201,50 @@ TEST_F(HelperServiceTest, OneOfTwoClientsLeavingKeepsTheTarget) {
     EXPECT_EQ(service->clients(), 0);
 }
 
+// Several clients: the latest choice is in force, and a client that leaves or hands back takes
+// only its own choice with it: the one made before applies again. A client that comes back
+// on a new connection holds nothing until it chooses again.
+TEST_F(HelperServiceTest, TheLatestChoiceWinsAndTheOneBeforeItReturns) {
+    ipc::Requester app{.client = 1}, cli{.client = 2}, script{.client = 3};
+    for (auto id : {1, 2, 3}) connect(static_cast<ipc::ClientId>(id));
+    ask(ipc::SetFraction{0.6}, app, *service);
+    ask(ipc::SetFraction{1.0}, cli, *service);
+    EXPECT_EQ(fixedFraction(), 1.0);
+    ask(ipc::SetFraction{0.3}, script, *service);
+    EXPECT_EQ(fixedFraction(), 0.3);
+    disconnect(3);  // the latest leaves: the one before it
+    EXPECT_EQ(fixedFraction(), 1.0);
+    EXPECT_EQ(ask(ipc::SetAuto{}, cli, *service).value(), ipc::Outcome());  // hands back its own
+    EXPECT_EQ(fixedFraction(), 0.6);
+    ask(ipc::SetAuto{}, script, *service);  // holding nothing, it changes nothing
+    EXPECT_EQ(fixedFraction(), 0.6);
+    ask(ipc::SetFraction{0.8}, app, *service);  // a client's new choice replaces its old one
+    disconnect(2);
+    EXPECT_EQ(fixedFraction(), 0.8);
+    connect(4);  // the command line again, on a new connection: nothing restored
+    EXPECT_EQ(fixedFraction(), 0.8);
+    disconnect(1);
+    EXPECT_TRUE(automatic());
+    disconnect(4);
+    EXPECT_TRUE(automatic());
+}
+
+// Smart that was overtaken by another client's choice goes on where it was when it returns:
+// the same controller, with its level and its cool spell.
+TEST_F(HelperServiceTest, SmartOvertakenAndBackIsTheSameSmart) {
+    ipc::Requester app{.client = 1}, cli{.client = 2};
+    ask(ipc::SetSmart{{R"({"minimum": 30, "aggressiveness": "normal"})"}}, app, *service);
+    auto first = controller();
+    tick();
+    ask(ipc::SetFraction{1.0}, cli, *service);
+    EXPECT_EQ(controller(), nullptr);
+    ask(ipc::SetAuto{}, cli, *service);
+    EXPECT_EQ(controller(), first);
+    ask(ipc::SetSmart{{R"({"minimum": 0, "aggressiveness": "gentle"})"}}, app, *service);
+    EXPECT_EQ(controller(), first);
+    EXPECT_EQ(first->settings.minimum, 0);
+}
+
 TEST_F(HelperServiceTest, HandingBackWhatIsAlreadyAutomaticTakesOneTick) {
     EXPECT_EQ(setAuto(), std::nullopt);
     EXPECT_TRUE(service->ticking());

@@ -90,6 +90,31 @@ TEST_F(AppCoreIntegrationTest, AChoiceOutlivesTheHelperGoingAwayAndComingBack) {
     test::awaitTask(quit);
 }
 
+// The application holds Balanced while `ventoriactl select max` runs beside it: the command's
+// choice is in force while it runs, and when it ends the application's applies again, without
+// the application having to send it again or saying anything is wrong.
+TEST_F(AppCoreIntegrationTest, AnotherClientsChoiceLastsOnlyWhileItRuns) {
+    FanModel model(client(test::binDirectory()), userPreferences(), {});
+    QSignalSpy applied(&model, &FanModel::applied);
+    model.select(Preset::balanced);
+    ASSERT_TRUE(applied.wait(20'000));
+    const double balanced = 0.6 * 5700;
+    ASSERT_TRUE(eventually([&] { return forced() && machine().fans[0].target == balanced; }));
+
+    test::BackgroundProcess cli({test::program("ventoriactl"), "select", "max", "--hold", "2"});
+    EXPECT_TRUE(eventually([&] { return machine().fans[0].target == 5700; }));
+    EXPECT_EQ(cli.wait().status, 0);
+    EXPECT_TRUE(eventually([&] {
+        QCoreApplication::processEvents();
+        return forced() && machine().fans[0].target == balanced;
+    }));
+    EXPECT_EQ(model.preset(), Preset::balanced);
+    EXPECT_EQ(model.errorMessage(), std::nullopt);
+    auto quit = model.handBackWithin(std::chrono::seconds(5));
+    test::awaitTask(quit);
+    EXPECT_TRUE(eventually([&] { return handedBack(); }));
+}
+
 // The user's own programs can write to the bundle: a property list that names a program of
 // theirs would have launchd run it as root. It is refused before anything is installed.
 TEST_F(AppCoreIntegrationTest, ABundleWhosePropertyListWasChangedInstallsNothing) {

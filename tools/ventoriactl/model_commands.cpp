@@ -24,8 +24,12 @@ namespace {
 using app::FanModel;
 using app::Preset;
 
-// Longest wait for the helper to take the fans back when we stop holding them.
+// Longest wait for the helper to answer our hand-back.
 constexpr std::chrono::seconds kHandBackBound{5};
+// How long the fans may take to show it: a hand-back is three of the helper's ticks, and one
+// more is slack. Fans still forced after that are another client's choice, in force again
+// now that ours is gone, and not ours to wait for.
+constexpr std::chrono::milliseconds kReleaseBound{3000};
 // A held choice is polled at the helper's own pace, so that whether the fans follow it is
 // known within a couple of its ticks.
 constexpr std::chrono::milliseconds kSelectPoll{750};
@@ -79,7 +83,8 @@ void awaitApplied(Session& session, FanModel& model) {
 }
 
 // Hands the fans back like the application's quit, then watches (read-only) until the helper
-// has released them, so that the command ends with the machine in charge again.
+// has released them, so that the command ends with the machine in charge again (or with the
+// choice of another client, which is then in force again).
 void handBack(Session& session, FanModel& model) {
     [](FanModel& m) -> QCoro::Task<> {
         co_await m.handBackWithin(kHandBackBound);
@@ -100,7 +105,7 @@ void handBack(Session& session, FanModel& model) {
                            [](const auto& fan) { return fan.manual; });
     };
     // Plain polling, not the event loop: nothing queued there can cut this wait short.
-    auto deadline = std::chrono::steady_clock::now() + kHandBackBound;
+    auto deadline = std::chrono::steady_clock::now() + kReleaseBound;
     while (forced() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }

@@ -89,27 +89,31 @@ std::optional<std::string> HelperService::refusal(bool needsFans) {
 
 void HelperService::handle(const ipc::Requester& from, ipc::SetFraction message,
                            ipc::Respond<ipc::SetFraction> reply) {
-    forRequester(from,
-                 [fraction = message.fraction, reply = std::move(reply)](HelperService& self) {
-                     if (auto refused = self.refusal()) return reply(refused);
-                     double clamped = fraction >= 0.0 ? std::min(fraction, 1.0) : 0.0;  // NaN is 0
-                     self.setTarget(Fixed{clamped});
-                     reply(std::nullopt);
-                 });
+    forRequester(from, [client = from.client, fraction = message.fraction,
+                        reply = std::move(reply)](HelperService& self) {
+        if (auto refused = self.refusal()) return reply(refused);
+        double clamped = fraction >= 0.0 ? std::min(fraction, 1.0) : 0.0;  // NaN is 0
+        self.choices_.choose(client, Fixed{clamped});
+        self.follow();
+        reply(std::nullopt);
+    });
 }
 
 void HelperService::handle(const ipc::Requester& from, ipc::SetSmart message,
                            ipc::Respond<ipc::SetSmart> reply) {
-    forRequester(from, [settings = std::move(message.settings.data),
+    forRequester(from, [client = from.client, settings = std::move(message.settings.data),
                         reply = std::move(reply)](HelperService& self) {
         if (auto refused = self.refusal()) return reply(refused);
         auto decoded = smart::decodeSmartSettings(settings);
         if (!decoded) return reply(kInvalidSmartSettings);
-        if (auto* running = std::get_if<Smart>(&self.desired_)) {
-            running->controller->settings = *decoded;
-        } else {
-            self.setTarget(Smart{std::make_shared<smart::SmartController>(*decoded)});
-        }
+        // The client's own Smart goes on with new settings, its level and timers kept.
+        const auto* held = self.choices_.of(client);
+        const auto* running = held ? std::get_if<Smart>(held) : nullptr;
+        auto controller =
+            running ? running->controller : std::make_shared<smart::SmartController>(*decoded);
+        controller->settings = *decoded;
+        self.choices_.choose(client, Smart{controller});
+        self.follow();
         reply(std::nullopt);
     });
 }
@@ -132,10 +136,11 @@ void HelperService::handle(const ipc::Requester&, ipc::SmartStatus,
 // SMC is there again.
 void HelperService::handle(const ipc::Requester& from, ipc::SetAuto,
                            ipc::Respond<ipc::SetAuto> reply) {
-    forRequester(from, [reply = std::move(reply)](HelperService& self) {
+    forRequester(from, [client = from.client, reply = std::move(reply)](HelperService& self) {
         if (self.stopping_) return reply(std::nullopt);  // the hand-back at exit is under way
         auto refused = self.refusal(false);
-        self.setTarget(Auto{});
+        self.choices_.withdraw(client);
+        self.follow();
         reply(refused);
     });
 }
@@ -144,9 +149,11 @@ void HelperService::connectionAccepted(ipc::ClientId) {
     onQueue([](HelperService& self) { ++self.clients_; });
 }
 
-void HelperService::connectionInvalidated(ipc::ClientId) {
-    onQueue([](HelperService& self) {
-        if (--self.clients_ <= 0) self.setTarget(Auto{});
+void HelperService::connectionInvalidated(ipc::ClientId client) {
+    onQueue([client](HelperService& self) {
+        --self.clients_;
+        self.choices_.withdraw(client);
+        self.follow();
     });
 }
 
@@ -157,6 +164,10 @@ void HelperService::recoverFans() {
         // an SMC there is no look to take, and the loop waits for it.
         if (!self.fans_ || !self.fans_->apply(std::nullopt)) self.setTarget(Auto{});
     });
+}
+
+void HelperService::follow() {
+    setTarget(choices_.inForce());
 }
 
 void HelperService::setTarget(Target target) {
@@ -206,6 +217,7 @@ void HelperService::tickSmart(smart::SmartController& controller) {
 void HelperService::stop(std::chrono::milliseconds bound, std::function<void(bool settled)> done) {
     auto deadline = std::chrono::steady_clock::now() + bound;
     onQueue([deadline, done = std::move(done)](HelperService& self) {
+        self.choices_.clear();
         self.desired_ = Auto{};
         self.stopping_ = true;
         if (self.ticking_) self.timer_->cancel();

@@ -1,7 +1,7 @@
 #pragma once
-// The helper's one service: it holds the desired fan mode and enforces it every 750 ms on its
-// serial queue while clients are connected, and hands the fans back when the last one goes,
-// when the process stops, and when it starts after a predecessor died holding them.
+// The helper's one service: it holds each client's choice, enforces the latest every 750 ms
+// on its serial queue, and hands the fans back when no client holds a choice any more, when
+// the process stops, and when it starts after a predecessor died holding them.
 
 #include <cstdint>
 #include <functional>
@@ -11,7 +11,9 @@
 
 #include "ventoria/hardware/fans.h"
 #include "ventoria/hardware/thermals.h"
+#include "ventoria/helper/client_choices.h"
 #include "ventoria/helper/control_timer.h"
+#include "ventoria/helper/target.h"
 #include "ventoria/ipc/fan_helper_protocol.h"
 #include "ventoria/platform/machine_clock.h"
 #include "ventoria/smart/smart_controller.h"
@@ -33,15 +35,6 @@ inline constexpr const char* kSMCUnavailable = "AppleSMC is unavailable";
 inline constexpr const char* kNoFans = "No fans detected";
 inline constexpr const char* kInvalidSmartSettings = "Invalid Smart settings";
 inline constexpr const char* kStopping = "VentoriaHelper is stopping";
-
-struct Fixed {
-    double fraction;  // of each fan's maximum, already clamped to 0…1
-};
-struct Smart {
-    std::shared_ptr<smart::SmartController> controller;
-};
-struct Auto {};
-using Target = std::variant<Fixed, Smart, Auto>;
 
 // The clocks the service reads, which tests drive by hand.
 struct ServiceClocks {
@@ -89,7 +82,8 @@ class HelperService final : public ipc::FanHelperProtocol,
     // the queue with the outcome.
     void stop(std::chrono::milliseconds bound, std::function<void(bool settled)> done);
 
-    // What the service holds; read these on the queue.
+    // What the service holds; read these on the queue. The desired target is the latest
+    // choice of a client still holding one (client_choices.h).
     const Target& desired() const { return desired_; }
     std::int64_t clients() const { return clients_; }
     bool ticking() const { return ticking_; }
@@ -111,6 +105,8 @@ class HelperService final : public ipc::FanHelperProtocol,
     // machine without fans is no reason (handing back needs only the SMC).
     std::optional<std::string> refusal(bool needsFans = true);
     void setTarget(Target target);
+    // The choices changed: the latest is in force from the next tick.
+    void follow();
     void tick();
     void tickDesired();
     void tickSmart(smart::SmartController& controller);
@@ -119,6 +115,7 @@ class HelperService final : public ipc::FanHelperProtocol,
     std::optional<hardware::Fans> fans_;
     std::optional<hardware::Thermals> thermals_;
     std::int64_t clients_ = 0;
+    ClientChoices choices_;
     Target desired_ = Auto{};
     bool ticking_ = false;
     bool stopping_ = false;
