@@ -197,6 +197,36 @@ TEST_F(FanModelTest, FansThatDoNotFollowAFixedPresetAreReported) {
     EXPECT_EQ(m.errorMessage(), std::nullopt);
 }
 
+// A fan that is forced but does not reach the speed its preset asks (a target key that
+// refuses writes, a fan that is failing, another client's choice in force) is named once it
+// has had the time a fan takes to spin up: never while it may still be on its way.
+TEST_F(FanModelTest, AForcedFanThatDoesNotReachItsSpeedIsNamedAfterTheSlew) {
+    installable();
+    auto& m = start();
+    m.select(Preset::max);
+    waitUntilApplied();
+    for (const char* key : {"Ftst", "F0Md", "F1Md"}) setValue(key, 1);
+    setValue("F0Tg", 5700);  // fan 1 follows; fan 2 stays at its minimum
+    advance(10);
+    const int allowance = 5;  // 10 s of 2-second polls, the first of them checked next
+    for (int check = 1; check < allowance; ++check) {
+        m.poll();
+        EXPECT_EQ(m.fanProblem(), std::nullopt) << check;
+    }
+    m.poll();
+    ASSERT_TRUE(m.fanProblem());
+    EXPECT_TRUE(m.fanProblem()->startsWith("Fan 2 runs at 1")) << m.fanProblem()->toStdString();
+    EXPECT_TRUE(m.fanProblem()->endsWith(" rpm, not the 6200 rpm asked"));
+    EXPECT_EQ(m.errorMessage(), m.fanProblem());
+    setValue("F1Tg", 6200);
+    advance(10);
+    m.poll();
+    EXPECT_EQ(m.fanProblem(), std::nullopt);
+    m.select(Preset::balanced);  // a new choice starts the count again
+    waitUntilApplied();
+    EXPECT_EQ(m.fanProblem(), std::nullopt);
+}
+
 // Handing back is a promise too: a fan that stays forced after it (a helper that could not
 // reach the SMC, another program) is named, not shown as the machine's.
 TEST_F(FanModelTest, FansThatStayForcedUnderAutoAreReported) {

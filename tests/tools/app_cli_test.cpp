@@ -65,6 +65,23 @@ TEST_F(AppCLITest, AChoiceTheFansDoNotFollowFails) {
     EXPECT_TRUE(eventually([&] { return handedBack(); }));
 }
 
+// A fan that is forced but does not reach its speed (here fan 2 is stuck at 3,720 rpm) is named
+// by the hold once a fan's spin-up time has passed, and the hold fails; `status` names it
+// from one look.
+TEST_F(AppCLITest, AFanThatDoesNotReachItsSpeedIsNamed) {
+    setValue("F1Ac", 3720);
+    BackgroundProcess hold(ctl({"select", "max", "--save", "--hold", "12"}));
+    ASSERT_TRUE(eventually([&] { return forced(); }, std::chrono::seconds(15)));
+    advance(5);  // fan 1 spins up; fan 2 cannot
+    auto look = status();
+    EXPECT_EQ(look["fanProblem"], "Fan 2 runs at 3720 rpm, not the 6200 rpm asked");
+    auto result = hold.wait();
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.out.ends_with("Fan 2 runs at 3720 rpm, not the 6200 rpm asked\n"))
+        << result.out;
+    EXPECT_TRUE(eventually([&] { return handedBack(); }));
+}
+
 // Handing back needs the SMC like any other request: without it, both ways of asking for
 // automatic say so and fail, instead of claiming fans the helper could not touch.
 TEST_F(AppCLITest, HandingBackWithoutTheSMCFails) {

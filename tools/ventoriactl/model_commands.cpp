@@ -34,11 +34,20 @@ constexpr std::chrono::milliseconds kReleaseBound{3000};
 // known within a couple of its ticks.
 constexpr std::chrono::milliseconds kSelectPoll{750};
 
+// What the fans do against the preset: the model's own finding while it holds a choice, or
+// else what one look at the fans shows against the stored preset.
+std::optional<QString> fanProblem(const FanModel& model) {
+    if (model.fanProblem()) return model.fanProblem();
+    return app::offTargetNow(model.fans(), model.preset(), model.custom());
+}
+
 nlohmann::json modelJson(const FanModel& model) {
     nlohmann::json status = nullptr;
     if (model.smartStatus()) status = nlohmann::json::parse(*smart::encode(*model.smartStatus()));
     nlohmann::json error = nullptr;
     if (model.errorMessage()) error = model.errorMessage()->toStdString();
+    nlohmann::json problem = nullptr;
+    if (auto found = fanProblem(model)) problem = found->toStdString();
     return {{"preset", std::string(app::rawValue(model.preset()))},
             {"displayMode", std::string(app::rawValue(model.preferredMode()))},
             {"custom", {{"balanced", model.custom().balanced}, {"max", model.custom().max}}},
@@ -52,6 +61,7 @@ nlohmann::json modelJson(const FanModel& model) {
             {"subtitle", model.subtitle(model.preset()).toStdString()},
             {"smartStatus", status},
             {"errorMessage", error},
+            {"fanProblem", problem},
             {"helperInstalled", app::helperInstalled()}};
 }
 
@@ -71,6 +81,8 @@ std::string statusLine(const FanModel& model) {
     auto unit = textUnit();
     line += "  |  chip " + app::temperatureText(model.temps().chip, unit).toStdString() +
             ", case " + app::temperatureText(model.temps().chassis, unit).toStdString();
+    auto problem = fanProblem(model);
+    if (problem && problem != model.errorMessage()) line += "  |  " + problem->toStdString();
     return line;
 }
 
@@ -189,7 +201,14 @@ int select(Preset preset, double hold, bool watch, bool save) {
     session.run();
     holding.stop();
     QObject::disconnect(printing);
+    // A fan that did not follow the choice while it was held is said once more at the end,
+    // where a script looks.
+    auto problem = model->fanProblem();
     handBack(session, *model);
+    if (problem && !session.interrupted()) {
+        std::cout << problem->toStdString() << "\n";
+        return 1;
+    }
     return 0;
 }
 

@@ -114,7 +114,8 @@ FanModel::FanModel(std::unique_ptr<HelperClient> helper,
       m_(std::make_unique<Machinery>(std::move(helper), std::move(preferences))),
       history_(History::capacityFor(options.pollInterval)),
       followPower_(options.followPowerSource),
-      persistChoice_(options.persistChoice) {
+      persistChoice_(options.persistChoice),
+      pollInterval_(options.pollInterval) {
     m_->helper->connectionLost = [this] { helperLost(); };
     m_->retryTimer.setSingleShot(true);
     connect(&m_->retryTimer, &QTimer::timeout, this, [this] {
@@ -350,6 +351,7 @@ void FanModel::startApply(ApplyKind kind) {
     applyToken_ = std::make_shared<CancelToken>();
     applying_ = true;
     pollsToCheck_ = -1;
+    offTargetPolls_.clear();
     setFanProblem(std::nullopt);
     runApply(this, preset_, fraction, applyToken_, kind);
 }
@@ -383,6 +385,12 @@ void FanModel::setFanProblem(const std::optional<QString>& problem) {
 void FanModel::checkFans() {
     std::optional<QString> problem;
     int count = m_->reader ? m_->reader->fanCount() : 0;
+    auto fraction = custom_[preset_];
+    // Polls it takes the slowest fan to get where it was sent.
+    auto allowance = std::max<std::int64_t>(
+        1,
+        (std::chrono::milliseconds(kSlewAllowance) + pollInterval_ - std::chrono::milliseconds(1)) /
+            std::max(pollInterval_, std::chrono::milliseconds(1)));
     for (int id = 0; id < count && !problem; ++id) {
         auto fan = std::find_if(fans_.begin(), fans_.end(),
                                 [id](const auto& reading) { return reading.id == id; });
@@ -392,6 +400,11 @@ void FanModel::checkFans() {
             problem = QStringLiteral("Fan %1 is still forced").arg(id + 1);
         } else if (preset_ != Preset::automatic && !fan->manual) {
             problem = QStringLiteral("Fan %1 is not under Ventoria's control").arg(id + 1);
+        } else if (fraction && offTarget(*fan, *fraction / 100.0)) {
+            if (++offTargetPolls_[id] >= allowance)
+                problem = offTargetText(*fan, *fraction / 100.0);
+        } else {
+            offTargetPolls_.erase(id);
         }
     }
     setFanProblem(problem);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ventoria/hardware/fan_target.h"
+
 namespace ventoria::app {
 
 using smart::Phase;
@@ -122,6 +124,33 @@ std::optional<QString> smartDetail(const std::optional<smart::SmartStatus>& stat
             return percent + QStringLiteral(" · minimum");
         case Phase::safety:
             return QStringLiteral("safety boost · 100 %");
+    }
+    return std::nullopt;
+}
+
+std::optional<double> askedRPM(const hardware::FanReading& fan, double fraction) {
+    return hardware::fanTarget(fan.min, fan.max, fraction);
+}
+
+bool offTarget(const hardware::FanReading& fan, double fraction) {
+    auto asked = askedRPM(fan, fraction);
+    if (!fan.manual || !asked || !shownRPM(fan.actual)) return false;
+    return std::abs(fan.actual - *asked) > std::max(kFollowLeastRPM, kFollowShare * *asked);
+}
+
+QString offTargetText(const hardware::FanReading& fan, double fraction) {
+    return QStringLiteral("Fan %1 runs at %2, not the %3 asked")
+        .arg(fan.id + 1)
+        .arg(rpmText(fan.actual))
+        .arg(rpmText(askedRPM(fan, fraction).value_or(0)));
+}
+
+std::optional<QString> offTargetNow(const FanReadings& fans, Preset preset,
+                                    const CustomPercentages& custom) {
+    auto percent = custom[preset];
+    if (!percent) return std::nullopt;
+    for (const auto& fan : fans) {
+        if (offTarget(fan, *percent / 100.0)) return offTargetText(fan, *percent / 100.0);
     }
     return std::nullopt;
 }

@@ -15,20 +15,7 @@ namespace {
 constexpr const char* kForceMask = "FS! ";
 constexpr const char* kForcedControl = "Ftst";
 
-bool plausibleSpeed(double rpm) {
-    return std::isfinite(rpm) && rpm >= 0 && rpm <= kMaxPlausibleRPM;
-}
-
 }  // namespace
-
-std::optional<double> fanTarget(std::optional<double> min, std::optional<double> max,
-                                double fraction) {
-    if (!min || !max || !plausibleSpeed(*min) || !plausibleSpeed(*max) || *max <= *min ||
-        !std::isfinite(fraction)) {
-        return std::nullopt;
-    }
-    return std::clamp(*max * fraction, *min, *max);
-}
 
 Fans::Fans(std::shared_ptr<SMC> smc, Clock clock) : FanReader(smc, std::move(clock)), smc_(*smc) {}
 

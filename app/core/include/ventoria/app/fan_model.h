@@ -8,6 +8,7 @@
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -82,6 +83,10 @@ class FanModel : public QObject {
     static constexpr std::chrono::milliseconds kRetryLongest{30000};
     // Polls after a fixed preset reached the helper before the fans must show it.
     static constexpr int kPollsBeforeCheck = 2;
+    // How long a forced fan may run far from the speed its preset asks before it is named:
+    // real fans take seconds to spin up or down, and a target changed a moment ago is not
+    // reached yet.
+    static constexpr std::chrono::seconds kSlewAllowance{10};
 
     FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<UserPreferences> preferences,
              Options options, QObject* parent = nullptr);
@@ -238,6 +243,8 @@ class FanModel : public QObject {
     bool quitting_ = false;
     std::chrono::milliseconds retryDelay_ = kRetryFirst;
     int pollsToCheck_ = -1;  // counts down after a fixed preset was applied; -1: no check due
+    std::chrono::milliseconds pollInterval_;
+    std::map<int, int> offTargetPolls_;  // per fan: polls in a row it ran far from its target
     std::optional<QString> fanProblem_;
 };
 

@@ -54,6 +54,21 @@ QString shortTemperatureText(std::optional<double> celsius, TemperatureUnit unit
 std::optional<QString> smartDetail(const std::optional<smart::SmartStatus>& status,
                                    const hardware::ThermalReading& temps, TemperatureUnit unit);
 
+// How far a forced fan may run from the speed asked of it and still follow: within a tenth of
+// it, or 250 rpm for slow targets. Real fans settle well inside that.
+inline constexpr double kFollowShare = 0.1;
+inline constexpr double kFollowLeastRPM = 250;
+// The speed `fraction` of full speed asks of `fan`; nothing where its limits are no speeds.
+std::optional<double> askedRPM(const hardware::FanReading& fan, double fraction);
+// `fan` is forced, its speed and the speed asked are known, and it runs far from the latter.
+bool offTarget(const hardware::FanReading& fan, double fraction);
+// "Fan 2 runs at 3720 rpm, not the 6200 rpm asked".
+QString offTargetText(const hardware::FanReading& fan, double fraction);
+// The first forced fan that runs far from what the fixed `preset` asks, in those words, at
+// this moment; nothing for a fan that follows and for the other presets.
+std::optional<QString> offTargetNow(const FanReadings& fans, Preset preset,
+                                    const CustomPercentages& custom);
+
 // Everything a preset tile's second line depends on.
 struct SubtitleInputs {
     Preset active;

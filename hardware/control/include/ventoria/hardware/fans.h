@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ventoria/hardware/fan_reader.h"
+#include "ventoria/hardware/fan_target.h"
 #include "ventoria/hardware/smc.h"
 
 namespace ventoria::hardware {
@@ -20,16 +21,6 @@ enum class KeyUpdate {
     written,    // the value was written
     failed,     // the key could not be read or written, so what it holds is unknown
 };
-
-// No fan spins this fast; a larger maximum is the SMC's nonsense.
-inline constexpr double kMaxPlausibleRPM = 100'000;
-
-// The target for `fraction` of a fan's maximum, never below its minimum: the fraction scales
-// the maximum, it is not a position between minimum and maximum. Nothing when the limits are
-// no speeds a fan could have (unread, not finite, negative, or a maximum not above the
-// minimum): such a fan is left to the machine.
-std::optional<double> fanTarget(std::optional<double> min, std::optional<double> max,
-                                double fraction);
 
 class Fans : public FanReader {
   public:
