@@ -178,7 +178,8 @@ void MenuPopoverView::applyTheme() {
 
 void MenuPopoverView::render() {
     bool safety = model_.smartPhase() == smart::Phase::safety;
-    subtitle_->setFullText(model_.subtitle(model_.preset()));
+    subtitle_->setFullText(model_.subtitle(model_.preset()),
+                           model_.errorMessage().value_or(QString()));
     tint(subtitle_, safety ? theme_.safety : theme_.sub);
     levelText_->setText(model_.levelText());
     header_->setToolTip(model_.fanSummary());

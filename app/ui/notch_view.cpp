@@ -176,7 +176,7 @@ void NotchView::render() {
     auto detail = model_.subtitle(model_.preset());
     const QString smartPrefix = QStringLiteral("Smart · ");
     if (detail.startsWith(smartPrefix)) detail.remove(0, smartPrefix.size());
-    presetDetail_->setFullText(detail);
+    presetDetail_->setFullText(detail, model_.errorMessage().value_or(QString()));
     tint(presetDetail_, safety ? kNotchSafety : notchWhite(0.6f));
     tint(presetName_, Qt::white);
     levelBar_->setLevel(model_.level());

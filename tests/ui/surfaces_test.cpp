@@ -75,7 +75,9 @@ TEST_F(PopoverTest, TheHighlightedTileIsAlwaysTheModelsPreset) {
 }
 
 // A long error is cut at a word with an ellipsis, and the whole of it is the tooltip.
-TEST_F(PopoverTest, ALongErrorIsElidedWithTheWholeTextAtHand) {
+// An error reads whole in the popover, in the one wording its kind has, and the system's long
+// words for it are at hand in the tooltip.
+TEST_F(PopoverTest, AnErrorReadsWholeWithItsDetailAtHand) {
     helper.installFailure =
         "The administrator password was not accepted because the authorization service did not "
         "answer in time";
@@ -86,9 +88,20 @@ TEST_F(PopoverTest, ALongErrorIsElidedWithTheWholeTextAtHand) {
     m.select(Preset::max);
     waitUntilApplied();
     auto* subtitle = part<ElidingLabel>(view, "subtitle");
-    EXPECT_TRUE(subtitle->text().endsWith(QChar(0x2026))) << subtitle->text().toStdString();
+    EXPECT_EQ(subtitle->text(), "Helper install failed");
     EXPECT_EQ(subtitle->toolTip(), *m.errorMessage());
-    EXPECT_LE(subtitle->fontMetrics().horizontalAdvance(subtitle->text()), subtitle->width());
+    EXPECT_TRUE(m.errorMessage()->endsWith("did not answer in time"));
+    for (auto error : {app::errors::retrying({}), app::errors::connectionEnded(),
+                       app::errors::fanNotControlled(1), app::errors::unsaved({}),
+                       app::errors::unreadablePreferences({}), app::errors::unreadableAnswer()}) {
+        subtitle->setFullText(error.summary, error.detail);
+        EXPECT_EQ(subtitle->text(), error.summary) << "elided: " << error.summary.toStdString();
+    }
+    hardware::FanReading fan{1, 3720, 1200, 6200, true};
+    auto offTarget = app::errors::fanOffTarget(fan, 1.0);
+    subtitle->setFullText(offTarget.summary, offTarget.detail);
+    EXPECT_EQ(subtitle->text(), offTarget.summary);
+    EXPECT_EQ(subtitle->toolTip(), "Fan 2 runs at 3720 rpm, not the 6200 rpm asked");
 }
 
 TEST_F(PopoverTest, TheNotchSwitchRefusesWithoutANotchDisplay) {

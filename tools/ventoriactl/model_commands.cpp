@@ -65,10 +65,11 @@ nlohmann::json modelJson(const FanModel& model) {
             {"helperInstalled", app::helperInstalled()}};
 }
 
-// "Max · Fixed 100 %", "Smart · 62 % · CPU 81 °C": the active tile's two lines as one.
+// "Max · Fixed 100 %", "Smart · 62 % · CPU 81 °C": the active tile's two lines as one; an
+// error in full, where the tile has room only for its summary.
 std::string presetLine(const FanModel& model) {
     std::string name(app::displayName(model.preset()));
-    auto subtitle = model.subtitle(model.preset()).toStdString();
+    auto subtitle = model.errorMessage().value_or(model.subtitle(model.preset())).toStdString();
     return subtitle.starts_with(name) ? subtitle : name + " · " + subtitle;
 }
 

@@ -67,7 +67,7 @@ QCoro::Task<> runApply(QPointer<FanModel> model, Preset preset, double fraction,
         }
         if (!model) co_return;
         // A choice that could not be stored stays said, however well it was carried out.
-        model->setErrorMessage(model->m_->preferences->writeProblem());
+        model->setError(model->unsaved_);
         model->awaitingHelper_ = false;
         model->retryDelay_ = FanModel::kRetryFirst;
         // Smart forces and hands back as it sees fit; the others say what the fans must do.
@@ -78,13 +78,12 @@ QCoro::Task<> runApply(QPointer<FanModel> model, Preset preset, double fraction,
         if (!model) co_return;
         // Only our own errors carry a text meant for the user.
         auto* helperError = dynamic_cast<const HelperError*>(&error);
-        QString text = helperError ? helperError->description()
-                                   : QStringLiteral("The helper's answer could not be read");
+        auto failure = helperError ? errors::of(*helperError) : errors::unreadableAnswer();
         if (recovery) {
-            model->setErrorMessage(text + QStringLiteral(" (trying again)"));
+            model->setError(errors::retrying(failure));
             model->retryLater();
         } else {
-            model->setErrorMessage(text);
+            model->setError(failure);
             if (preset != Preset::automatic) model->setPreset(Preset::automatic);
         }
     }
@@ -134,13 +133,15 @@ FanModel::FanModel(std::unique_ptr<HelperClient> helper,
     settings_ = std::make_unique<Settings>(stored);
     connect(settings_.get(), &Settings::changed, this, &FanModel::settingsChanged);
     connect(&stored, &UserPreferences::writeFailed, this, [this](const QString& problem) {
-        unsaved_ = problem;
-        setErrorMessage(problem);
+        unsaved_ = errors::unsaved(problem);
+        setError(unsaved_);
     });
     connect(&stored, &UserPreferences::written, this, [this] {
-        if (errorMessage_ == std::exchange(unsaved_, std::nullopt)) setErrorMessage(std::nullopt);
+        if (error_ == std::exchange(unsaved_, std::nullopt)) setError(std::nullopt);
     });
-    setErrorMessage(stored.readProblem());  // said once: the next word replaces it
+    if (const auto& problem = stored.readProblem()) {
+        setError(errors::unreadablePreferences(*problem));  // said once: the next word replaces it
+    }
     watchDefaults();
 
     try {
@@ -239,7 +240,7 @@ void FanModel::followPowerSource() {
 void FanModel::observeAlerts() {
     AlertConditions conditions;
     conditions.safetyBoost = smartPhase() == smart::Phase::safety;
-    if (auto percent = custom_[preset_]; percent && !applying_ && !errorMessage_) {
+    if (auto percent = custom_[preset_]; percent && !applying_ && !error_) {
         conditions.forcedFraction = *percent / 100.0;
     } else if (preset_ == Preset::smart && smartStatus_) {
         conditions.forcedFraction = smartStatus_->level;
@@ -314,9 +315,9 @@ void FanModel::setSmartStatus(const std::optional<smart::SmartStatus>& status) {
     emit smartStatusChanged();
 }
 
-void FanModel::setErrorMessage(const std::optional<QString>& message) {
-    if (message == errorMessage_) return;
-    errorMessage_ = message;
+void FanModel::setError(const std::optional<ModelError>& error) {
+    if (error == error_) return;
+    error_ = error;
     emit errorMessageChanged();
 }
 
@@ -330,7 +331,7 @@ void FanModel::poll() {
                      temps_.chip, temps_.chassis, level()});
     if (detailsShown_) updateDetails();
     if (followPower_) followPowerSource();
-    if (preset_ == Preset::smart && !errorMessage_) {
+    if (preset_ == Preset::smart && !error_) {
         pollSmartStatus(this);  // each poll its own request; they are not serialised
         return;
     }
@@ -361,7 +362,7 @@ void FanModel::helperLost() {
     if (quitting_ || applying_ || preset_ == Preset::automatic) return;
     pollsToCheck_ = -1;
     setFanProblem(std::nullopt);
-    setErrorMessage(QStringLiteral("Helper unavailable: the connection ended (trying again)"));
+    setError(errors::connectionEnded());
     retryLater();
 }
 
@@ -371,19 +372,19 @@ void FanModel::retryLater() {
     retryDelay_ = std::min(retryDelay_ * 2, kRetryLongest);
 }
 
-void FanModel::setFanProblem(const std::optional<QString>& problem) {
+void FanModel::setFanProblem(const std::optional<ModelError>& problem) {
     if (problem == fanProblem_) return;
     // The problem owns the error line only while it is the problem that is shown there.
     if (problem) {
-        setErrorMessage(problem);
-    } else if (errorMessage_ == fanProblem_) {
-        setErrorMessage(std::nullopt);
+        setError(problem);
+    } else if (error_ == fanProblem_) {
+        setError(std::nullopt);
     }
     fanProblem_ = problem;
 }
 
 void FanModel::checkFans() {
-    std::optional<QString> problem;
+    std::optional<ModelError> problem;
     int count = m_->reader ? m_->reader->fanCount() : 0;
     auto fraction = custom_[preset_];
     // Polls it takes the slowest fan to get where it was sent.
@@ -395,14 +396,15 @@ void FanModel::checkFans() {
         auto fan = std::find_if(fans_.begin(), fans_.end(),
                                 [id](const auto& reading) { return reading.id == id; });
         if (fan == fans_.end()) {
-            problem = QStringLiteral("Fan %1 cannot be read").arg(id + 1);
+            problem = errors::fanUnreadable(id);
         } else if (preset_ == Preset::automatic && fan->manual) {
-            problem = QStringLiteral("Fan %1 is still forced").arg(id + 1);
+            problem = errors::fanStillForced(id);
         } else if (preset_ != Preset::automatic && !fan->manual) {
-            problem = QStringLiteral("Fan %1 is not under Ventoria's control").arg(id + 1);
+            problem = errors::fanNotControlled(id);
         } else if (fraction && offTarget(*fan, *fraction / 100.0)) {
-            if (++offTargetPolls_[id] >= allowance)
-                problem = offTargetText(*fan, *fraction / 100.0);
+            if (++offTargetPolls_[id] >= allowance) {
+                problem = errors::fanOffTarget(*fan, *fraction / 100.0);
+            }
         } else {
             offTargetPolls_.erase(id);
         }
@@ -457,7 +459,7 @@ void FanModel::openDetails() {
 }
 
 QString FanModel::subtitle(Preset preset) const {
-    return app::subtitle(preset, {preset_, errorMessage_, !fans_.empty(), custom_, smartDetail()});
+    return app::subtitle(preset, {preset_, errorSummary(), !fans_.empty(), custom_, smartDetail()});
 }
 
 QCoro::Task<> FanModel::handBack() {

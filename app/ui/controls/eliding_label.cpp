@@ -9,9 +9,10 @@ ElidingLabel::ElidingLabel(QWidget* parent) : QLabel(parent) {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
 
-void ElidingLabel::setFullText(const QString& text) {
-    if (text == full_ && !text.isEmpty()) return;
+void ElidingLabel::setFullText(const QString& text, const QString& detail) {
+    if (text == full_ && detail == detail_ && !text.isEmpty()) return;
     full_ = text;
+    detail_ = detail == text ? QString() : detail;
     elide();
 }
 
@@ -25,7 +26,11 @@ void ElidingLabel::elide() {
     // Before the first layout the width is unknown: show the whole text until it is.
     if (width() <= 0) shown = full_;
     setText(shown);
-    setToolTip(shown == full_ ? QString() : full_);
+    if (!detail_.isEmpty()) {
+        setToolTip(detail_);
+    } else {
+        setToolTip(shown == full_ ? QString() : full_);
+    }
 }
 
 }  // namespace ventoria::ui

@@ -14,6 +14,7 @@
 
 #include "ventoria/app/history.h"
 #include "ventoria/app/machine_details.h"
+#include "ventoria/app/model_error.h"
 #include "ventoria/app/model_text.h"
 #include "ventoria/app/model_types.h"
 #include "ventoria/app/settings.h"
@@ -55,7 +56,8 @@ class FanModel : public QObject {
     // The helper's Smart status while the Smart preset is active.
     Q_PROPERTY(std::optional<ventoria::smart::SmartStatus> smartStatus READ smartStatus NOTIFY
                    smartStatusChanged)
-    // The description of the last failed helper request.
+    // What went wrong last: a failed helper request, fans that do not follow, settings that
+    // could not be stored. errorMessage() is its detail, errorSummary() its short form.
     Q_PROPERTY(std::optional<QString> errorMessage READ errorMessage NOTIFY errorMessageChanged)
     // The notch panel is expanded.
     Q_PROPERTY(bool notchOpen READ notchOpen WRITE setNotchOpen NOTIFY notchOpenChanged)
@@ -100,7 +102,11 @@ class FanModel : public QObject {
     const FanReadings& fans() const { return fans_; }
     const hardware::ThermalReading& temps() const { return temps_; }
     const std::optional<smart::SmartStatus>& smartStatus() const { return smartStatus_; }
-    const std::optional<QString>& errorMessage() const { return errorMessage_; }
+    const std::optional<ModelError>& error() const { return error_; }
+    std::optional<QString> errorMessage() const { return detailOf(error_); }
+    std::optional<QString> errorSummary() const {
+        return error_ ? std::optional(error_->summary) : std::nullopt;
+    }
     bool notchOpen() const { return notchOpen_; }
     // The settings beyond the presets; settingsChanged() when any of them changes.
     Settings& settings() { return *settings_; }
@@ -133,7 +139,7 @@ class FanModel : public QObject {
     // False, with the reason in the error line, when the settings could not be stored.
     bool savePresets(CustomPercentages custom, smart::SmartSettings smart);
     // Why the latest choice could not be stored; nothing once one was.
-    const std::optional<QString>& unsaved() const { return unsaved_; }
+    std::optional<QString> unsaved() const { return detailOf(unsaved_); }
     // Refuses the notch while no notch display is attached.
     void setDisplayMode(DisplayMode mode);
     void editPresets();
@@ -149,7 +155,7 @@ class FanModel : public QObject {
     bool applying() const { return applying_; }
     // What the fans do against what the preset asks, from the latest check: the first fan the
     // helper does not hold as asked. Nothing when all is well or nothing was checked.
-    const std::optional<QString>& fanProblem() const { return fanProblem_; }
+    std::optional<QString> fanProblem() const { return detailOf(fanProblem_); }
 
     bool usesNotch() const { return preferredMode_ == DisplayMode::notch && notchAvailable_; }
     double level() const { return fanLevel(fans_); }
@@ -204,7 +210,10 @@ class FanModel : public QObject {
     void setFans(FanReadings fans);
     void setTemps(const hardware::ThermalReading& temps);
     void setSmartStatus(const std::optional<smart::SmartStatus>& status);
-    void setErrorMessage(const std::optional<QString>& message);
+    void setError(const std::optional<ModelError>& error);
+    static std::optional<QString> detailOf(const std::optional<ModelError>& error) {
+        return error ? std::optional(error->detail) : std::nullopt;
+    }
     void startApply(ApplyKind kind);
     void helperLost();
     void retryLater();
@@ -212,7 +221,7 @@ class FanModel : public QObject {
     void updateDetails();
     void followPowerSource();
     void observeAlerts();
-    void setFanProblem(const std::optional<QString>& problem);
+    void setFanProblem(const std::optional<ModelError>& problem);
     void watchDefaults();
     void storedPresetsChanged();
     CustomPercentages storedCustom();
@@ -234,8 +243,8 @@ class FanModel : public QObject {
     FanReadings fans_;
     hardware::ThermalReading temps_;
     std::optional<smart::SmartStatus> smartStatus_;
-    std::optional<QString> errorMessage_;
-    std::optional<QString> unsaved_;
+    std::optional<ModelError> error_;
+    std::optional<ModelError> unsaved_;
     bool notchOpen_ = false;
     std::shared_ptr<CancelToken> applyToken_;
     bool applying_ = false;
@@ -245,7 +254,7 @@ class FanModel : public QObject {
     int pollsToCheck_ = -1;  // counts down after a fixed preset was applied; -1: no check due
     std::chrono::milliseconds pollInterval_;
     std::map<int, int> offTargetPolls_;  // per fan: polls in a row it ran far from its target
-    std::optional<QString> fanProblem_;
+    std::optional<ModelError> fanProblem_;
 };
 
 // The model as the application has it: the helper's real connection and installer, the
