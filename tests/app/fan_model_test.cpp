@@ -273,6 +273,20 @@ TEST_F(FanModelTest, PresetsStoredByAnotherProgramReachTheRunningModel) {
     EXPECT_EQ(helper.events, (Events{"versionWithReply:", "setFraction:reply:"}));
 }
 
+// The first program to store anything may be another one, before the preferences folder
+// exists at all (a fresh account): a running model still takes its change up.
+TEST_F(FanModelTest, PresetsStoredBeforeTheirFolderExistedReachTheRunningModel) {
+    auto file = QString::fromStdString((root.path() / "Library/Preferences/defaults.ini").string());
+    auto& m = startWith({false, std::chrono::milliseconds(2000)}, file);
+    QSignalSpy custom(&m, &FanModel::customChanged);
+    QSettings(file, QSettings::IniFormat).setValue("balanced", 35);
+    ASSERT_TRUE(custom.wait(5000));
+    EXPECT_EQ(m.custom().balanced, 35);
+    QSettings(file, QSettings::IniFormat).setValue("balanced", 40);  // and the file, from now on
+    ASSERT_TRUE(custom.wait(5000));
+    EXPECT_EQ(m.custom().balanced, 40);
+}
+
 TEST_F(FanModelTest, SettingsThatCannotBeStoredAreReportedNotClaimed) {
     std::ofstream(root.path() / "blocker") << "a file where a folder should be";
     auto& m = startWith({false, std::chrono::milliseconds(2000)},

@@ -5,6 +5,7 @@
 #include <QFileSystemWatcher>
 #include <QTimer>
 #include <algorithm>
+#include <filesystem>
 #include <variant>
 
 #include "ventoria/app/alert_policy.h"
@@ -184,14 +185,28 @@ smart::SmartSettings FanModel::storedSmart() {
 void FanModel::watchDefaults() {
     auto file = m_->preferences->location();
     if (file.isEmpty()) return;
-    m_->defaultsWatcher.addPath(QFileInfo(file).absolutePath());
-    if (QFileInfo::exists(file)) m_->defaultsWatcher.addPath(file);
-    auto changed = [this, file] {
-        // Settings files are replaced, not rewritten: the new one needs watching afresh.
-        if (QFileInfo::exists(file) && !m_->defaultsWatcher.files().contains(file)) {
-            m_->defaultsWatcher.addPath(file);
+    // The file itself when it is there, so that what other applications keep beside it wakes
+    // nobody here; until it is, the nearest folder on its way that exists, to see it come.
+    auto rewatch = [this, file] {
+        auto& watcher = m_->defaultsWatcher;
+        if (!watcher.files().isEmpty()) watcher.removePaths(watcher.files());
+        if (!watcher.directories().isEmpty()) watcher.removePaths(watcher.directories());
+        if (QFileInfo::exists(file)) {
+            watcher.addPath(file);
+            return;
         }
-        storedPresetsChanged();
+        std::filesystem::path folder = QFileInfo(file).absolutePath().toStdString();
+        std::error_code ignored;
+        while (!std::filesystem::is_directory(folder, ignored) && folder != folder.parent_path()) {
+            folder = folder.parent_path();
+        }
+        watcher.addPath(QString::fromStdString(folder.string()));
+    };
+    rewatch();
+    // Settings files are replaced, not rewritten: the new one needs watching afresh.
+    auto changed = [this, file, rewatch] {
+        rewatch();
+        if (QFileInfo::exists(file)) storedPresetsChanged();
     };
     connect(&m_->defaultsWatcher, &QFileSystemWatcher::fileChanged, this, changed);
     connect(&m_->defaultsWatcher, &QFileSystemWatcher::directoryChanged, this, changed);
