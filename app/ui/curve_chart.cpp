@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/tabular_text.h"
 #include "fonts.h"
 #include "ventoria/app/model_text.h"
 
@@ -207,8 +208,8 @@ void CurveChart::drawCaptions(QPainter& painter) const {
     painter.setFont(uiFont(10));
     painter.setPen(theme_.sub);
     painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, axisCaption(chip_));
-    painter.drawText(caption, Qt::AlignRight | Qt::AlignVCenter,
-                     nowCaption(current_, range_, minimum_, unit_));
+    drawTabular(painter, caption, Qt::AlignRight | Qt::AlignVCenter,
+                nowCaption(current_, range_, minimum_, unit_));
 }
 
 }  // namespace ventoria::ui

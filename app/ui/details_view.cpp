@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "controls/decorations.h"
+#include "controls/tabular_delegate.h"
 #include "fonts.h"
 #include "ventoria/app/model_text.h"
 
@@ -53,6 +54,7 @@ QTreeWidget* DetailsView::table(const QString& name, const QStringList& columns,
     tree->setSelectionMode(QAbstractItemView::NoSelection);
     tree->setFocusPolicy(Qt::NoFocus);
     tree->setFont(uiFont(12));
+    tree->setItemDelegate(new TabularDelegate(tree));
     tree->header()->setFont(uiFont(11, QFont::Medium));
     tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tree->header()->setStretchLastSection(true);

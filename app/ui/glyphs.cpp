@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/tabular_text.h"
 #include "fonts.h"
 #include "theme.h"
 
@@ -82,7 +83,7 @@ void paintPresetBars(QPainter& painter, QPointF bottomLeft, int lit, const QColo
 QImage statusIcon(int lit, bool safety, bool darkPanel, qreal scale, const QString& label) {
     constexpr qreal kGap = 4;
     QFont font = uiFont(11, QFont::DemiBold);
-    qreal labelWidth = label.isEmpty() ? 0 : kGap + QFontMetricsF(font).horizontalAdvance(label);
+    qreal labelWidth = label.isEmpty() ? 0 : kGap + tabularWidth(QFontMetricsF(font), label);
     QSize size(static_cast<int>(std::ceil(16 + labelWidth)), 16);
     QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
@@ -94,7 +95,7 @@ QImage statusIcon(int lit, bool safety, bool darkPanel, qreal scale, const QStri
     if (!label.isEmpty()) {
         painter.setFont(font);
         painter.setPen(color);
-        painter.drawText(QRectF(16 + kGap, 0, labelWidth - kGap, 16), Qt::AlignVCenter, label);
+        drawTabular(painter, QRectF(16 + kGap, 0, labelWidth - kGap, 16), Qt::AlignVCenter, label);
     }
     return image;
 }

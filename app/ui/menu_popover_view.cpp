@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "controls/decorations.h"
+#include "controls/number_label.h"
 #include "fonts.h"
 
 namespace ventoria::ui {
@@ -76,7 +77,8 @@ QWidget* MenuPopoverView::makeHeader() {
     titles->addWidget(title_);
     titles->addWidget(subtitle_);
     row->addLayout(titles, 1);
-    levelText_ = label({}, uiFont(11, QFont::DemiBold), header_);
+    levelText_ = new NumberLabel(header_);
+    levelText_->setFont(uiFont(11, QFont::DemiBold));
     row->addWidget(levelText_);
     return header_;
 }

@@ -15,6 +15,7 @@
 
 #include "controls/decorations.h"
 #include "controls/notch_link.h"
+#include "controls/tabular_text.h"
 #include "fonts.h"
 #include "glyphs.h"
 #include "notch_geometry.h"
@@ -249,8 +250,8 @@ void NotchView::paintEvent(QPaintEvent*) {
     auto header = headerRect();
     painter.setFont(uiFont(12, QFont::DemiBold));
     painter.setPen(chipColor_);
-    painter.drawText(header.adjusted(kHeaderPadding, 0, -kHeaderPadding, 0),
-                     Qt::AlignRight | Qt::AlignVCenter, chipText());
+    drawTabular(painter, header.adjusted(kHeaderPadding, 0, -kHeaderPadding, 0),
+                Qt::AlignRight | Qt::AlignVCenter, chipText());
 }
 
 void NotchView::mousePressEvent(QMouseEvent* event) {

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "controls/decorations.h"
+#include "controls/number_label.h"
 #include "fonts.h"
 
 namespace ventoria::ui {
@@ -18,6 +19,12 @@ QLabel* PanelView::text(const QString& content, const QFont& font) {
     auto* label = new QLabel(content, this);
     label->setFont(font);
     label->setWordWrap(true);
+    return label;
+}
+
+QLabel* PanelView::number(const QFont& font) {
+    auto* label = new NumberLabel(this);
+    label->setFont(font);
     return label;
 }
 

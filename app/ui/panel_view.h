@@ -21,6 +21,8 @@ class PanelView : public QWidget {
   protected:
     // A wrapping label in `font`.
     QLabel* text(const QString& content, const QFont& font);
+    // A one-line label for a number that changes (number_label.h).
+    QLabel* number(const QFont& font);
     // Lays the panel out `width` wide: the centred title, then the body returned, with the
     // panels' side margins, `bottom` below it and `spacing` between its items.
     QVBoxLayout* frame(const QString& titleText, int width, int bottom, int spacing);

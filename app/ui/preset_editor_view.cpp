@@ -68,7 +68,7 @@ QLayout* PresetEditorView::fixedRow(Preset preset, QSlider*& control, QLabel*& v
     auto* name =
         text(QString::fromLatin1(app::displayName(preset).data()), uiFont(13, QFont::DemiBold));
     tint(name, theme_.text);
-    value = text({}, uiFont(13));
+    value = number(uiFont(13));
     value->setAlignment(Qt::AlignRight);
     tint(value, theme_.sub);
     row->addWidget(name);
@@ -147,7 +147,7 @@ QLayout* PresetEditorView::minimumBlock() {
     auto* row = new QHBoxLayout;
     auto* title = text(QStringLiteral("Minimum speed"), uiFont(12, QFont::Medium));
     tint(title, theme_.text);
-    minimumValue_ = text({}, uiFont(12));
+    minimumValue_ = number(uiFont(12));
     minimumValue_->setAlignment(Qt::AlignRight);
     tint(minimumValue_, theme_.sub);
     row->addWidget(title);

@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+#include "controls/tabular_text.h"
 #include "fonts.h"
 
 namespace ventoria::ui {
@@ -77,8 +78,8 @@ void TempGrid::paintEvent(QPaintEvent*) {
         painter.setFont(uiFont(12, QFont::DemiBold));
         painter.setPen(value);
         auto temperature = tile.chip ? model_.temps().chip : model_.temps().chassis;
-        painter.drawText(content, Qt::AlignRight | Qt::AlignVCenter,
-                         app::temperatureText(temperature, model_.unit()));
+        drawTabular(painter, content, Qt::AlignRight | Qt::AlignVCenter,
+                    app::temperatureText(temperature, model_.unit()));
     }
 }
 

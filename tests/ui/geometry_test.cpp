@@ -5,6 +5,8 @@
 #include <QImage>
 
 #include "animation.h"
+#include "controls/number_label.h"
+#include "controls/tabular_text.h"
 #include "curve_chart.h"
 #include "glyphs.h"
 #include "motion.h"
@@ -15,6 +17,27 @@
 
 namespace ventoria::ui {
 namespace {
+
+// A number that changes keeps its width and its place: every digit takes one cell, whatever
+// its own width in the font (Inter's "1" is three quarters of its "8"), and a right-aligned
+// number's last digit stays put.
+TEST(TabularFigures, EveryDigitTakesTheSameCell) {
+    QFont inter(QStringLiteral("Inter"));
+    inter.setPixelSize(12);
+    QFontMetricsF metrics(inter);
+    ASSERT_LT(metrics.horizontalAdvance(QChar(u'1')), metrics.horizontalAdvance(QChar(u'8')));
+    EXPECT_DOUBLE_EQ(tabularWidth(metrics, "11 %"), tabularWidth(metrics, "88 %"));
+    EXPECT_DOUBLE_EQ(tabularWidth(metrics, "1111 rpm"), tabularWidth(metrics, "4096 rpm"));
+    EXPECT_DOUBLE_EQ(tabularWidth(metrics, "Fan"), metrics.horizontalAdvance("Fan"));
+    NumberLabel one(QStringLiteral("61 °C")), eight(QStringLiteral("88 °C"));
+    one.setFont(inter);
+    eight.setFont(inter);
+    EXPECT_EQ(one.sizeHint(), eight.sizeHint());
+    EXPECT_EQ(elidedTabular(metrics, "Helper unavailable", 1000), "Helper unavailable");
+    auto cut = elidedTabular(metrics, "Helper unavailable, retrying", 60);
+    EXPECT_TRUE(cut.endsWith(QChar(0x2026)));
+    EXPECT_LE(tabularWidth(metrics, cut), 60);
+}
 
 TEST(FanGlyphGeometry, BladesLightUpWithTheLevel) {
     EXPECT_EQ(litBlades(0), 1);      // always at least one

@@ -1,10 +1,12 @@
 #include "controls/eliding_label.h"
 
-#include <QFontMetrics>
+#include <QFontMetricsF>
+
+#include "controls/tabular_text.h"
 
 namespace ventoria::ui {
 
-ElidingLabel::ElidingLabel(QWidget* parent) : QLabel(parent) {
+ElidingLabel::ElidingLabel(QWidget* parent) : NumberLabel(parent) {
     // The label takes the width its layout gives it, not the width of its whole text.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
@@ -17,12 +19,12 @@ void ElidingLabel::setFullText(const QString& text, const QString& detail) {
 }
 
 void ElidingLabel::resizeEvent(QResizeEvent* event) {
-    QLabel::resizeEvent(event);
+    NumberLabel::resizeEvent(event);
     elide();
 }
 
 void ElidingLabel::elide() {
-    auto shown = fontMetrics().elidedText(full_, Qt::ElideRight, width());
+    auto shown = elidedTabular(QFontMetricsF(font()), full_, width());
     // Before the first layout the width is unknown: show the whole text until it is.
     if (width() <= 0) shown = full_;
     setText(shown);
