@@ -17,6 +17,10 @@ Qt::WindowFlags editorFlags();
 void styleNotchPanel(QWidget& window);
 void styleEditor(QWidget& window);
 
+// Whether the editor's kind of window gets a close control from the system (the Mac's titled
+// panel does; a frameless window under X11 or Wayland has none, and the view draws its own).
+bool systemDrawsCloseControl();
+
 // Calls `onClick` for each mouse click in another application while the returned token
 // lives. Nothing where the system tells the panel itself (it loses activation instead).
 std::shared_ptr<void> watchClicksElsewhere(std::function<void()> onClick);

@@ -4,9 +4,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "controls/close_button.h"
 #include "controls/decorations.h"
 #include "controls/number_label.h"
 #include "fonts.h"
+#include "native_window.h"
 
 namespace ventoria::ui {
 
@@ -40,6 +42,16 @@ QVBoxLayout* PanelView::frame(const QString& titleText, int width, int bottom, i
     header->setMinimumHeight(38);
     tint(header, theme_.text);
     outer->addWidget(header);
+    if (!systemDrawsCloseControl()) {
+        // Where the system gives the window no title bar, a mouse must still be able to close
+        // it: a control where the Mac has its own, at the title's left.
+        auto* close = new CloseButton(this);
+        close->setObjectName(QStringLiteral("close"));
+        close->setColors(theme_.sub, theme_.track);
+        connect(close, &CloseButton::clicked, this, [this] { window()->close(); });
+        close_ = close;
+    }
+    header_ = header;
     auto* body = new QVBoxLayout;
     body->setContentsMargins(kSide, 4, kSide, bottom);
     body->setSpacing(spacing);
@@ -59,6 +71,15 @@ void PanelView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void PanelView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (close_ && header_) {
+        close_->resize(close_->sizeHint());
+        close_->move(12, header_->geometry().center().y() - close_->height() / 2 + 1);
+        close_->raise();
+    }
 }
 
 void PanelView::paintEvent(QPaintEvent*) {

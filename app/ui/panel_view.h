@@ -12,7 +12,8 @@
 namespace ventoria::ui {
 
 // The body of the application's own windows (the editor, Settings, Details): a rounded panel
-// in the desktop's appearance, movable by its background since the window draws no title bar.
+// in the desktop's appearance, movable by its background since the window draws no title bar,
+// with a close control of its own where the system gives none.
 class PanelView : public QWidget {
     Q_OBJECT
   public:
@@ -31,6 +32,7 @@ class PanelView : public QWidget {
     // Escape closes the window.
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
@@ -39,6 +41,8 @@ class PanelView : public QWidget {
 
   private:
     QPoint dragFrom_;
+    QWidget* header_ = nullptr;
+    QWidget* close_ = nullptr;  // only where the system draws none
 };
 
 }  // namespace ventoria::ui

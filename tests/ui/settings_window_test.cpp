@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include "app_delegate.h"
+#include "controls/close_button.h"
 #include "controls/menu_row.h"
 #include "fan_model_fixture.h"
 #include "notch_view.h"
@@ -51,6 +52,26 @@ TEST_F(SettingsWindowTest, TheSettingsRowOpensSettingsWithThePopoverOutOfTheWay)
     EXPECT_TRUE(d.settings()->settingsWindow()->isVisible());
     QTest::mouseClick(part<MenuRow>(*d.settings()->settings(), "detailsRow"), Qt::LeftButton);
     EXPECT_TRUE(d.settings()->detailsWindow()->isVisible());
+}
+
+// The editor, Settings and Details are frameless on Linux: each has a close control a mouse
+// can reach, without first clicking into the window to give Escape somewhere to go.
+TEST_F(SettingsWindowTest, EveryPanelWindowHasACloseControl) {
+    auto& d = launch();
+    d.model().editPresets();
+    d.model().openSettings();
+    d.model().openDetails();
+    std::vector<QWidget*> windows = {d.presetEditor()->window(), d.settings()->settingsWindow(),
+                                     d.settings()->detailsWindow()};
+    for (auto* window : windows) {
+        ASSERT_TRUE(window);
+        ASSERT_TRUE(window->isVisible());
+        auto* close = window->findChild<CloseButton*>(QStringLiteral("close"));
+        ASSERT_TRUE(close) << window->windowTitle().toStdString();
+        EXPECT_TRUE(close->isVisible());
+        QTest::mouseClick(close, Qt::LeftButton);
+        EXPECT_FALSE(window->isVisible()) << window->windowTitle().toStdString();
+    }
 }
 
 // One switch, and every temperature the interface shows follows, stored for the next start.

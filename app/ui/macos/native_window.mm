@@ -39,6 +39,10 @@ void styleNotchPanel(QWidget& widget) {
     }
 }
 
+bool systemDrawsCloseControl() {
+    return true;  // styleEditor's titled, closable panel
+}
+
 void styleEditor(QWidget& widget) {
     NSWindow* window = nativeWindow(widget);
     window.styleMask |=

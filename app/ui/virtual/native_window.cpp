@@ -14,6 +14,10 @@ Qt::WindowFlags editorFlags() {
     return Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
 }
 
+bool systemDrawsCloseControl() {
+    return false;
+}
+
 void styleNotchPanel(QWidget&) {}
 
 void styleEditor(QWidget&) {}
