@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
+#include <iostream>
 
 #include "glyphs.h"
 
@@ -28,6 +29,10 @@ StatusItemController::StatusItemController(app::FanModel& model, std::function<v
         highlighted_ = false;
         if (!closingByToggle_) sinceClosed_.start();  // closed by a click outside it
     });
+    if (!tray_) {
+        std::cerr << "Ventoria: there is no system tray here, so its window stands in for the "
+                     "menu-bar icon; open Ventoria again to bring the window back\n";
+    }
     if (tray_) {
         item_ = std::make_unique<QSystemTrayIcon>();
         item_->setToolTip(QStringLiteral("Ventoria"));
@@ -64,9 +69,7 @@ void StatusItemController::toggle() {
     if (sinceClosed_.isValid() && sinceClosed_.elapsed() < kSameClickMilliseconds) return;
     auto* screen = QGuiApplication::screenAt(anchor().center());
     if (!screen) screen = QGuiApplication::primaryScreen();
-    popover_->placeUnder(anchor(), screen->availableGeometry());
-    popover_->show();
-    popover_->activateWindow();
+    popover_->present(anchor(), screen->availableGeometry());
     highlighted_ = true;
 }
 
@@ -91,7 +94,9 @@ void StatusItemController::renderItem() {
     if (item_) {
         item_->setVisible(itemVisible_);
     } else if (itemVisible_ && wasHidden) {
-        popover_->show();  // no tray: the popover is the interface, back from the notch
+        // No tray: the popover's window is the interface, at start and back from the notch.
+        auto* screen = QGuiApplication::primaryScreen();
+        popover_->present({}, screen->availableGeometry());
     }
 }
 

@@ -191,6 +191,28 @@ TEST_F(StatusItemTest, TheNotchTakesOverAndGivesBack) {
     EXPECT_TRUE(item.itemVisible());
 }
 
+// Without a tray (offscreen here, bare X, stock GNOME) the popover is an ordinary window: it
+// opens at start, centred, says once why it is there, and comes back where the user left it.
+TEST_F(StatusItemTest, WithoutATrayThePopoverIsAWindowThatSaysWhy) {
+    auto& m = start();
+    StatusItemController item(m, [] {});
+    auto* window = item.popover();
+    ASSERT_FALSE(window->popup());
+    ASSERT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->windowFlags() & Qt::FramelessWindowHint);
+    auto screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((window->geometry().center() - screen.center()).manhattanLength(), 12);
+    auto* note = part<QLabel>(*window, "noTrayNote");
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_TRUE(note->text().startsWith("There is no system tray here"));
+    window->move(40, 60);
+    item.toggle();
+    QTest::qWait(300);  // past the click-through guard
+    item.toggle();
+    EXPECT_EQ(window->pos(), QPoint(40, 60));
+    EXPECT_FALSE(note->isVisible());  // said once
+}
+
 TEST_F(StatusItemTest, TheItemIsHighlightedExactlyWhileThePopoverShows) {
     auto& m = start();
     StatusItemController item(m, [] {});
