@@ -43,7 +43,7 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kFamilies
 // Raw and shown names, in the order of SensorGroup.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kGroupNames = {{
     {"chip", "Chip"},
-    {"chassis", "Chassis"},
+    {"case", "Case"},
     {"battery", "Battery"},
     {"other", "Other"},
 }};

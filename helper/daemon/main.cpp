@@ -1,7 +1,21 @@
 // VentoriaHelper: the root daemon, the only writer to the SMC.
 
-#include "daemon.h"
+#include <CLI/CLI.hpp>
+#include <string>
 
-int main() {
+#include "daemon.h"
+#include "ventoria/command_line/parse.h"
+#include "ventoria/ipc/protocol.h"
+
+int main(int argc, char** argv) {
+    // launchd and systemd start it without arguments; anything else is a person asking, and
+    // must not start a daemon that takes the fans.
+    CLI::App app{
+        "Ventoria's helper: the root daemon that alone writes the fans. launchd starts it; it\n"
+        "serves Ventoria and ventoriactl and hands the fans back when its last client goes."};
+    app.set_version_flag("--version", std::string("VentoriaHelper ") + VENTORIA_VERSION +
+                                          " (helper protocol " + ventoria::ipc::kProtocolVersion +
+                                          ")");
+    if (auto status = ventoria::command_line::parse(app, argc, argv)) return *status;
     return ventoria::helper::runDaemon();
 }

@@ -8,6 +8,8 @@
 #include <limits>
 
 #include "show.h"
+#include "ventoria/command_line/checks.h"
+#include "ventoria/command_line/parse.h"
 #include "ventoria/hardware/smc_codec.h"
 #include "ventoria/platform/system_root.h"
 #include "ventoria/sim/value_codec.h"
@@ -128,7 +130,8 @@ void addCreate(CLI::App& app) {
         ->check(CLI::IsMember({"apple-silicon", "intel", "fanless", "no-smc"}));
     create->add_option("--clock", choice->clock, "real or manual")
         ->check(CLI::IsMember({"real", "manual"}));
-    create->add_option("--seed", choice->seed, "seed of the sensor noise");
+    create->add_option("--seed", choice->seed, "seed of the sensor noise")
+        ->check(ventoria::command_line::wholeRange(0, std::numeric_limits<long long>::max()));
     create->callback([choice] {
         ventoria::sim::CreateOptions options;
         options.profile = *ventoria::sim::profileFromName(choice->profile);
@@ -173,18 +176,20 @@ void addWorkload(CLI::App& app) {
         if (*pressure == "auto") {
             machine().setPressure(std::nullopt);
         } else {
-            machine().setPressure(static_cast<int>(parseInteger(*pressure)));
+            auto level = parseInteger(*pressure);
+            // Out of an int's range it would wrap onto a level nobody asked for.
+            if (level < 0 || level > 4) throw SimError("a pressure level is 0 to 4, or auto");
+            machine().setPressure(static_cast<int>(level));
         }
     });
 
     auto seconds = std::make_shared<double>(0);
     auto* advance = app.add_subcommand("advance", "Move the manual clock forward");
-    advance->add_option("SECONDS", *seconds)->required()->check(CLI::NonNegativeNumber);
+    advance->add_option("SECONDS", *seconds, "at most a year")
+        ->required()
+        ->check(ventoria::command_line::finiteRange(
+            0, std::chrono::duration<double>(ventoria::sim::kLongestAdvance).count()));
     advance->callback([seconds] {
-        if (!std::isfinite(*seconds) ||
-            *seconds > std::chrono::duration<double>(ventoria::sim::kLongestAdvance).count()) {
-            throw SimError("the clock moves at most a year (31536000 s) at a time");
-        }
         machine().advance(std::chrono::nanoseconds(static_cast<std::int64_t>(*seconds * 1e9)));
     });
 }
@@ -271,8 +276,8 @@ void addService(CLI::App& app) {
     power->add_subcommand("battery", "Unplugged")->callback([] {
         machine().setPowerSupply(ventoria::sim::PowerSupply::battery);
     });
-    power->add_subcommand("ac", "On the charger")->callback([] {
-        machine().setPowerSupply(ventoria::sim::PowerSupply::ac);
+    power->add_subcommand("charger", "On the charger (also: ac)")->alias("ac")->callback([] {
+        machine().setPowerSupply(ventoria::sim::PowerSupply::charger);
     });
     power->require_subcommand(1);
 }
@@ -289,10 +294,10 @@ int main(int argc, char** argv) {
     addWorkload(app);
     addKeys(app);
     addService(app);
+    app.set_version_flag("--version", std::string("ventoria-sim ") + VENTORIA_VERSION);
     try {
-        app.parse(argc, argv);  // runs the chosen command
-    } catch (const CLI::ParseError& error) {
-        return app.exit(error);
+        // runs the chosen command
+        if (auto status = ventoria::command_line::parse(app, argc, argv)) return *status;
     } catch (const std::exception& error) {
         std::cerr << "ventoria-sim: " << error.what() << "\n";
         return 1;

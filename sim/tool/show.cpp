@@ -13,17 +13,19 @@ nlohmann::json optionalNumber(const std::optional<double>& value) {
 }  // namespace
 
 nlohmann::json snapshotJson(const Snapshot& shot) {
+    // The words of ventoriactl's documents: fans numbered from 1, "case", "forced", "charger";
+    // the numbers are the machine's own, unrounded, for tests that check its physics.
     nlohmann::json fans = nlohmann::json::array();
     for (const auto& fan : shot.fans) {
-        fans.push_back({{"id", fan.id},
-                        {"actual", fan.actual},
-                        {"target", fan.target},
-                        {"min", fan.min},
-                        {"max", fan.max},
+        fans.push_back({{"fan", fan.id + 1},
+                        {"rpm", fan.actual},
+                        {"targetRPM", fan.target},
+                        {"minimumRPM", fan.min},
+                        {"maximumRPM", fan.max},
                         {"forced", fan.forced}});
     }
-    nlohmann::json writes = nlohmann::json::object();
-    for (const auto& [key, count] : shot.writes) writes[key] = count;
+    nlohmann::json writes = nlohmann::json::array();
+    for (const auto& [key, count] : shot.writes) writes.push_back({{"key", key}, {"count", count}});
     nlohmann::json notch = nullptr;
     if (shot.display.notchWidth > 0) {
         notch = {{"width", shot.display.notchWidth}, {"height", shot.display.notchHeight}};
@@ -34,11 +36,11 @@ nlohmann::json snapshotJson(const Snapshot& shot) {
             {"fans", fans},
             {"ftst", optionalNumber(shot.ftst)},
             {"chip", optionalNumber(shot.chip)},
-            {"chassis", optionalNumber(shot.chassis)},
+            {"case", optionalNumber(shot.chassis)},
             {"pressure", shot.pressure},
             {"load", shot.load},
             {"loadWave", shot.loadWave},
-            {"latency", shot.latencyMicros},
+            {"latencyMicroseconds", shot.latencyMicros},
             {"detached", shot.detached},
             {"calls",
              {{"readKeyInfo", shot.calls.readKeyInfo},
@@ -46,9 +48,9 @@ nlohmann::json snapshotJson(const Snapshot& shot) {
               {"writeBytes", shot.calls.writeBytes},
               {"keyAtIndex", shot.calls.keyAtIndex}}},
             {"writes", writes},
-            {"keys", shot.keyCount},
+            {"keyCount", shot.keyCount},
             {"display", {{"notch", notch}}},
-            {"power", shot.power == PowerSupply::battery ? "battery" : "ac"}};
+            {"power", shot.power == PowerSupply::battery ? "battery" : "charger"}};
 }
 
 std::string snapshotText(const Snapshot& shot) {
@@ -71,10 +73,10 @@ std::string snapshotText(const Snapshot& shot) {
         }
         return text.str();
     };
-    out << "Chip " << temperature(shot.chip) << ", chassis " << temperature(shot.chassis) << "\n";
+    out << "Chip " << temperature(shot.chip) << ", case " << temperature(shot.chassis) << "\n";
     out.precision(0);
     for (const auto& fan : shot.fans) {
-        out << "Fan " << fan.id << ": " << fan.actual << " rpm toward " << fan.target << " ("
+        out << "Fan " << fan.id + 1 << ": " << fan.actual << " rpm toward " << fan.target << " ("
             << fan.min << "–" << fan.max << "), " << (fan.forced ? "forced" : "automatic") << "\n";
     }
     if (shot.fans.empty()) out << "No fans\n";

@@ -79,7 +79,7 @@ TEST_F(FanModelFeaturesTest, AChangeOfPowerSourceChoosesThePresetSetForIt) {
 
     m.poll();  // no change, no new choice
     EXPECT_EQ(power.count(), 1);
-    mac->setPowerSupply(sim::PowerSupply::ac);
+    mac->setPowerSupply(sim::PowerSupply::charger);
     m.poll();
     waitUntilApplied();
     EXPECT_EQ(m.preset(), Preset::automatic);

@@ -37,7 +37,7 @@ TEST(SensorNames, GroupsFollowTheKeysTheControllerWatches) {
     EXPECT_EQ(sensorGroup("TB1T"), SensorGroup::battery);
     EXPECT_EQ(sensorGroup("TW0P"), SensorGroup::other);
     EXPECT_EQ(sensorGroup("TC1C"), SensorGroup::other);  // a core, not the sensors Smart reads
-    EXPECT_EQ(rawValue(SensorGroup::chassis), "chassis");
+    EXPECT_EQ(rawValue(SensorGroup::chassis), "case");
     EXPECT_EQ(displayName(SensorGroup::battery), "Battery");
 }
 

@@ -168,9 +168,45 @@ TEST_F(AppCLITest, ABrokenInstallLeavesAutoAndSaysWhy) {
     EXPECT_FALSE(forced());
 }
 
+// A document that says "celsius" holds no °F, also in its texts, whatever the user's unit; the
+// line for people follows the unit asked for.
+TEST_F(AppCLITest, StatusJSONIsInCelsiusWhateverTheUsersUnit) {
+    ASSERT_EQ(run(ctl({"settings", "--temperature-unit", "fahrenheit"})).status, 0);
+    ASSERT_EQ(run(ctl({"select", "smart", "--save", "--hold", "0"})).status, 0);
+    setValue("Tp01", 85);  // hot enough that the chip drives Smart
+    BackgroundProcess smart(
+        ctl({"helper", "smart", R"({"minimum":0,"aggressiveness":"normal"})", "--hold", "4"}));
+    ASSERT_TRUE(eventually([&] { return forced(); }, std::chrono::seconds(15)));
+    auto document = status();
+    EXPECT_EQ(document["temperatures"]["unit"], "celsius");
+    auto subtitle = document["subtitle"].get<std::string>();
+    EXPECT_NE(subtitle.find(" · CPU 85 °C"), std::string::npos) << subtitle;
+    EXPECT_EQ(document.dump().find("°F"), std::string::npos) << document.dump();
+    auto line = run(ctl({"status"})).out;
+    EXPECT_NE(line.find(" · CPU 185 °F"), std::string::npos) << line;
+    EXPECT_NE(line.find("chip 185 °F"), std::string::npos) << line;
+    line = run(ctl({"status", "--celsius"})).out;
+    EXPECT_NE(line.find(" · CPU 85 °C"), std::string::npos) << line;  // not °F in the subtitle
+    EXPECT_EQ(line.find("°F"), std::string::npos) << line;
+    smart.wait();
+    EXPECT_TRUE(eventually([&] { return handedBack(); }));
+}
+
 TEST_F(AppCLITest, BadArgumentsAreRefused) {
     EXPECT_NE(run(ctl({"select", "turbo"})).status, 0);
-    EXPECT_NE(run(ctl({"presets", "--balanced", "150"})).status, 0);
+    // Only what the editor's sliders can set: 20 to 100 in fives, the Smart minimum from 0.
+    for (const auto& [option, value] :
+         std::vector<std::pair<std::string, std::string>>{{"--balanced", "150"},
+                                                          {"--balanced", "15"},
+                                                          {"--balanced", "47"},
+                                                          {"--max", "0"},
+                                                          {"--max", "99.5"},
+                                                          {"--minimum", "-5"},
+                                                          {"--minimum", "33"}}) {
+        auto refused = run(ctl({"presets", option, value}));
+        EXPECT_NE(refused.status, 0) << option << " " << value;
+        EXPECT_NE(refused.err.find("in steps of 5"), std::string::npos) << refused.err;
+    }
     EXPECT_NE(run(ctl({"presets", "--aggressiveness", "wild"})).status, 0);
     for (const char* fraction : {"nan", "1.5", "-0.1", "abc"}) {
         auto refused = run(ctl({"helper", "fraction", fraction}));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -38,12 +39,12 @@ class HardwareCLITest : public ::testing::Test {
 TEST_F(HardwareCLITest, AFreshRootHasAMacWithTwoFansAndTemperatures) {
     auto fans = ctlJson({"fans"});
     ASSERT_EQ(fans.size(), 2u);
-    EXPECT_EQ(fans[1]["id"], 1);
-    EXPECT_NEAR(fans[0]["actual"].get<double>(), 1200, 20);
-    EXPECT_EQ(fans[0]["manual"], false);
+    EXPECT_EQ(fans[1]["fan"], 2);
+    EXPECT_NEAR(fans[0]["rpm"].get<double>(), 1200, 20);
+    EXPECT_EQ(fans[0]["forced"], false);
     auto temps = ctlJson({"temps"});
     EXPECT_GT(temps["chip"].get<double>(), 30);
-    EXPECT_GT(temps["chassis"].get<double>(), 20);
+    EXPECT_GT(temps["case"].get<double>(), 20);
 }
 
 TEST_F(HardwareCLITest, EachProfileReadsAsItsMachine) {
@@ -82,10 +83,10 @@ TEST_F(HardwareCLITest, AMissingKeyDropsJustThatFanOrSensor) {
     ASSERT_EQ(sim({"fault", "F1Ac", "missing"}).status, 0);
     auto fans = ctlJson({"fans"});
     ASSERT_EQ(fans.size(), 1u);
-    EXPECT_EQ(fans[0]["id"], 0);
+    EXPECT_EQ(fans[0]["fan"], 1);
     sim({"fault", "TA0P", "missing"});
     auto temps = ctlJson({"temps"});
-    EXPECT_TRUE(temps["chassis"].is_null());
+    EXPECT_TRUE(temps["case"].is_null());
     EXPECT_TRUE(temps["chip"].is_number());
     sim({"fault", "F1Ac", "clear"});
     EXPECT_EQ(ctlJson({"fans"}).size(), 2u);
@@ -95,7 +96,7 @@ TEST_F(HardwareCLITest, EnumerationSeesTheWholeKeySet) {
     auto keys = ctl({"smc", "keys"});
     ASSERT_EQ(keys.status, 0);
     auto lines = std::count(keys.out.begin(), keys.out.end(), '\n');
-    EXPECT_EQ(lines, show()["keys"].get<long>());
+    EXPECT_EQ(lines, show()["keyCount"].get<long>());
     EXPECT_EQ(show()["calls"]["keyAtIndex"].get<long>(), lines);
     EXPECT_NE(keys.out.find("\nFtst\n"), std::string::npos);
 }
@@ -106,7 +107,7 @@ TEST_F(HardwareCLITest, ManualClockAndFaultsDriveTheMachine) {
     sim({"advance", "120"});
     auto hot = show();
     EXPECT_GT(hot["chip"].get<double>(), 60);
-    EXPECT_GT(hot["fans"][0]["target"].get<double>(), 1200);
+    EXPECT_GT(hot["fans"][0]["targetRPM"].get<double>(), 1200);
     EXPECT_EQ(hot["load"], 100.0);
 
     sim({"fault", "F0Mx", "result", "1"});
@@ -144,15 +145,20 @@ TEST_F(HardwareCLITest, ControlsRefuseWhatTheyCannotMean) {
         {"pressure", "99"},
         {"advance", "1e10"},
         {"advance", "nan"},
+        {"advance", "--", "-1"},
+        {"pressure", "4294967296"},  // an int's wrap would make it 0
+        {"new", "--seed", "-1"},
+        {"power", "mains"},
     };
     for (const auto& arguments : refused) {
         auto result = sim(arguments);
-        EXPECT_EQ(result.status, 1) << arguments[0] << " " << arguments[1];
+        EXPECT_NE(result.status, 0) << arguments[0] << " " << arguments[1];
         EXPECT_NE(result.err.find("ventoria-sim: "), std::string::npos) << result.err;
     }
     auto after = show();
     EXPECT_EQ(after["fans"], before["fans"]);
-    EXPECT_EQ(after["latencyMicros"], before["latencyMicros"]);
+    EXPECT_EQ(after["latencyMicroseconds"], before["latencyMicroseconds"]);
+    EXPECT_FALSE(after["latencyMicroseconds"].is_null());
     EXPECT_EQ(sim({"set", "FNum", "2"}).status, 0);
     EXPECT_EQ(sim({"pressure", "4"}).status, 0);
 }
@@ -164,13 +170,15 @@ TEST_F(HardwareCLITest, TemperaturesReadInTheUsersUnitExceptInJSON) {
     auto celsius = ctlJson({"temps"});
     EXPECT_EQ(celsius["unit"], "celsius");
     double chip = celsius["chip"].get<double>();
-    auto expected = [](double value) {
-        char text[32];
-        std::snprintf(text, sizeof text, "Chip %.1f", value);
-        return std::string(text);
+    EXPECT_EQ(chip, std::round(chip * 10) / 10);  // tenths, as the text shows it
+    // "Chip 45.3 °C, case …": the text's own rounding of the same reading.
+    auto shown = [](const std::string& text, const std::string& unit) {
+        EXPECT_EQ(text.find("Chip "), 0u) << text;
+        EXPECT_NE(text.find(unit + ", case "), std::string::npos) << text;
+        return std::stod(text.substr(5));
     };
-    EXPECT_EQ(ctl({"temps"}).out.find(expected(chip) + " °C"), 0u);
-    EXPECT_EQ(ctl({"--fahrenheit", "temps"}).out.find(expected(chip * 9 / 5 + 32) + " °F"), 0u);
+    EXPECT_EQ(shown(ctl({"temps"}).out, " °C"), chip);
+    EXPECT_NEAR(shown(ctl({"--fahrenheit", "temps"}).out, " °F"), chip * 9 / 5 + 32, 0.1);
 
     auto stored = ctl({"settings", "--temperature-unit", "fahrenheit"});
     ASSERT_EQ(stored.status, 0) << stored.err;
@@ -188,8 +196,8 @@ TEST_F(HardwareCLITest, SettingsAreStoredAndShownAsSet) {
     auto settings = ctlJson({"settings"});
     EXPECT_EQ(settings["temperatureUnit"], "celsius");
     EXPECT_EQ(settings["menuBarTemperature"], true);
-    EXPECT_EQ(settings["notifications"]["stuck-fan"], false);
-    EXPECT_EQ(settings["notifications"]["safety-boost"], true);
+    EXPECT_EQ(settings["notifications"]["stuckFan"], false);
+    EXPECT_EQ(settings["notifications"]["safetyBoost"], true);
     EXPECT_EQ(settings["powerPresets"]["battery"], "max");
     EXPECT_EQ(settings["powerPresets"]["charger"], nullptr);
     EXPECT_EQ(settings["launchAtLogin"], false);
@@ -205,14 +213,15 @@ TEST_F(HardwareCLITest, SettingsAreStoredAndShownAsSet) {
 TEST_F(HardwareCLITest, SensorsListEveryFanWithItsTargetAndEverySensorByGroup) {
     auto details = ctlJson({"sensors"});
     ASSERT_EQ(details["fans"].size(), 2u);
-    EXPECT_EQ(details["fans"][1]["target"], show()["fans"][1]["target"]);
+    EXPECT_EQ(details["fans"][1]["targetRPM"],
+              std::lround(show()["fans"][1]["targetRPM"].get<double>()));
     EXPECT_EQ(details["unit"], "celsius");
     std::set<std::string> groups;
     for (const auto& sensor : details["sensors"]) groups.insert(sensor["group"]);
-    EXPECT_EQ(groups, (std::set<std::string>{"chip", "chassis", "battery", "other"}));
+    EXPECT_EQ(groups, (std::set<std::string>{"chip", "case", "battery", "other"}));
     auto text = ctl({"sensors"}).out;
     for (const char* line :
-         {"Fans\n", "Chip\n", "Chassis\n", "Battery\n", "Other\n", "  TaLP  Airflow left"}) {
+         {"Fans\n", "Chip\n", "Case\n", "Battery\n", "Other\n", "  TaLP  Airflow left"}) {
         EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
     }
 }
@@ -227,7 +236,50 @@ TEST_F(HardwareCLITest, HistoryRecordsOneSampleAPollInOrder) {
         EXPECT_LE(samples[i - 1]["time"].get<double>(), samples[i]["time"].get<double>());
     }
     EXPECT_TRUE(samples[0]["chip"].is_number());
-    EXPECT_NE(samples[0]["chip"], samples[0]["chassis"]);
+    EXPECT_NE(samples[0]["chip"], samples[0]["case"]);
+}
+
+// Each program answers --version and --help and stops there (the helper above all: started
+// by hand with --help it must not take the fans), and names a word it does not know.
+TEST_F(HardwareCLITest, EveryProgramTellsItsVersionAndNamesWhatItDoesNotKnow) {
+    for (const char* name : {"VentoriaHelper", "ventoriactl", "ventoria-sim"}) {
+        auto version = run({program(name), "--version"}, Interrupt{std::chrono::seconds(10)});
+        EXPECT_EQ(version.status, 0) << name;
+        EXPECT_EQ(version.out.find(std::string(name) + " "), 0u) << version.out;
+        auto help = run({program(name), "--help"}, Interrupt{std::chrono::seconds(10)});
+        EXPECT_EQ(help.status, 0) << name;
+        EXPECT_NE(help.out.find("Usage:"), std::string::npos) << help.out;
+    }
+    auto daemon = run({program("VentoriaHelper"), "start"}, Interrupt{std::chrono::seconds(10)});
+    EXPECT_GT(daemon.status, 0);
+    EXPECT_NE(daemon.err.find("VentoriaHelper: "), std::string::npos) << daemon.err;
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> unknown = {
+        {{program("ventoriactl"), "bogus"},
+         "ventoriactl: \"bogus\" is not a command; the commands are smc, fans,"},
+        {{program("ventoriactl"), "helper", "bogus"},
+         "ventoriactl: \"bogus\" is not a command of helper; the commands are version,"},
+        {{program("ventoria-sim"), "bogus"},
+         "ventoria-sim: \"bogus\" is not a command; the commands are new, show,"},
+    };
+    for (const auto& [arguments, said] : unknown) {
+        auto result = run(arguments);
+        EXPECT_NE(result.status, 0);
+        EXPECT_EQ(result.err.find(said), 0u) << result.err;
+    }
+    // A missing command is still just that.
+    EXPECT_NE(ctl({}).err.find("A subcommand is required"), std::string::npos);
+}
+
+// The charger is the charger in every program; "ac" stays as another name for it.
+TEST_F(HardwareCLITest, PowerSourcesHaveTheApplicationsNames) {
+    ASSERT_EQ(sim({"power", "battery"}).status, 0);
+    EXPECT_EQ(show()["power"], "battery");
+    ASSERT_EQ(sim({"power", "ac"}).status, 0);
+    EXPECT_EQ(show()["power"], "charger");
+    ASSERT_EQ(sim({"power", "battery"}).status, 0);
+    ASSERT_EQ(sim({"power", "charger"}).status, 0);
+    EXPECT_EQ(show()["power"], "charger");
 }
 
 }  // namespace

@@ -3,28 +3,14 @@
 // chosen. A runner returns the process's exit status.
 
 #include <CLI/CLI.hpp>
-#include <cmath>
 #include <functional>
+
+#include "ventoria/command_line/checks.h"
 
 namespace ventoria::ctl {
 
 using Runner = std::function<int()>;
-
-// A finite number from `low` to `high`. CLI11's own number checks let "nan" through, and
-// "1e300" seconds overflows any clock.
-inline CLI::Validator finiteRange(double low, double high) {
-    return CLI::Validator(
-        [low, high](std::string& text) -> std::string {
-            double value = 0;
-            if (!CLI::detail::lexical_cast(text, value) || !std::isfinite(value) || value < low ||
-                value > high) {
-                return "must be a number from " + CLI::detail::to_string(low) + " to " +
-                       CLI::detail::to_string(high) + ", not " + text;
-            }
-            return {};
-        },
-        "NUMBER in [" + CLI::detail::to_string(low) + " - " + CLI::detail::to_string(high) + "]");
-}
+using command_line::finiteRange;
 
 // Seconds to hold or wait: up to a year.
 inline constexpr double kLongestSeconds = 365.0 * 24 * 3600;

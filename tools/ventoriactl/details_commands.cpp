@@ -25,7 +25,7 @@ nlohmann::json detailsJson(const app::MachineDetails& details) {
         return readings;
     }());
     for (std::size_t i = 0; i < details.fans.size(); ++i) {
-        fans[i]["target"] = optionalJson(details.fans[i].target);
+        fans[i]["targetRPM"] = rpmJson(details.fans[i].target);
     }
     auto sensors = nlohmann::json::array();
     for (const auto& sensor : details.sensors) {
@@ -33,7 +33,7 @@ nlohmann::json detailsJson(const app::MachineDetails& details) {
             {{"key", sensor.key},
              {"name", sensor.name.empty() ? nlohmann::json(nullptr) : nlohmann::json(sensor.name)},
              {"group", std::string(hardware::rawValue(sensor.group))},
-             {"celsius", optionalJson(sensor.celsius)}});
+             {"temperature", celsiusJson(sensor.celsius)}});
     }
     return {{"fans", fans}, {"sensors", sensors}, {"unit", "celsius"}};
 }
@@ -97,11 +97,12 @@ int showHistory(double seconds, double interval, bool json) {
     if (json) {
         auto list = nlohmann::json::array();
         for (const auto& sample : samples) {
-            list.push_back(
-                {{"time", std::chrono::duration<double>(sample.at.time_since_epoch()).count()},
-                 {"chip", optionalJson(sample.chip)},
-                 {"chassis", optionalJson(sample.chassis)},
-                 {"level", sample.level}});
+            auto millis =
+                std::chrono::duration_cast<std::chrono::milliseconds>(sample.at.time_since_epoch());
+            list.push_back({{"time", static_cast<double>(millis.count()) / 1000},
+                            {"chip", celsiusJson(sample.chip)},
+                            {"case", celsiusJson(sample.chassis)},
+                            {"level", fractionJson(sample.level)}});
         }
         std::cout << nlohmann::json{{"samples", list},
                                     {"capacity", model->history().capacity()},

@@ -153,7 +153,7 @@ void addHardwareCommands(CLI::App& app, Runner& chosen) {
     live->add_option("--interval", *interval, "seconds between readings")
         ->check(finiteRange(0.1, 60.0));
     live->add_option("--count", *count, "stop after this many readings (0: until Ctrl-C)")
-        ->check(CLI::Range(0, 1000000));
+        ->check(command_line::wholeRange(0, 1000000));
     live->callback([&chosen, interval, count] {
         chosen = reportingSMCErrors([interval, count] { return watch(*interval, *count); });
     });

@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "text_unit.h"
+#include "ventoria/command_line/parse.h"
 #include "ventoria/ipc/protocol.h"
 
 int main(int argc, char** argv) {
@@ -22,7 +23,7 @@ int main(int argc, char** argv) {
     ventoria::ctl::addModelCommands(app, chosen);
     ventoria::ctl::addDetailsCommands(app, chosen);
     ventoria::ctl::addSettingsCommands(app, chosen);
-    CLI11_PARSE(app, argc, argv);
+    if (auto status = ventoria::command_line::parse(app, argc, argv)) return *status;
     try {
         return chosen();
     } catch (const std::exception& error) {

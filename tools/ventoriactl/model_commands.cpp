@@ -48,28 +48,31 @@ nlohmann::json modelJson(const FanModel& model) {
     if (model.errorMessage()) error = model.errorMessage()->toStdString();
     nlohmann::json problem = nullptr;
     if (auto found = fanProblem(model)) problem = found->toStdString();
-    return {{"preset", std::string(app::rawValue(model.preset()))},
-            {"displayMode", std::string(app::rawValue(model.preferredMode()))},
-            {"custom", {{"balanced", model.custom().balanced}, {"max", model.custom().max}}},
-            {"smart",
-             {{"minimum", model.smart().minimum},
-              {"aggressiveness", std::string(smart::rawValue(model.smart().aggressiveness))}}},
-            {"fans", fansJson(model.fans())},
-            {"temperatures", temperaturesJson(model.temps())},
-            {"level", model.level()},
-            {"levelText", model.levelText().toStdString()},
-            {"subtitle", model.subtitle(model.preset()).toStdString()},
-            {"smartStatus", status},
-            {"errorMessage", error},
-            {"fanProblem", problem},
-            {"helperInstalled", app::helperInstalled()}};
+    return {
+        {"preset", std::string(app::rawValue(model.preset()))},
+        {"displayMode", std::string(app::rawValue(model.preferredMode()))},
+        {"custom", {{"balanced", model.custom().balanced}, {"max", model.custom().max}}},
+        {"smart",
+         {{"minimum", model.smart().minimum},
+          {"aggressiveness", std::string(smart::rawValue(model.smart().aggressiveness))}}},
+        {"fans", fansJson(model.fans())},
+        {"temperatures", temperaturesJson(model.temps())},
+        {"level", fractionJson(model.level())},
+        {"levelText", model.levelText().toStdString()},
+        // In Celsius like every temperature here, whatever the user's unit.
+        {"subtitle", model.subtitle(model.preset(), app::TemperatureUnit::celsius).toStdString()},
+        {"smartStatus", status},
+        {"errorMessage", error},
+        {"fanProblem", problem},
+        {"helperInstalled", app::helperInstalled()}};
 }
 
 // "Max · Fixed 100 %", "Smart · 62 % · CPU 81 °C": the active tile's two lines as one; an
 // error in full, where the tile has room only for its summary.
 std::string presetLine(const FanModel& model) {
     std::string name(app::displayName(model.preset()));
-    auto subtitle = model.errorMessage().value_or(model.subtitle(model.preset())).toStdString();
+    auto subtitle =
+        model.errorMessage().value_or(model.subtitle(model.preset(), textUnit())).toStdString();
     return subtitle.starts_with(name) ? subtitle : name + " · " + subtitle;
 }
 
@@ -282,11 +285,14 @@ void addModelCommands(CLI::App& cli, Runner& chosen) {
 
     auto edits = std::make_shared<PresetEdits>();
     auto* presets = cli.add_subcommand("presets", "Change the presets as the editor's Save would");
+    // What the editor's sliders can set, and nothing else: a value between their steps would
+    // show there as a knob that cannot be put back where it was.
     presets->add_option("--balanced", edits->balanced, "Balanced percentage")
-        ->check(CLI::Range(0, 100));
-    presets->add_option("--max", edits->max, "Max percentage")->check(CLI::Range(0, 100));
+        ->check(command_line::steppedRange(20, 100, 5));
+    presets->add_option("--max", edits->max, "Max percentage")
+        ->check(command_line::steppedRange(20, 100, 5));
     presets->add_option("--minimum", edits->minimum, "Smart minimum percentage")
-        ->check(CLI::Range(0, 100));
+        ->check(command_line::steppedRange(0, 100, 5));
     presets->add_option("--aggressiveness", edits->aggressiveness, "gentle, normal or aggressive")
         ->check(CLI::IsMember({"gentle", "normal", "aggressive"}));
     presets->callback([&chosen, edits] { chosen = [edits] { return editPresets(*edits); }; });

@@ -8,25 +8,37 @@
 
 namespace ventoria::ctl {
 
-nlohmann::json optionalJson(const std::optional<double>& value) {
-    return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
+nlohmann::json rpmJson(std::optional<double> rpm) {
+    auto shown = rpm ? app::shownRPM(*rpm) : std::nullopt;
+    return shown ? nlohmann::json(*shown) : nlohmann::json(nullptr);
+}
+
+nlohmann::json celsiusJson(std::optional<double> celsius) {
+    if (!celsius || !app::shownTemperature(*celsius)) return nullptr;
+    // Divided, not multiplied by 0.1, so that 45.3 is the double nearest 45.3.
+    return std::round(*celsius * 10) / 10;
+}
+
+nlohmann::json fractionJson(double fraction) {
+    if (!std::isfinite(fraction)) return nullptr;
+    return std::round(fraction * 1000) / 1000;
 }
 
 nlohmann::json fansJson(const std::vector<hardware::FanReading>& fans) {
     auto list = nlohmann::json::array();
     for (const auto& fan : fans) {
-        list.push_back({{"id", fan.id},
-                        {"actual", fan.actual},
-                        {"min", fan.min},
-                        {"max", fan.max},
-                        {"manual", fan.manual}});
+        list.push_back({{"fan", fan.id + 1},
+                        {"rpm", rpmJson(fan.actual)},
+                        {"minimumRPM", rpmJson(fan.min)},
+                        {"maximumRPM", rpmJson(fan.max)},
+                        {"forced", fan.manual}});
     }
     return list;
 }
 
 nlohmann::json temperaturesJson(const hardware::ThermalReading& reading) {
-    return {{"chip", optionalJson(reading.chip)},
-            {"chassis", optionalJson(reading.chassis)},
+    return {{"chip", celsiusJson(reading.chip)},
+            {"case", celsiusJson(reading.chassis)},
             {"unit", "celsius"}};
 }
 

@@ -1,6 +1,7 @@
 // The Settings window's controls from the command line, stored where the application reads
 // them: a running application takes the change up as it does an edit of its presets.
 
+#include <cctype>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
@@ -23,6 +24,21 @@ struct SettingsEdits {
 
 std::string onOff(bool on) {
     return on ? "on" : "off";
+}
+
+// "stuck-fan" as a JSON key: "stuckFan", in the documents' one key style.
+std::string camelCase(std::string_view words) {
+    std::string key;
+    bool upper = false;
+    for (char c : words) {
+        if (c == '-') {
+            upper = true;
+            continue;
+        }
+        key.push_back(upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c);
+        upper = false;
+    }
+    return key;
 }
 
 std::string presetText(std::optional<app::Preset> preset) {
@@ -66,7 +82,7 @@ int editSettings(const SettingsEdits& edits, bool json) {
 
     nlohmann::json notifications;
     for (auto kind : app::kAllAlertKinds) {
-        notifications[std::string(app::rawValue(kind))] = settings.notifies(kind);
+        notifications[camelCase(app::rawValue(kind))] = settings.notifies(kind);
     }
     nlohmann::json power;
     for (auto source : app::kAllPowerSources) {

@@ -473,8 +473,9 @@ void FanModel::openDetails() {
     if (detailsHandler) detailsHandler();
 }
 
-QString FanModel::subtitle(Preset preset) const {
-    return app::subtitle(preset, {preset_, errorSummary(), !fans_.empty(), custom_, smartDetail()});
+QString FanModel::subtitle(Preset preset, TemperatureUnit unit) const {
+    return app::subtitle(preset,
+                         {preset_, errorSummary(), !fans_.empty(), custom_, smartDetail(unit)});
 }
 
 QCoro::Task<> FanModel::handBack() {

@@ -14,9 +14,9 @@
 namespace ventoria::hardware {
 
 enum class SensorGroup { chip, chassis, battery, other };
-// "chip", "chassis", "battery", "other"
+// "chip", "case", "battery", "other": the words the interface uses
 std::string_view rawValue(SensorGroup group);
-// "Chip", "Chassis", "Battery", "Other"
+// "Chip", "Case", "Battery", "Other"
 std::string_view displayName(SensorGroup group);
 
 // The group Ventoria puts `key` in: the chip and chassis sensors it controls by, the battery's

@@ -19,7 +19,7 @@ enum class Profile : std::uint32_t { appleSilicon, intel, fanless, noSMC };
 enum class ClockMode : std::uint32_t { real, manual };
 
 // What the Mac runs on: its charger (or a desktop's mains) or its battery.
-enum class PowerSupply : std::uint32_t { ac, battery };
+enum class PowerSupply : std::uint32_t { charger, battery };
 
 enum class FaultKind : std::uint8_t { none, missing, result, kernel };
 
@@ -114,7 +114,7 @@ struct MachineState {
     CallCounters calls;
     IndexFault indexFault;
     Display display;
-    PowerSupply power = PowerSupply::ac;
+    PowerSupply power = PowerSupply::charger;
 
     std::uint32_t keyCount = 0;
     KeyRecord keys[kMaxKeys];  // sorted by code, so lookups are a binary search

@@ -83,7 +83,7 @@ struct Snapshot {
     std::map<std::string, std::uint64_t> writes;  // keys written at least once
     std::size_t keyCount = 0;
     Display display;
-    PowerSupply power = PowerSupply::ac;
+    PowerSupply power = PowerSupply::charger;
 };
 
 struct KeyDump {

@@ -162,9 +162,12 @@ class FanModel : public QObject {
     long averageRPM() const { return app::averageRPM(fans_); }
     QString levelText() const { return app::levelText(fans_, preset_); }
     QString fanSummary() const { return app::fanSummary(fans_); }
-    QString subtitle(Preset preset) const;
-    std::optional<QString> smartDetail() const {
-        return app::smartDetail(smartStatus_, temps_, unit());
+    // In the user's unit, or in `unit` for a reader that asked for another.
+    QString subtitle(Preset preset) const { return subtitle(preset, unit()); }
+    QString subtitle(Preset preset, TemperatureUnit unit) const;
+    std::optional<QString> smartDetail() const { return smartDetail(unit()); }
+    std::optional<QString> smartDetail(TemperatureUnit unit) const {
+        return app::smartDetail(smartStatus_, temps_, unit);
     }
     std::optional<smart::Phase> smartPhase() const {
         return app::smartPhase(preset_, smartStatus_);
