@@ -18,6 +18,7 @@ void AppDelegate::didFinishLaunching() {
     settings_ = std::make_unique<SettingsController>(*model_);
     model_->settingsHandler = [settings = settings_.get()] { settings->showSettings(); };
     model_->detailsHandler = [settings = settings_.get()] { settings->showDetails(); };
+    prepareNotifications();
     QObject::connect(model_.get(), &app::FanModel::alerted, this,
                      [](app::AlertKind, const QString& title, const QString& body) {
                          postNotification(title, body);

@@ -9,4 +9,9 @@ namespace ventoria::ui {
 // simply shows nothing.
 void postNotification(const QString& title, const QString& body);
 
+// Once, at start: what the desktop needs before the first notification. The Mac asks the
+// user's permission then (what is posted before the answer is lost) and is told to show alerts
+// while Ventoria is frontmost too; the freedesktop service needs nothing.
+void prepareNotifications();
+
 }  // namespace ventoria::ui

@@ -8,6 +8,7 @@
 
 #include "app_delegate.h"
 #include "fonts.h"
+#include "screen_presence.h"
 #include "single_instance.h"
 #include "snapshot.h"
 #include "ventoria/app/signal_watcher.h"
@@ -37,10 +38,9 @@ int main(int argc, char** argv) {
     cli.allow_extras();  // Qt's own options, such as -platform, pass through
     CLI11_PARSE(cli, argc, argv);
     QString snapshotDirectory = QString::fromStdString(snapshotOption);
-    bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
     if (!snapshotDirectory.isEmpty() && !std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);  // pictures need no screen
-    } else if (snapshotDirectory.isEmpty() && !display && !std::getenv("QT_QPA_PLATFORM")) {
+    } else if (snapshotDirectory.isEmpty() && !ventoria::ui::sessionHasScreen()) {
         std::cerr << "Ventoria needs a display. Without one, `ventoriactl select PRESET --watch` "
                      "holds a preset and shows the fans live.\n";
         return 1;

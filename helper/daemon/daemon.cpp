@@ -1,7 +1,5 @@
 #include "daemon.h"
 
-#include <pthread.h>
-
 #include <asio/executor_work_guard.hpp>
 #include <asio/signal_set.hpp>
 #include <csignal>
@@ -16,6 +14,7 @@
 #include "ventoria/helper/helper_service.h"
 #include "ventoria/ipc/listener.h"
 #include "ventoria/ipc/protocol.h"
+#include "ventoria/platform/thread_name.h"
 
 namespace ventoria::helper {
 namespace {
@@ -42,9 +41,9 @@ int runDaemon() {
     asio::io_context smc(1);  // the serial queue's own thread: slow SMC work never blocks I/O
     auto work = asio::make_work_guard(smc);
     std::thread queueThread([&smc] {
-        // Thread names hold 15 characters: the label without its reverse-DNS prefix.
+        // Linux holds 15 characters: the label without its reverse-DNS prefix.
         std::string label = kQueueLabel;
-        pthread_setname_np(pthread_self(), label.substr(label.find("helper")).c_str());
+        platform::nameThisThread(label.substr(label.find("helper")));
         smc.run();
     });
     auto endQueue = [&] {

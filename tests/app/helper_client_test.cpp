@@ -122,6 +122,23 @@ TEST_F(HelperClientTest, WithoutAPropertyListTheHelperIsInstalledBeforeAnyVersio
     EXPECT_GE(helper.sentAt[0] - installed, std::chrono::milliseconds(300));
 }
 
+// launchd returns before the helper listens: a helper that refuses the first connections
+// after its install is asked again after each pause, not given up on (nor installed again).
+TEST_F(HelperClientTest, AFreshlyInstalledHelperIsAskedUntilItListens) {
+    helper.onInstall = [] { test::placeHelperPlist(); };
+    auto task = client.ensureInstalled();
+    for (int refused = 0; refused < 2; ++refused) {
+        // Each ask comes after its pause, on the event loop.
+        while (helper.waiting.empty())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        helper.take().error(QStringLiteral("Couldn’t communicate with a helper application."));
+    }
+    helper.version = test::kProtocolVersion;
+    EXPECT_EQ(failure(task), "(no error)");
+    EXPECT_EQ(std::count(helper.events.begin(), helper.events.end(), "versionWithReply:"), 3);
+    EXPECT_EQ(std::count(helper.events.begin(), helper.events.end(), "install"), 1);
+}
+
 TEST_F(HelperClientTest, AHelperOfThisVersionIsLeftAlone) {
     test::placeHelperPlist();
     helper.version = test::kProtocolVersion;

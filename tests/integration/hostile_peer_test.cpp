@@ -13,6 +13,7 @@
 #include <iostream>
 #include <map>
 #include <random>
+#include <thread>
 
 #include "helper_process.h"
 #include "os_calls.h"

@@ -36,6 +36,8 @@ TEST_F(AppCLITest, HoldingMaxInstallsTheHelperForcesTheFansAndHandsThemBack) {
     auto result = hold.wait();
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_NE(result.out.find("Max · Fixed 100 %"), std::string::npos);
+    // Fans on their way up are not fans that fail to follow.
+    EXPECT_EQ(result.out.find(" runs at "), std::string::npos) << result.out;
     EXPECT_TRUE(std::filesystem::exists(
         platform::systemPath("/Library/LaunchDaemons/io.kestrand.ventoria.helper.plist")));
     EXPECT_TRUE(eventually([&] { return handedBack(); }));

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <set>
 
@@ -280,6 +281,23 @@ TEST_F(HardwareCLITest, PowerSourcesHaveTheApplicationsNames) {
     ASSERT_EQ(sim({"power", "battery"}).status, 0);
     ASSERT_EQ(sim({"power", "charger"}).status, 0);
     EXPECT_EQ(show()["power"], "charger");
+}
+
+// A system root so long that the helper's socket would not fit a socket address is refused by
+// name, by the helper and its clients alike: a path cut short would meet nobody, or another.
+TEST_F(HardwareCLITest, ASocketPathTooLongForASocketIsRefusedNotCutShort) {
+    auto deep = root.path() / std::string(100, 'd');
+    std::filesystem::create_directories(deep);
+    setenv("VENTORIA_SYSROOT", deep.c_str(), 1);
+    auto helper = run({program("VentoriaHelper")}, Interrupt{std::chrono::seconds(10)});
+    auto client = ctl({"helper", "version"});
+    setenv("VENTORIA_SYSROOT", root.path().c_str(), 1);
+    EXPECT_EQ(helper.status, 1);
+    EXPECT_NE(helper.err.find("choose a shorter VENTORIA_SYSROOT"), std::string::npos)
+        << helper.err;
+    EXPECT_NE(client.status, 0);
+    EXPECT_NE(client.err.find("choose a shorter VENTORIA_SYSROOT"), std::string::npos)
+        << client.err;
 }
 
 }  // namespace

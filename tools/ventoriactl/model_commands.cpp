@@ -34,10 +34,12 @@ constexpr std::chrono::milliseconds kReleaseBound{3000};
 // known within a couple of its ticks.
 constexpr std::chrono::milliseconds kSelectPoll{750};
 
-// What the fans do against the preset: the model's own finding while it holds a choice, or
-// else what one look at the fans shows against the stored preset.
-std::optional<QString> fanProblem(const FanModel& model) {
-    if (model.fanProblem()) return model.fanProblem();
+// What the fans do against the preset. While this command holds a choice, the model's own
+// finding, which allows a fan the time it needs to get up to speed; for one look, what the
+// fans show against the stored preset.
+enum class Look { holding, once };
+std::optional<QString> fanProblem(const FanModel& model, Look look) {
+    if (model.fanProblem() || look == Look::holding) return model.fanProblem();
     return app::offTargetNow(model.fans(), model.preset(), model.custom());
 }
 
@@ -47,7 +49,7 @@ nlohmann::json modelJson(const FanModel& model) {
     nlohmann::json error = nullptr;
     if (model.errorMessage()) error = model.errorMessage()->toStdString();
     nlohmann::json problem = nullptr;
-    if (auto found = fanProblem(model)) problem = found->toStdString();
+    if (auto found = fanProblem(model, Look::once)) problem = found->toStdString();
     return {
         {"preset", std::string(app::rawValue(model.preset()))},
         {"displayMode", std::string(app::rawValue(model.preferredMode()))},
@@ -76,7 +78,7 @@ std::string presetLine(const FanModel& model) {
     return subtitle.starts_with(name) ? subtitle : name + " · " + subtitle;
 }
 
-std::string statusLine(const FanModel& model) {
+std::string statusLine(const FanModel& model, Look look) {
     std::string line = presetLine(model) + "  |  " + model.levelText().toStdString();
     for (const auto& fan : model.fans()) {
         line +=
@@ -85,7 +87,7 @@ std::string statusLine(const FanModel& model) {
     auto unit = textUnit();
     line += "  |  chip " + app::temperatureText(model.temps().chip, unit).toStdString() +
             ", case " + app::temperatureText(model.temps().chassis, unit).toStdString();
-    auto problem = fanProblem(model);
+    auto problem = fanProblem(model, look);
     if (problem && problem != model.errorMessage()) line += "  |  " + problem->toStdString();
     return line;
 }
@@ -139,7 +141,7 @@ int showStatus(bool json) {
     if (json) {
         std::cout << modelJson(*model).dump() << "\n";
     } else {
-        std::cout << statusLine(*model) << "\n";
+        std::cout << statusLine(*model, Look::once) << "\n";
     }
     return 0;
 }
@@ -179,7 +181,7 @@ int select(Preset preset, double hold, bool watch, bool save) {
     bool terminal = isatty(STDOUT_FILENO);
     auto print = [&] {
         if (!terminal) {
-            std::cout << statusLine(*model) << std::endl;
+            std::cout << statusLine(*model, Look::holding) << std::endl;
             return;
         }
         std::cout << "\033[H\033[J"

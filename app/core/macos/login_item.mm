@@ -22,7 +22,8 @@ std::optional<std::string> setLaunchAtLogin(bool on) {
         BOOL done = on ? [SMAppService.mainAppService registerAndReturnError:&error]
                        : [SMAppService.mainAppService unregisterAndReturnError:&error];
         if (done) return std::nullopt;
-        return std::string(error.localizedDescription.UTF8String ?: "the system refused");
+        const char* reason = error.localizedDescription.UTF8String;
+        return std::string(reason ? reason : "the system refused");
     }
     return std::string("launch at login needs macOS 13 or later");
 }

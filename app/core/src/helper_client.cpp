@@ -149,9 +149,20 @@ QCoro::Task<> HelperClient::ensureInstalled(std::shared_ptr<CancelToken> token,
     }
     if (current) co_return;
     install();
-    co_await waitAfterInstall(token);
-    if (co_await version() != expected) {
-        throw HelperError::unavailable(QStringLiteral("version mismatch"));
+    for (int attempt = 1;; ++attempt) {
+        co_await waitAfterInstall(token);
+        QString answered;
+        try {
+            answered = co_await version();
+        } catch (const HelperError& error) {
+            // Not listening yet (a connection it refused), unless it is time to give up.
+            if (!error.reinstallMayHelp() || attempt == kInstallAnswerAttempts) throw;
+            continue;
+        }
+        if (answered != expected) {
+            throw HelperError::unavailable(QStringLiteral("version mismatch"));
+        }
+        co_return;
     }
 }
 

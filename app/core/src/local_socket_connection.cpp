@@ -35,7 +35,17 @@ class LocalSocketConnection final : public HelperConnection {
                          [this] { end(closedByHelper()); });
         watchdog_->setSingleShot(true);
         QObject::connect(watchdog_, &QTimer::timeout, socket_, [this] { checkDeadlines(); });
-        socket_->connectToServer(QString::fromStdString(ipc::socketPath().string()));
+        try {
+            socket_->connectToServer(QString::fromStdString(ipc::socketPath().string()));
+        } catch (const ipc::SocketPathTooLong& error) {
+            // After the constructor, as a refused connection would end.
+            QMetaObject::invokeMethod(
+                socket_,
+                [this, why = QString::fromUtf8(error.what())] {
+                    end({why, false});
+                },
+                Qt::QueuedConnection);
+        }
     }
 
     ~LocalSocketConnection() override {

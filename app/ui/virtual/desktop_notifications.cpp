@@ -22,6 +22,10 @@ bool sessionBusRunning() {
 
 }  // namespace
 
+void prepareNotifications() {
+    // The freedesktop service asks no permission and shows what it is sent at any time.
+}
+
 void postNotification(const QString& title, const QString& body) {
     if (!sessionBusRunning()) return;
     auto bus = QDBusConnection::sessionBus();

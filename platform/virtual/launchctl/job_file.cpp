@@ -77,8 +77,8 @@ std::optional<JobDescription> readJob(const std::filesystem::path& path) {
         job.arguments[0] = unescape(*program);
     }
     if (job.arguments.empty()) return std::nullopt;
-    if (auto services = valueOf(plist, "MachServices", "dict")) {
-        job.machServices = all(*services, "key");
+    if (auto errors = valueOf(plist, "StandardErrorPath", "string")) {
+        job.standardErrorPath = unescape(*errors);
     }
     return job;
 }

@@ -15,7 +15,8 @@ namespace ventoria::launchd {
 struct JobDescription {
     std::string label;
     std::vector<std::string> arguments;  // the program first
-    std::vector<std::string> machServices;
+    // Where the job's standard error goes, as launchd opens it (appending); empty: nowhere.
+    std::string standardErrorPath;
 };
 
 // Reads the XML property list at `path`; nothing when it lacks a label or a program.

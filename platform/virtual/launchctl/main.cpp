@@ -7,14 +7,11 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <thread>
 #include <vector>
@@ -36,16 +33,6 @@ int bootstrapFailed(int code, const char* why) {
     return code;
 }
 
-bool answers(const std::filesystem::path& socketPath) {
-    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
-    bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return connected;
-}
-
 // Closes every descriptor above stderr. /dev/fd lists the open ones on Linux and macOS alike,
 // where a loop up to the descriptor limit could run a million times.
 void closeInheritedDescriptors() {
@@ -64,6 +51,14 @@ void closeInheritedDescriptors() {
 pid_t launch(const launchd::JobDescription& job) {
     auto program = platform::systemPath(job.arguments[0]).string();
     auto root = platform::systemRoot().string();
+    auto errors = job.standardErrorPath.empty()
+                      ? std::string("/dev/null")
+                      : platform::systemPath(job.standardErrorPath).string();
+    if (!job.standardErrorPath.empty()) {
+        // A Mac has its log folders from the start; a virtual root starts empty.
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::path(errors).parent_path(), ignored);
+    }
     int pipeFds[2];
     if (pipe(pipeFds) != 0) return 0;
     fcntl(pipeFds[0], F_SETFD, FD_CLOEXEC);
@@ -78,7 +73,8 @@ pid_t launch(const launchd::JobDescription& job) {
             int null = open("/dev/null", O_RDWR);
             dup2(null, STDIN_FILENO);
             dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
+            int log = open(errors.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+            dup2(log >= 0 ? log : null, STDERR_FILENO);
             closeInheritedDescriptors();
             std::vector<char*> argv;
             argv.push_back(program.data());
@@ -114,17 +110,8 @@ int bootstrap(const std::string& plistPath) {
     if (!started) return bootstrapFailed(5, "Input/output error");
     launchd::RunningJob running{pid, *started};
     launchd::writeRecord(job->label, running);
-
-    auto deadline = Clock::now() + kPatience;
-    for (const auto& service : job->machServices) {
-        while (!answers(platform::servicePath(service))) {
-            if (!launchd::alive(running) || Clock::now() > deadline) {
-                launchd::removeRecord(job->label);
-                return bootstrapFailed(5, "Input/output error");
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
+    // Like launchd, it returns once the job is started, not once it listens: a client waits
+    // for the helper's answer itself.
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <stdexcept>
 
 namespace ventoria::ipc {
 
@@ -20,7 +21,15 @@ inline constexpr std::uint32_t kMaxFrameSize = 8 * 1024;
 // then, as on a helper that cannot be reached.
 inline constexpr std::chrono::seconds kHelperTimeout{10};
 
-// The Unix-domain socket the helper listens on, under the system root.
+// A socket path longer than a socket address holds (103 bytes on a Mac, 107 on Linux): the
+// system would cut it short and the helper and its clients would meet at another path, or not
+// at all. Only a long system root can make it so.
+struct SocketPathTooLong : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The Unix-domain socket the helper listens on, under the system root. Throws
+// SocketPathTooLong rather than give a path no socket can have.
 std::filesystem::path socketPath();
 
 }  // namespace ventoria::ipc

@@ -17,8 +17,11 @@
 
 namespace ventoria::app {
 
-// How long launchd gets to start a freshly bootstrapped helper before it is asked again.
+// launchd returns from bootstrapping the helper before the helper listens. It is asked for its
+// version after each of these pauses until it answers, at most kInstallAnswerAttempts times
+// (ten seconds in all): a helper that is not listening by then is not coming.
 inline constexpr std::chrono::milliseconds kWaitAfterInstall{300};
+inline constexpr int kInstallAnswerAttempts = 33;
 
 // The helper is installed when its launchd property list is in place.
 bool helperInstalled();
