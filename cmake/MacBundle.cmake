@@ -33,11 +33,20 @@ else()
     set(ventoria_sign_options --options runtime --timestamp)
 endif()
 
+# Linked as it will be installed, loading Qt from the bundle's own Frameworks: `cpack` then
+# copies the sealed bundle as it is, where rewriting a program's paths at install would break
+# its signature.
+function(ventoria_bundle_rpath target)
+    set_target_properties(${target} PROPERTIES BUILD_WITH_INSTALL_RPATH ON
+                                               INSTALL_RPATH "@executable_path/../Frameworks")
+endfunction()
+
 # An auxiliary program in Contents/MacOS. `SIGNED_AT_LINK` signs it as it is linked: the helper,
 # whose digest the application compiles in, so that the seal must never touch it again.
 function(ventoria_place_in_bundle target)
     cmake_parse_arguments(PARSE_ARGV 1 place "SIGNED_AT_LINK" "" "")
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VENTORIA_BUNDLE_CONTENTS}/MacOS)
+    ventoria_bundle_rpath(${target})
     if(place_SIGNED_AT_LINK)
         add_custom_command(TARGET ${target} POST_BUILD
             COMMAND ${VENTORIA_CODESIGN} --force ${ventoria_sign_options}
@@ -64,6 +73,7 @@ function(ventoria_make_bundle target helper_plist)
         MACOSX_BUNDLE_BUNDLE_VERSION ${PROJECT_VERSION}
         MACOSX_BUNDLE_SHORT_VERSION_STRING ${PROJECT_VERSION}
         MACOSX_BUNDLE_COPYRIGHT "Copyright © 2026 Kestrand. All rights reserved.")
+    ventoria_bundle_rpath(${target})
     target_sources(${target} PRIVATE ${helper_plist})
     set_source_files_properties(${helper_plist} PROPERTIES MACOSX_PACKAGE_LOCATION Resources)
 
