@@ -88,9 +88,15 @@ int showHistory(double seconds, double interval, bool json) {
     auto options = app::FanModel::Options::headless();
     options.pollInterval = std::chrono::milliseconds(static_cast<long>(interval * 1000));
     auto model = app::makeFanModel(options);
+    // The recording ends with a poll, not in the middle of one: under Smart a poll ends when
+    // the helper has answered its status request, which must not be left waiting at exit.
+    bool over = false;
+    QObject::connect(model.get(), &app::FanModel::polled, [&over] {
+        if (over) Session::stop();
+    });
     QTimer recording;
     recording.setSingleShot(true);
-    QObject::connect(&recording, &QTimer::timeout, [] { Session::stop(); });
+    QObject::connect(&recording, &QTimer::timeout, [&over] { over = true; });
     recording.start(std::chrono::milliseconds(static_cast<long>(seconds * 1000)));
     session.run();
     auto samples = model->history().samples();
