@@ -107,17 +107,21 @@ TEST_F(AlertPolicyTest, AStuckFanIsAForcedFanStandingStillWhileAskedToTurn) {
     ASSERT_EQ(kinds(alerts), std::vector{AlertKind::stuckFan});
     EXPECT_EQ(alerts[0].title, "Fan 2 is not turning");
 
-    AlertPolicy fresh;
-    auto smartIdle = forced(0.0, stopped);
-    auto automatic = forced(std::nullopt, stopped);
     FanReadings released = {{0, 0, 1200, 5700, false}};
     // A speed the SMC reports as no number is unknown: no "not turning" for it.
     FanReadings unreadable = {{0, std::nan(""), 1200, 5700, true}};
-    auto unknown = forced(0.6, unreadable);
-    auto machine = forced(0.6, released);
-    for (int poll = 0; poll < 5; ++poll) {
-        for (const auto& conditions : {smartIdle, automatic, machine, unknown}) {
-            EXPECT_TRUE(fresh.observe(conditions, {}, [](AlertKind) { return true; }).empty());
+    const std::pair<const char*, AlertConditions> notStuck[] = {
+        {"Smart stopped it", forced(0.0, stopped)},
+        {"automatic", forced(std::nullopt, stopped)},
+        {"the machine's", forced(0.6, released)},
+        {"unreadable", forced(0.6, unreadable)},
+    };
+    // Each condition for longer than it takes to call a fan stuck, on a policy of its own.
+    for (const auto& [why, conditions] : notStuck) {
+        AlertPolicy fresh;
+        for (int poll = 0; poll < 5; ++poll) {
+            EXPECT_TRUE(fresh.observe(conditions, {}, [](AlertKind) { return true; }).empty())
+                << why << ", poll " << poll;
         }
     }
 }
