@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "ventoria/hardware/smc_codec.h"
@@ -361,6 +362,65 @@ TEST_F(MaskFansTest, AFanWithNeitherKeyCountsAsAutomatic) {
     EXPECT_NO_THROW(fans.setMode(0, true));
     EXPECT_FALSE(fans.isManual(0));
 }
+
+// What apply reports across every transition of a fan's mode and target, for both kinds of
+// mode key: per-fan "F<i>Md" (Apple silicon) and the "FS! " mask (Intel). A step that changed
+// anything is not settled, also one that only switched a fan back to manual; the step after
+// it, finding everything as asked, is.
+class SettleTransitionsTest : public FansTest, public testing::WithParamInterface<sim::Profile> {
+  protected:
+    SettleTransitionsTest() : FansTest(GetParam()) {}
+
+    // Someone else hands fan `id` back to the machine behind our back.
+    void machineTakesBack(int id) {
+        if (GetParam() == sim::Profile::intel) {
+            auto read = smc->read("FS! ");
+            auto mask = static_cast<int>(decode(read.bytes, read.info.type));
+            setValue("FS! ", mask & ~(1 << id));
+        } else {
+            setValue(fanKey(id, "Md"), 0);
+        }
+    }
+};
+
+TEST_P(SettleTransitionsTest, EachStepThatWritesIsUnsettledAndTheNextSettles) {
+    struct Step {
+        const char* what;
+        std::function<void()> before;
+        std::optional<double> fraction;
+        bool settled;
+    };
+    const Step steps[] = {
+        // At the minimum, which is also what the idle machine asks: a fan it takes back
+        // keeps the same target, so only its mode differs from what was asked.
+        {"forcing at the minimum", nullptr, 0.0, false},
+        {"held", nullptr, 0.0, true},
+        {"fan 2 taken back", [this] { machineTakesBack(1); }, 0.0, false},
+        {"forced again", nullptr, 0.0, true},
+        {"a new fraction", nullptr, 0.6, false},
+        {"held at it", nullptr, 0.6, true},
+        {"fan 2's target moved", [this] { setValue("F1Tg", 2000); }, 0.6, false},
+        {"target put back", nullptr, 0.6, true},
+        {"handing back: modes", nullptr, std::nullopt, false},
+    };
+    for (const auto& step : steps) {
+        if (step.before) step.before();
+        EXPECT_EQ(fans.apply(step.fraction), step.settled) << step.what;
+    }
+    EXPECT_FALSE(forced(0) || forced(1));
+    // Apple silicon has "Ftst" to clear as a stage of its own; Intel has no such switch.
+    if (GetParam() == sim::Profile::appleSilicon) {
+        EXPECT_FALSE(fans.apply(std::nullopt)) << "handing back: Ftst";
+    }
+    EXPECT_TRUE(fans.apply(std::nullopt)) << "handed back";
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModeKeys, SettleTransitionsTest,
+                         testing::Values(sim::Profile::appleSilicon, sim::Profile::intel),
+                         [](const auto& instance) {
+                             return instance.param == sim::Profile::intel ? std::string("Mask")
+                                                                          : std::string("PerFan");
+                         });
 
 }  // namespace
 }  // namespace ventoria::hardware
