@@ -93,6 +93,27 @@ TEST_F(FanModelFeaturesTest, AChangeOfPowerSourceChoosesThePresetSetForIt) {
     EXPECT_EQ(m.preset(), Preset::balanced);  // nothing set for the battery: the choice stands
 }
 
+// Launching on the battery is no change of power source: the first poll has nothing before it
+// to differ from, so the battery's preset must not replace the one the user left chosen.
+TEST_F(FanModelFeaturesTest, StartingOnTheBatteryIsNoChangeOfPowerSource) {
+    installable();
+    {
+        auto& before = start();
+        before.settings().setPowerPreset(PowerSource::battery, Preset::max);
+        before.select(Preset::balanced);
+        waitUntilApplied();
+    }
+    model.reset();
+    mac->setPowerSupply(sim::PowerSupply::battery);
+    auto& m = start();  // its first poll is part of starting
+    QSignalSpy power(&m, &FanModel::powerSourceChanged);
+    m.poll();
+    EXPECT_EQ(m.powerSource(), PowerSource::battery);
+    EXPECT_EQ(power.count(), 0);
+    EXPECT_EQ(m.preset(), Preset::balanced);
+    EXPECT_EQ(stored("preset"), "balanced");
+}
+
 // Pulling the plug must never put an administrator prompt in front of the user.
 TEST_F(FanModelFeaturesTest, APowerChangeNeverInstallsTheHelper) {
     installable();
