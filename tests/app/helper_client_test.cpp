@@ -150,12 +150,24 @@ TEST_F(HelperClientTest, AHelperOfThisVersionIsLeftAlone) {
 TEST_F(HelperClientTest, AnotherVersionIsReplacedOnceOnANewConnection) {
     test::placeHelperPlist();
     helper.version = "2";
+    // The connection the install ends on purpose is no lost helper.
+    bool lost = false;
+    client.connectionLost = [&lost] { lost = true; };
     helper.onInstall = [this] { helper.version = test::kProtocolVersion; };
     auto replaced = client.ensureInstalled();
     EXPECT_EQ(failure(replaced), "(no error)");
     EXPECT_EQ(helper.events,
               (Events{"connect", "versionWithReply:", "install", "connect", "versionWithReply:"}));
     EXPECT_TRUE(helper.connections[0]->ended);
+    // The old connection's end, which arrives later on the event loop, is its own: the newer
+    // connection stays.
+    QCoreApplication::processEvents();
+    helper.answer = std::optional<std::string>();
+    auto next = client.setAuto();
+    test::awaitTask(next);
+    EXPECT_EQ(helper.connections.size(), 2u);
+    EXPECT_FALSE(helper.connections[1]->ended);
+    EXPECT_FALSE(lost);
 }
 
 TEST_F(HelperClientTest, ASecondMismatchIsReportedNotRetried) {

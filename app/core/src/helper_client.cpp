@@ -29,9 +29,11 @@ std::shared_ptr<HelperConnection> HelperClient::connection() {
             QCoreApplication::instance(),
             [weak, made] {
                 auto self = weak.lock();
-                // Only the connection that ended: a newer one must stay, or it would stay
-                // open, uncounted by us, and keep the helper enforcing for nobody.
-                if (!self || (*self)->connection_ != made->lock()) return;
+                auto ended = made->lock();
+                // Only the connection that ended, and only while it is still ours: a newer one
+                // must stay, or it would stay open, uncounted by us, and keep the helper
+                // enforcing for nobody; one already let go (an install replaces it) is no loss.
+                if (!self || !ended || (*self)->connection_ != ended) return;
                 (*self)->connection_.reset();
                 if ((*self)->connectionLost) (*self)->connectionLost();
             },
