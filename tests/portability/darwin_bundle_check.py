@@ -69,6 +69,11 @@ check("SealBundle.cmake" in seal, "nothing deploys Qt and seals the bundle")
 check(re.search(r"^build app/all: phony [^\n]*VentoriaBundle", ninja, re.M),
       "a plain build does not seal the bundle")
 
+info = os.path.join(scratch, "adhoc", contents, "Info.plist")
+check(os.path.exists(info) and re.search(r"<key>LSMinimumSystemVersion</key>\s*<string>13\.0</string>",
+                                         open(info).read()),
+      "the bundle does not ask for the macOS its Qt needs (13.0 here, above the build's 12.0)")
+
 signed = configure(os.path.join(scratch, "identity"), "Developer ID Application: Kestrand")
 check(re.search(r"codesign --force --options runtime --timestamp --sign", signed),
       "a real identity signs without the hardened runtime")
