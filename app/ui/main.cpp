@@ -12,6 +12,7 @@
 #include "single_instance.h"
 #include "snapshot.h"
 #include "ventoria/app/signal_watcher.h"
+#include "ventoria/command_line/parse.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void watchTerminationRequests(ventoria::ui::AppDelegate& delegate) {
 int main(int argc, char** argv) {
     // Read before Qt starts: --help must not start anything, not even a display connection.
     CLI::App cli{"Ventoria: fan control from the menu bar. Honours VENTORIA_SYSROOT.", "Ventoria"};
-    cli.set_version_flag("--version", std::string("Ventoria ") + VENTORIA_VERSION);
+    ventoria::command_line::addVersionFlag(cli, "Ventoria");
     std::string snapshotOption;
     cli.add_option("--snapshot", snapshotOption,
                    "render the interface's pictures into DIRECTORY offscreen, then quit")

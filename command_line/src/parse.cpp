@@ -39,6 +39,11 @@ std::string commandPath(const CLI::App& app) {
 
 }  // namespace
 
+void addVersionFlag(CLI::App& app, const std::string& program, const std::string& detail) {
+    app.set_version_flag("--version", program + " " + VENTORIA_VERSION +
+                                          (detail.empty() ? "" : " (" + detail + ")"));
+}
+
 std::optional<int> parse(CLI::App& app, int argc, const char* const* argv) {
     // Every complaint names the program it comes from, as its run-time errors do.
     app.failure_message([](const CLI::App* failed, const CLI::Error& error) {

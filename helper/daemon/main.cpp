@@ -13,9 +13,8 @@ int main(int argc, char** argv) {
     CLI::App app{
         "Ventoria's helper: the root daemon that alone writes the fans. launchd starts it; it\n"
         "serves Ventoria and ventoriactl and hands the fans back when its last client goes."};
-    app.set_version_flag("--version", std::string("VentoriaHelper ") + VENTORIA_VERSION +
-                                          " (helper protocol " + ventoria::ipc::kProtocolVersion +
-                                          ")");
+    ventoria::command_line::addVersionFlag(
+        app, "VentoriaHelper", std::string("helper protocol ") + ventoria::ipc::kProtocolVersion);
     if (auto status = ventoria::command_line::parse(app, argc, argv)) return *status;
     return ventoria::helper::runDaemon();
 }

@@ -294,7 +294,7 @@ int main(int argc, char** argv) {
     addWorkload(app);
     addKeys(app);
     addService(app);
-    app.set_version_flag("--version", std::string("ventoria-sim ") + VENTORIA_VERSION);
+    ventoria::command_line::addVersionFlag(app, "ventoria-sim");
     try {
         // runs the chosen command
         if (auto status = ventoria::command_line::parse(app, argc, argv)) return *status;

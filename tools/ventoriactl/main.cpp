@@ -11,9 +11,8 @@ int main(int argc, char** argv) {
     CLI::App app{
         "Ventoria's command-line front end: read the SMC, talk to the helper, drive the\n"
         "fan model. Honours VENTORIA_SYSROOT."};
-    app.set_version_flag("--version", std::string("ventoriactl ") + VENTORIA_VERSION +
-                                          " (helper protocol " + ventoria::ipc::kProtocolVersion +
-                                          ")");
+    ventoria::command_line::addVersionFlag(
+        app, "ventoriactl", std::string("helper protocol ") + ventoria::ipc::kProtocolVersion);
     app.require_subcommand(1);
     app.fallthrough();  // the unit flags may follow the command too
     ventoria::ctl::addUnitFlags(app);

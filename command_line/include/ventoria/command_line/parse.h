@@ -3,8 +3,13 @@
 
 #include <CLI/CLI.hpp>
 #include <optional>
+#include <string>
 
 namespace ventoria::command_line {
+
+// --version: "PROGRAM 3.0", then ` (detail)` where one is given, such as the protocol a
+// program speaks.
+void addVersionFlag(CLI::App& app, const std::string& program, const std::string& detail = {});
 
 // Parses, running the chosen command's callbacks. Returns the status to exit with when the
 // program should stop here (it printed help, a version or an error), nothing when it goes on.
