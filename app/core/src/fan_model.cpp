@@ -44,6 +44,12 @@ int storedPercentage(const QVariant& value, int fallback) {
     return ok && number >= 0 && number <= 100 ? static_cast<int>(number) : fallback;
 }
 
+// The polls, at least one, that take `span` at `interval` apiece, rounded up.
+int pollsFor(std::chrono::milliseconds span, std::chrono::milliseconds interval) {
+    auto each = std::max<std::int64_t>(interval.count(), 1);
+    return static_cast<int>(std::max<std::int64_t>(1, (span.count() + each - 1) / each));
+}
+
 }  // namespace
 
 // The apply task: ensureInstalled, the request, the outcome. It holds the model weakly only
@@ -115,7 +121,7 @@ FanModel::FanModel(std::unique_ptr<HelperClient> helper,
       history_(History::capacityFor(options.pollInterval)),
       followPower_(options.followPowerSource),
       persistChoice_(options.persistChoice),
-      pollInterval_(options.pollInterval) {
+      slewPolls_(pollsFor(kSlewAllowance, options.pollInterval)) {
     m_->helper->connectionLost = [this] { helperLost(); };
     m_->retryTimer.setSingleShot(true);
     connect(&m_->retryTimer, &QTimer::timeout, this, [this] {
@@ -402,11 +408,6 @@ void FanModel::checkFans() {
     std::optional<ModelError> problem;
     int count = m_->reader ? m_->reader->fanCount() : 0;
     auto fraction = custom_[preset_];
-    // Polls it takes the slowest fan to get where it was sent.
-    auto allowance = std::max<std::int64_t>(
-        1,
-        (std::chrono::milliseconds(kSlewAllowance) + pollInterval_ - std::chrono::milliseconds(1)) /
-            std::max(pollInterval_, std::chrono::milliseconds(1)));
     for (int id = 0; id < count && !problem; ++id) {
         auto fan = std::find_if(fans_.begin(), fans_.end(),
                                 [id](const auto& reading) { return reading.id == id; });
@@ -417,7 +418,7 @@ void FanModel::checkFans() {
         } else if (preset_ != Preset::automatic && !fan->manual) {
             problem = errors::fanNotControlled(id);
         } else if (fraction && offTarget(*fan, *fraction / 100.0)) {
-            if (++offTargetPolls_[id] >= allowance) {
+            if (++offTargetPolls_[id] >= slewPolls_) {
                 problem = errors::fanOffTarget(*fan, *fraction / 100.0);
             }
         } else {

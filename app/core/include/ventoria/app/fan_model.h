@@ -255,7 +255,7 @@ class FanModel : public QObject {
     bool quitting_ = false;
     std::chrono::milliseconds retryDelay_ = kRetryFirst;
     int pollsToCheck_ = -1;  // counts down after a fixed preset was applied; -1: no check due
-    std::chrono::milliseconds pollInterval_;
+    int slewPolls_;          // polls that make kSlewAllowance at this model's pace, at least one
     std::map<int, int> offTargetPolls_;  // per fan: polls in a row it ran far from its target
     std::optional<ModelError> fanProblem_;
 };

@@ -26,7 +26,6 @@ class ClientChoices {
     Target inForce() const;
     // `client`'s own choice, whether or not it is in force; nothing when it holds none.
     const Target* of(ipc::ClientId client) const;
-    std::size_t holders() const { return latestLast_.size(); }
 
   private:
     std::vector<std::pair<ipc::ClientId, Target>> latestLast_;
