@@ -86,13 +86,21 @@ for path in ("MacOS/Ventoria", "MacOS/ventoriactl", "MacOS/VentoriaHelper",
              "PlugIns/platforms/libqcocoa.dylib"):
     os.makedirs(os.path.dirname(os.path.join(bundle, "Contents", path)), exist_ok=True)
     open(os.path.join(bundle, "Contents", path), "w").close()
-record = os.path.join(scratch, "record")
-open(record, "w").close()
-subprocess.run(["cmake", f"-DBUNDLE={bundle}", f"-DCODESIGN={darwin}/codesign",
-                f"-DMACDEPLOYQT={darwin}/macdeployqt", "-DIDENTITY=-", "-DSIGN_OPTIONS=",
-                "-P", os.path.join(source, "cmake", "SealBundle.cmake")],
-               check=True, env=dict(os.environ, RECORD=record))
-steps = open(record).read().splitlines()
+
+
+def seal(identity, options):
+    """What the seal runs, in order, for one identity."""
+    record = os.path.join(scratch, "record")
+    open(record, "w").close()
+    subprocess.run(["cmake", f"-DBUNDLE={bundle}", f"-DCODESIGN={darwin}/codesign",
+                    f"-DMACDEPLOYQT={darwin}/macdeployqt", f"-DIDENTITY={identity}",
+                    f"-DSIGN_OPTIONS={options}", "-P",
+                    os.path.join(source, "cmake", "SealBundle.cmake")],
+                   check=True, env=dict(os.environ, RECORD=record))
+    return open(record).read().splitlines()
+
+
+steps = seal("-", "")
 signed_paths = [s.split()[-1] for s in steps if s.startswith("codesign")]
 check(steps and steps[0].startswith("macdeployqt") and "MacOS/ventoriactl" in steps[0],
       "Qt is not deployed first, for the application and ventoriactl")
@@ -104,6 +112,14 @@ check(tool and all(signed_paths.index(p) < tool[0] for p in inner),
       "ventoriactl is signed before the libraries it loads")
 check(not any(p.endswith("VentoriaHelper") for p in signed_paths),
       "the seal signs the helper again, after its digest was compiled in")
+check(not any("--options" in s for s in steps), "an ad hoc seal asks for the hardened runtime")
+# A real identity: every signature of the seal, not only the helper's, with the hardened
+# runtime and a timestamp, and the identity whole, spaces and all.
+identity = "Developer ID Application: Kestrand"
+signatures = [s for s in seal(identity, "--options;runtime;--timestamp") if s.startswith("codesign")]
+check(signatures and all(f"--options runtime --timestamp --sign {identity} " in s
+                         for s in signatures),
+      f"a real identity's seal signs without the hardened runtime: {signatures[:2]}")
 
 for failure in failures:
     print(failure)
