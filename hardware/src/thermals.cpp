@@ -3,13 +3,10 @@
 #include <notify.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <limits>
-#include <string_view>
 
-#include "sensor_keys.h"
-#include "ventoria/hardware/smc_codec.h"
+#include "ventoria/hardware/smc_temperatures.h"
 
 namespace ventoria::hardware {
 namespace {
@@ -20,10 +17,6 @@ constexpr double kSmoothingSeconds = 3.0;
 constexpr double kLongestSmoothedStep = 30.0;
 constexpr const char* kPressureNotification = "com.apple.system.thermalpressurelevel";
 
-bool contains(const std::vector<std::string>& keys, std::string_view key) {
-    return std::find(keys.begin(), keys.end(), key) != keys.end();
-}
-
 }  // namespace
 
 bool plausibleTemperature(double celsius) {
@@ -31,18 +24,13 @@ bool plausibleTemperature(double celsius) {
 }
 
 Thermals::Thermals(std::shared_ptr<SMCReader> smc, Clock clock)
-    : smc_(std::move(smc)), clock_(std::move(clock)) {
-    auto all = smc_->allKeys();
-    for (const auto& key : all) {
-        bool chip = std::any_of(kChipPrefixes.begin(), kChipPrefixes.end(),
-                                [&](std::string_view prefix) { return key.starts_with(prefix); });
-        if (chip) chipKeys_.push_back(key);
-    }
-    for (auto key : kNamedChipKeys) {
-        if (contains(all, key)) chipKeys_.emplace_back(key);
-    }
-    for (auto key : kChassisKeys) {
-        if (contains(all, key)) chassisKeys_.emplace_back(key);
+    : Thermals(std::make_shared<SMCTemperatures>(std::move(smc)), std::move(clock)) {}
+
+Thermals::Thermals(std::shared_ptr<TemperaturePort> port, Clock clock)
+    : port_(std::move(port)), clock_(std::move(clock)) {
+    for (const auto& sensor : port_->sensors()) {
+        if (sensor.group == SensorGroup::chip) chipKeys_.push_back(sensor.key);
+        if (sensor.group == SensorGroup::chassis) chassisKeys_.push_back(sensor.key);
     }
     notify_register_check(kPressureNotification, &pressureToken_);
 }
@@ -50,14 +38,10 @@ Thermals::Thermals(std::shared_ptr<SMCReader> smc, Clock clock)
 std::optional<double> Thermals::hottest(const std::vector<std::string>& keys) {
     std::optional<double> highest;
     for (const auto& key : keys) {
-        double celsius = 0;
-        try {
-            auto read = smc_->read(key);
-            celsius = decode(read.bytes, read.info.type);
-        } catch (const SMCError&) {
-            continue;
+        auto celsius = port_->celsius(key);
+        if (celsius && plausibleTemperature(*celsius)) {
+            highest = std::max(highest.value_or(*celsius), *celsius);
         }
-        if (plausibleTemperature(celsius)) highest = std::max(highest.value_or(celsius), celsius);
     }
     return highest;
 }

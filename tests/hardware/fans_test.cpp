@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "ventoria/hardware/smc_codec.h"
+#include "ventoria/hardware/smc_fan_control.h"
 #include "virtual_mac_test.h"
 
 namespace ventoria::hardware {
@@ -19,12 +20,16 @@ using test::VirtualMacTest;
 class FansTest : public VirtualMacTest {
   protected:
     explicit FansTest(sim::Profile profile = sim::Profile::appleSilicon)
-        : VirtualMacTest(profile), smc(std::make_shared<SMC>()), fans(smc) {}
+        : VirtualMacTest(profile),
+          smc(std::make_shared<SMC>()),
+          port(std::make_shared<SMCFanControl>(smc)),
+          fans(port) {}
 
     double target(int fan) { return machine().fans.at(static_cast<std::size_t>(fan)).target; }
     bool forced(int fan) { return machine().fans.at(static_cast<std::size_t>(fan)).forced; }
 
     std::shared_ptr<SMC> smc;
+    std::shared_ptr<SMCFanControl> port;
     Fans fans;
 };
 
@@ -107,18 +112,18 @@ TEST_F(FansTest, HandingBackTakesThreeCalls) {
 }
 
 TEST_F(FansTest, AModeKeyRefusesForcingUntilForcedControlIsOn) {
-    EXPECT_THROW(fans.setMode(0, true), SMCError);
+    EXPECT_THROW(port->setMode(0, true), SMCError);
     EXPECT_FALSE(fans.isManual(0));
     smc->write("Ftst", {1});
-    fans.setMode(0, true);
+    port->setMode(0, true);
     EXPECT_TRUE(fans.isManual(0));
 }
 
 TEST_F(FansTest, TheForcedControlSwitchIsWrittenOnlyWhenItDiffers) {
-    EXPECT_EQ(fans.update("Ftst", 1.0), KeyUpdate::written);
-    EXPECT_EQ(fans.update("Ftst", 1.0), KeyUpdate::unchanged);
-    EXPECT_EQ(fans.update("Ftst", 1.5), KeyUpdate::unchanged);
-    EXPECT_EQ(fans.update("NoKy", 1.0), KeyUpdate::unchanged);
+    EXPECT_EQ(port->update("Ftst", 1.0), KeyUpdate::written);
+    EXPECT_EQ(port->update("Ftst", 1.0), KeyUpdate::unchanged);
+    EXPECT_EQ(port->update("Ftst", 1.5), KeyUpdate::unchanged);
+    EXPECT_EQ(port->update("NoKy", 1.0), KeyUpdate::unchanged);
     EXPECT_EQ(writes("Ftst"), 1u);
 }
 
@@ -327,12 +332,12 @@ class MaskFansTest : public FansTest {
 };
 
 TEST_F(MaskFansTest, WithoutModeKeysTheMaskForcesOneFanPerBit) {
-    fans.setMode(1, true);
+    port->setMode(1, true);
     EXPECT_EQ(mask(), 2);
     EXPECT_TRUE(fans.isManual(1));
     EXPECT_FALSE(fans.isManual(0));
-    fans.setMode(0, true);
-    fans.setMode(1, false);
+    port->setMode(0, true);
+    port->setMode(1, false);
     EXPECT_EQ(mask(), 1);
 }
 
@@ -359,7 +364,7 @@ TEST_F(MaskFansTest, AFanTheCountStopsNamingLosesItsBitOfTheMask) {
 
 TEST_F(MaskFansTest, AFanWithNeitherKeyCountsAsAutomatic) {
     fault("FS! ", FaultKind::missing);
-    EXPECT_NO_THROW(fans.setMode(0, true));
+    EXPECT_NO_THROW(port->setMode(0, true));
     EXPECT_FALSE(fans.isManual(0));
 }
 

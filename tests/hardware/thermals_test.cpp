@@ -168,7 +168,7 @@ TEST_F(IntelThermalsTest, ANamedKeyIsListedOnceAndNeverThroughALowerCasePrefix) 
     mac->setRaw("Tg0Q", "sp78", {0x3C, 0x00});
     Thermals rebuilt(smc, [this] { return now; });
     EXPECT_EQ(rebuilt.chipKeys(),
-              (Strings{"Tg0Q", "TC0D", "TC0E", "TC0F", "TC0P", "TCXC", "TG0D", "TG0P"}));
+              (Strings{"TC0D", "TC0E", "TC0F", "TC0P", "TCXC", "TG0D", "TG0P", "Tg0Q"}));
 }
 
 }  // namespace

@@ -5,40 +5,19 @@
 #include <cmath>
 #include <vector>
 
-#include "ventoria/hardware/smc_codec.h"
-#include "ventoria/hardware/smc_encode.h"
-#include "whole_number.h"
+#include "ventoria/hardware/smc_fan_control.h"
 
 namespace ventoria::hardware {
-namespace {
 
-constexpr const char* kForceMask = "FS! ";
-constexpr const char* kForcedControl = "Ftst";
+Fans::Fans(std::shared_ptr<FanControlPort> port, Clock clock)
+    : FanReader(port, std::move(clock)), port_(std::move(port)) {}
 
-}  // namespace
-
-Fans::Fans(std::shared_ptr<SMC> smc, Clock clock) : FanReader(smc, std::move(clock)), smc_(*smc) {}
-
-void Fans::setMode(int id, bool manual) {
-    auto modeKey = fanKey(id, "Md");
-    if (auto mode = smc_.findKey(modeKey)) {
-        smc_.write(modeKey, encode(manual ? 1.0 : 0.0, mode->type, mode->size));
-        return;
-    }
-    auto mask = smc_.findKey(kForceMask);
-    if (!mask) return;  // neither key: the fan cannot be forced, and that is not an error
-    auto current = smc_.read(kForceMask);
-    auto bits = wholeNumber(decode(current.bytes, current.info.type));
-    if (id >= 0 && id < 64) {
-        auto bit = std::int64_t{1} << id;
-        bits = manual ? bits | bit : bits & ~bit;
-    }
-    smc_.write(kForceMask, encode(static_cast<double>(bits), mask->type, mask->size));
-}
+Fans::Fans(std::shared_ptr<SMC> smc, Clock clock)
+    : Fans(std::make_shared<SMCFanControl>(std::move(smc)), std::move(clock)) {}
 
 bool Fans::trySetMode(int id, bool manual) {
     try {
-        setMode(id, manual);
+        port_->setMode(id, manual);
         if (manual) forced_.set(static_cast<std::size_t>(id));
         return true;
     } catch (const SMCError&) {
@@ -47,18 +26,25 @@ bool Fans::trySetMode(int id, bool manual) {
     }
 }
 
-KeyUpdate Fans::update(const std::string& key, double wanted) {
+KeyUpdate Fans::updateTarget(int id, double wanted) {
     try {
-        auto info = smc_.findKey(key);
-        if (!info) return KeyUpdate::unchanged;
-        auto current = value(key);
+        auto current = port_->target(id);
         if (current && std::abs(*current - wanted) < 1.0) return KeyUpdate::unchanged;
-        smc_.write(key, encode(wanted, info->type, info->size));
-        return KeyUpdate::written;
+        return port_->setTarget(id, wanted) ? KeyUpdate::written : KeyUpdate::unchanged;
     } catch (const SMCError&) {
-        forgetLayout();
+        forgetLayout();  // a refused write may mean the fans are not what we think
         return KeyUpdate::failed;
     }
+}
+
+KeyUpdate Fans::allowForcing(bool on) {
+    auto outcome = port_->allowForcing(on);
+    if (outcome == KeyUpdate::failed) forgetLayout();
+    return outcome;
+}
+
+void Fans::handBack(int id, std::optional<bool> manual) {
+    if (manual == true || (!manual && !port_->modeReadable())) trySetMode(id, false);
 }
 
 bool Fans::apply(std::optional<double> fraction) {
@@ -85,13 +71,13 @@ bool Fans::force(double fraction) {
 
     bool settled = true;
     if (std::any_of(plans.begin(), plans.end(), [](const Plan& plan) { return plan.target; })) {
-        settled = update(kForcedControl, 1.0) == KeyUpdate::unchanged;
+        settled = allowForcing(true) == KeyUpdate::unchanged;
     }
     for (const auto& plan : plans) {
         if (plan.manual == false) forced_.reset(static_cast<std::size_t>(plan.id));
         if (!plan.target) {
             if (plan.manual != false) settled = false;
-            if (plan.manual == true) trySetMode(plan.id, false);
+            handBack(plan.id, plan.manual);
             continue;
         }
         // The target goes first: a fan is forced only once its target holds, or it would be
@@ -99,7 +85,7 @@ bool Fans::force(double fraction) {
         // forced keeps the target it was given last while a write fails, and the next step
         // tries again: a key that fails now and then must not flip the fan in and out of
         // the machine's control.
-        auto target = update(fanKey(plan.id, "Tg"), *plan.target);
+        auto target = updateTarget(plan.id, *plan.target);
         if (target != KeyUpdate::unchanged) settled = false;
         if (target == KeyUpdate::failed && plan.manual != true) continue;
         if (plan.manual != true) {
@@ -122,7 +108,7 @@ bool Fans::releaseUncounted(int count) {
             continue;
         }
         allKnown = false;
-        if (manual == true) trySetMode(id, false);
+        handBack(id, manual);
     }
     return allKnown;
 }
@@ -140,6 +126,7 @@ bool Fans::release() {
         auto manual = mode(id);
         if (!manual) {
             allKnown = false;  // unknown is never taken for automatic
+            handBack(id, manual);
         } else if (*manual) {
             anyForced = true;
             trySetMode(id, false);
@@ -150,7 +137,7 @@ bool Fans::release() {
     if (!releaseUncounted(count)) allKnown = false;
     // "Ftst" goes back only once every fan is known to be automatic: one stage per call.
     if (anyForced || !allKnown) return false;
-    return update(kForcedControl, 0.0) == KeyUpdate::unchanged;
+    return allowForcing(false) == KeyUpdate::unchanged;
 }
 
 }  // namespace ventoria::hardware

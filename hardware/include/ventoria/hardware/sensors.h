@@ -1,30 +1,18 @@
 #pragma once
-// Every temperature sensor the SMC has, for the Details view and `ventoriactl sensors`: what
-// each is, where it belongs, and what it reads. The list is built once; reading it costs one
-// SMC call per sensor, so it is read only while someone looks.
+// Every temperature sensor the machine has, for the Details view and `ventoriactl sensors`:
+// what each is, where it belongs, and what it reads. The list is built once; reading it costs
+// one call per sensor, so it is read only while someone looks.
 
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "ventoria/hardware/sensor_group.h"
 #include "ventoria/hardware/smc_reader.h"
+#include "ventoria/hardware/temperature_port.h"
 
 namespace ventoria::hardware {
-
-enum class SensorGroup { chip, chassis, battery, other };
-// "chip", "case", "battery", "other": the words the interface uses
-std::string_view rawValue(SensorGroup group);
-// "Chip", "Case", "Battery", "Other"
-std::string_view displayName(SensorGroup group);
-
-// The group Ventoria puts `key` in: the chip and chassis sensors it controls by, the battery's
-// ("TB…"), and everything else.
-SensorGroup sensorGroup(std::string_view key);
-// What a key with a well-known meaning measures ("CPU proximity", "Battery 1"); empty for the
-// others, which are shown by their key.
-std::string sensorName(std::string_view key);
 
 struct SensorReading {
     std::string key;
@@ -37,18 +25,19 @@ struct SensorReading {
 
 class SensorCatalog {
   public:
-    // Finds every key that starts with "T" and holds a temperature type. Never fails: an SMC
-    // without such keys has no sensors.
+    // The SMC's temperature keys: every key that starts with "T" and holds a temperature type.
     explicit SensorCatalog(std::shared_ptr<SMCReader> smc);
+    // Never fails: a machine without sensors has an empty list.
+    explicit SensorCatalog(std::shared_ptr<TemperaturePort> port);
 
     // Each sensor read afresh, grouped in the order of SensorGroup and by key within a group.
     // Never throws.
     std::vector<SensorReading> read();
-    const std::vector<std::string>& keys() const { return keys_; }
+    const std::vector<TemperatureSensor>& sensors() const { return sensors_; }
 
   private:
-    std::shared_ptr<SMCReader> smc_;
-    std::vector<std::string> keys_;  // in the order read() reports them
+    std::shared_ptr<TemperaturePort> port_;
+    std::vector<TemperatureSensor> sensors_;  // in the order read() reports them
 };
 
 }  // namespace ventoria::hardware

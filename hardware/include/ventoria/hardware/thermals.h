@@ -1,6 +1,6 @@
 #pragma once
 // The chip and chassis temperatures and the machine's thermal pressure level. The sensors are
-// found once, by name, when the object is built.
+// those its port puts in the chip and chassis groups, found once when the object is built.
 
 #include <functional>
 #include <memory>
@@ -10,6 +10,7 @@
 
 #include "ventoria/hardware/readings.h"
 #include "ventoria/hardware/smc_reader.h"
+#include "ventoria/hardware/temperature_port.h"
 #include "ventoria/platform/machine_clock.h"
 
 namespace ventoria::hardware {
@@ -22,9 +23,12 @@ class Thermals {
   public:
     using Clock = std::function<platform::MachineClock::time_point()>;
 
-    // Enumerates every SMC key and registers for the thermal pressure notification.
-    // Never fails: without keys there are simply no sensors.
+    // Over the SMC's temperature keys.
     explicit Thermals(std::shared_ptr<SMCReader> smc, Clock clock = &platform::MachineClock::now);
+    // Lists the port's sensors and registers for the thermal pressure notification. Never
+    // fails: without sensors there is simply nothing to read.
+    explicit Thermals(std::shared_ptr<TemperaturePort> port,
+                      Clock clock = &platform::MachineClock::now);
 
     // Reads every listed sensor afresh. The chip value is the hottest plausible chip reading
     // smoothed with a 3-second time constant; while no chip sensor reads, the last smoothed
@@ -44,7 +48,7 @@ class Thermals {
     const std::vector<std::string>& chassisKeys() const { return chassisKeys_; }
 
   private:
-    std::shared_ptr<SMCReader> smc_;
+    std::shared_ptr<TemperaturePort> port_;
     Clock clock_;
     std::vector<std::string> chipKeys_;
     std::vector<std::string> chassisKeys_;
