@@ -104,8 +104,7 @@ void DetailsView::renderLists() {
         const auto& reading = fan.reading;
         fans.push_back({QStringLiteral("Fan %1").arg(reading.id + 1), app::rpmText(reading.actual),
                         app::rpmText(fan.target), app::rpmText(reading.min),
-                        app::rpmText(reading.max),
-                        reading.manual ? QStringLiteral("forced") : QStringLiteral("automatic")});
+                        app::rpmText(reading.max), app::modeText(reading)});
     }
     fill(*fans_, fans);
     auto unit = model_.unit();

@@ -49,8 +49,13 @@ std::optional<FanReading> FanReader::reading(int id) {
     bool known = fans && id < fans->count;
     assert(!known || (fans->minimum.size() == static_cast<std::size_t>(fans->count) &&
                       fans->maximum.size() == static_cast<std::size_t>(fans->count)));
-    return FanReading{id, *actual, known ? fans->minimum[id].value_or(0) : 0,
-                      known ? fans->maximum[id].value_or(0) : 0, isManual(id)};
+    auto manual = mode(id);
+    return FanReading{id,
+                      *actual,
+                      known ? fans->minimum[id].value_or(0) : 0,
+                      known ? fans->maximum[id].value_or(0) : 0,
+                      manual.value_or(false),
+                      manual.has_value() || port_->modeReadable()};
 }
 
 }  // namespace ventoria::hardware

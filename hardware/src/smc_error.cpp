@@ -1,5 +1,6 @@
 #include "ventoria/hardware/smc_error.h"
 
+#include <cstring>
 #include <utility>
 
 namespace ventoria::hardware {
@@ -18,6 +19,8 @@ std::string describe(SMCError::Case kind, const std::string& key, std::int32_t c
             return "SMC key " + key + " not found";
         case SMCError::Case::serviceNotFound:
             return "AppleSMC service not found";
+        case SMCError::Case::driverRefused:
+            return "The kernel refused " + key + " (" + std::strerror(code) + ")";
     }
     return {};
 }
@@ -49,6 +52,10 @@ SMCError SMCError::keyNotFound(std::string key) {
 
 SMCError SMCError::serviceNotFound() {
     return {Case::serviceNotFound, {}, 0, 0};
+}
+
+SMCError SMCError::driverRefused(std::string file, int error) {
+    return {Case::driverRefused, std::move(file), error, 0};
 }
 
 }  // namespace ventoria::hardware

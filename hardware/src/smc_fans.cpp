@@ -50,8 +50,8 @@ std::optional<bool> SMCFans::mode(int id) {
     return id >= 0 && id < 64 && ((wholeNumber(*mask) >> id) & 1) != 0;
 }
 
-std::string SMCFans::unavailable() const {
-    return "AppleSMC is unavailable";
+std::string SMCFans::unavailable() {
+    return kSMCUnavailable;
 }
 
 }  // namespace ventoria::hardware

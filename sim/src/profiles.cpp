@@ -175,6 +175,17 @@ void buildIntel(MachineState& state) {
     addOtherKeys(state, 330);
 }
 
+// A T2 Mac: an Intel chip's sensors, float fan keys with a mode key per fan, and no switch
+// that must be on before a fan can be forced.
+void buildT2(MachineState& state) {
+    constexpr std::array fans = {FanSpec{1300, 5800}, FanSpec{1300, 6100}};
+    addFans(state, fans, "flt ", true);
+    addSensors(state, kIntelChipSensors, KeyRole::chipSensor, "sp78");
+    addSensors(state, kIntelChassisSensors, KeyRole::chassisSensor, "sp78");
+    addOtherTemperatures(state, "sp78");
+    addOtherKeys(state, 480);
+}
+
 void buildFanless(MachineState& state) {
     addValue(state, "FNum", "ui8 ", 0);
     addSensors(state, kSiliconChipSensors, KeyRole::chipSensor, "flt ");
@@ -206,6 +217,7 @@ void buildMachine(MachineState& state, const CreateOptions& options) {
     state.calls = CallCounters{};
     state.indexFault = IndexFault{};
     state.display = Display{};
+    state.driver = DriverState{options.driver, options.driver != KernelDriver::none, false, 1};
     state.keyCount = 0;
     for (auto& record : state.keys) record = KeyRecord{};
 
@@ -219,6 +231,9 @@ void buildMachine(MachineState& state, const CreateOptions& options) {
             break;
         case Profile::intel:
             buildIntel(state);
+            break;
+        case Profile::t2:
+            buildT2(state);
             break;
         case Profile::fanless:
             buildFanless(state);

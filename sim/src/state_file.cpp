@@ -56,7 +56,9 @@ bool usable(const MachineState* state) {
     }
     if (!within(state->profile, Profile::noSMC) || !within(state->clockMode, ClockMode::manual) ||
         !validBool(state->loadWave) || !validBool(state->detached) || state->fanCount > kMaxFans ||
-        state->keyCount > kMaxKeys || !validFault(state->indexFault.fault)) {
+        !within(state->driver.kind, KernelDriver::macsmc) || !validBool(state->driver.loaded) ||
+        !validBool(state->driver.fanControl) || state->keyCount > kMaxKeys ||
+        !validFault(state->indexFault.fault)) {
         return false;
     }
     // Machine time runs from 0 at boot and fits a century, so its sums cannot overflow.

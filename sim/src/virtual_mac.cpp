@@ -183,6 +183,8 @@ std::string profileName(Profile profile) {
             return "apple-silicon";
         case Profile::intel:
             return "intel";
+        case Profile::t2:
+            return "t2";
         case Profile::fanless:
             return "fanless";
         case Profile::noSMC:
@@ -192,10 +194,46 @@ std::string profileName(Profile profile) {
 }
 
 std::optional<Profile> profileFromName(std::string_view name) {
-    for (auto profile : {Profile::appleSilicon, Profile::intel, Profile::fanless, Profile::noSMC}) {
+    for (auto profile :
+         {Profile::appleSilicon, Profile::intel, Profile::t2, Profile::fanless, Profile::noSMC}) {
         if (profileName(profile) == name) return profile;
     }
     return std::nullopt;
+}
+
+std::string driverName(KernelDriver driver) {
+    switch (driver) {
+        case KernelDriver::none:
+            return "none";
+        case KernelDriver::applesmc:
+            return "applesmc";
+        case KernelDriver::applesmcT2:
+            return "applesmc-t2";
+        case KernelDriver::macsmc:
+            return "macsmc";
+    }
+    return "unknown";
+}
+
+std::optional<KernelDriver> driverFromName(std::string_view name) {
+    for (auto driver : {KernelDriver::none, KernelDriver::applesmc, KernelDriver::applesmcT2,
+                        KernelDriver::macsmc}) {
+        if (driverName(driver) == name) return driver;
+    }
+    return std::nullopt;
+}
+
+Profile driverProfile(KernelDriver driver) {
+    switch (driver) {
+        case KernelDriver::applesmc:
+            return Profile::intel;
+        case KernelDriver::applesmcT2:
+            return Profile::t2;
+        case KernelDriver::none:
+        case KernelDriver::macsmc:
+            break;
+    }
+    return Profile::appleSilicon;
 }
 
 std::filesystem::path VirtualMac::statePath(const std::filesystem::path& systemRoot) {
@@ -424,6 +462,36 @@ void VirtualMac::setPowerSupply(PowerSupply power) {
     machine->power = power;
 }
 
+DriverState VirtualMac::kernelDriver() {
+    Locked machine(*this);
+    return machine->driver;
+}
+
+void VirtualMac::setDriverLoaded(bool loaded) {
+    Locked machine(*this);
+    auto& driver = machine->driver;
+    if (driver.kind == KernelDriver::none) throw SimError("the machine has no kernel driver");
+    if (loaded && !driver.loaded) ++driver.generation;
+    driver.loaded = loaded;
+}
+
+void VirtualMac::setFanControl(bool enabled) {
+    Locked machine(*this);
+    if (machine->driver.kind != KernelDriver::macsmc) {
+        throw SimError("fan_control is a parameter of the macsmc driver");
+    }
+    machine->driver.fanControl = enabled;
+}
+
+void VirtualMac::resume() {
+    Locked machine(*this);
+    for (std::uint32_t i = 0; i < machine->keyCount; ++i) {
+        auto& key = machine->keys[i];
+        auto name = nameOf(key.code);
+        if (key.role == KeyRole::fanMode || name == "FS! " || name == "Ftst") storeValue(key, 0);
+    }
+}
+
 Snapshot VirtualMac::snapshot() {
     Locked machine(*this);
     Snapshot shot;
@@ -455,6 +523,7 @@ Snapshot VirtualMac::snapshot() {
     shot.keyCount = machine->keyCount;
     shot.display = machine->display;
     shot.power = machine->power;
+    shot.driver = machine->driver;
     return shot;
 }
 

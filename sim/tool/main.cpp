@@ -7,6 +7,7 @@
 #include <iostream>
 #include <limits>
 
+#include "kernel_driver.h"
 #include "show.h"
 #include "ventoria/command_line/checks.h"
 #include "ventoria/command_line/parse.h"
@@ -120,25 +121,49 @@ VirtualMac& machine() {
 
 void addCreate(CLI::App& app) {
     struct Choice {
-        std::string profile = "apple-silicon";
+        std::string profile;
         std::string clock = "real";
         std::uint64_t seed = 1;
+        std::string driver = "none";
     };
     auto choice = std::make_shared<Choice>();
     auto* create = app.add_subcommand("new", "Create or reset the virtual Mac");
-    create->add_option("--profile", choice->profile, "apple-silicon, intel, fanless or no-smc")
-        ->check(CLI::IsMember({"apple-silicon", "intel", "fanless", "no-smc"}));
+    create
+        ->add_option("--profile", choice->profile,
+                     "apple-silicon (the default), intel, t2, fanless or no-smc")
+        ->check(CLI::IsMember({"apple-silicon", "intel", "t2", "fanless", "no-smc"}));
+    create
+        ->add_option("--driver", choice->driver,
+                     "the Linux kernel driver it also shows its SMC through, on /sys: "
+                     "applesmc (an Intel Mac), applesmc-t2 (a T2 Mac), macsmc (Apple silicon) "
+                     "or none")
+        ->check(CLI::IsMember({"none", "applesmc", "applesmc-t2", "macsmc"}));
     create->add_option("--clock", choice->clock, "real or manual")
         ->check(CLI::IsMember({"real", "manual"}));
     create->add_option("--seed", choice->seed, "seed of the sensor noise")
         ->check(ventoria::command_line::wholeRange(0, std::numeric_limits<long long>::max()));
     create->callback([choice] {
         ventoria::sim::CreateOptions options;
-        options.profile = *ventoria::sim::profileFromName(choice->profile);
+        options.driver = *ventoria::sim::driverFromName(choice->driver);
+        auto profile = ventoria::sim::driverProfile(options.driver);
+        if (!choice->profile.empty()) {
+            auto chosen = *ventoria::sim::profileFromName(choice->profile);
+            if (options.driver != ventoria::sim::KernelDriver::none && chosen != profile) {
+                throw SimError("the " + choice->driver + " driver runs on the " +
+                               ventoria::sim::profileName(profile) + " profile");
+            }
+            profile = chosen;
+        }
+        options.profile = profile;
         options.clock = choice->clock == "manual" ? ventoria::sim::ClockMode::manual
                                                   : ventoria::sim::ClockMode::real;
         options.seed = choice->seed;
-        VirtualMac::create(ventoria::platform::systemRoot(), options);
+        auto root = ventoria::platform::systemRoot();
+        ventoria::sim::stopKernelDriver(root);
+        VirtualMac::create(root, options);
+        if (options.driver != ventoria::sim::KernelDriver::none) {
+            ventoria::sim::startKernelDriver(root);
+        }
     });
 }
 
@@ -282,6 +307,26 @@ void addService(CLI::App& app) {
     power->require_subcommand(1);
 }
 
+void addKernelDriver(CLI::App& app) {
+    auto* driver = app.add_subcommand("driver", "Drive the machine's Linux kernel driver");
+    driver->add_subcommand("unload", "Unload it: its files go, open ones answer ENODEV")
+        ->callback([] { machine().setDriverLoaded(false); });
+    driver->add_subcommand("reload", "Load it again, under the next hwmon number")->callback([] {
+        machine().setDriverLoaded(true);
+    });
+    auto enabled = std::make_shared<std::string>();
+    auto* fanControl =
+        driver->add_subcommand("fan-control", "macsmc's module parameter fan_control: on or off");
+    fanControl->add_option("STATE", *enabled)->required()->check(CLI::IsMember({"on", "off"}));
+    fanControl->callback([enabled] { machine().setFanControl(*enabled == "on"); });
+    driver->add_subcommand("stop", "Stop the driver's process and take its /sys away")
+        ->callback([] { ventoria::sim::stopKernelDriver(ventoria::platform::systemRoot()); });
+    driver->require_subcommand(1);
+
+    app.add_subcommand("resume", "Wake from sleep: the machine forgets every forced fan mode")
+        ->callback([] { machine().resume(); });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -294,6 +339,7 @@ int main(int argc, char** argv) {
     addWorkload(app);
     addKeys(app);
     addService(app);
+    addKernelDriver(app);
     ventoria::command_line::addVersionFlag(app, "ventoria-sim");
     try {
         // runs the chosen command

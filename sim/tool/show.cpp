@@ -50,7 +50,12 @@ nlohmann::json snapshotJson(const Snapshot& shot) {
             {"writes", writes},
             {"keyCount", shot.keyCount},
             {"display", {{"notch", notch}}},
-            {"power", shot.power == PowerSupply::battery ? "battery" : "charger"}};
+            {"power", shot.power == PowerSupply::battery ? "battery" : "charger"},
+            {"driver",
+             {{"name", driverName(shot.driver.kind)},
+              {"loaded", shot.driver.loaded},
+              {"fanControl", shot.driver.fanControl},
+              {"generation", shot.driver.generation}}}};
 }
 
 std::string snapshotText(const Snapshot& shot) {
@@ -93,6 +98,14 @@ std::string snapshotText(const Snapshot& shot) {
         out << "Display: no notch\n";
     }
     out << "Power: " << (shot.power == PowerSupply::battery ? "battery" : "charger") << "\n";
+    if (shot.driver.kind != KernelDriver::none) {
+        out << "Kernel driver: " << driverName(shot.driver.kind) << ", "
+            << (shot.driver.loaded ? "loaded" : "unloaded");
+        if (shot.driver.kind == KernelDriver::macsmc) {
+            out << ", fan_control " << (shot.driver.fanControl ? "on" : "off");
+        }
+        out << "\n";
+    }
     return out.str();
 }
 

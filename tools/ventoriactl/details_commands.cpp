@@ -1,6 +1,7 @@
 // What the Details window shows: every fan and sensor, and the recent history.
 
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <iostream>
@@ -13,6 +14,7 @@
 #include "ventoria/app/fan_model.h"
 #include "ventoria/app/machine_details.h"
 #include "ventoria/app/model_text.h"
+#include "ventoria/hardware/read_ports.h"
 #include "ventoria/hardware/smc_error.h"
 
 namespace ventoria::ctl {
@@ -49,7 +51,12 @@ void printDetails(const app::MachineDetails& details) {
                     app::rpmText(reading.actual).toUtf8().constData(), target.toUtf8().constData(),
                     app::rpmText(reading.min).toUtf8().constData(),
                     app::rpmText(reading.max).toUtf8().constData(),
-                    reading.manual ? "forced" : "automatic");
+                    app::modeText(reading).toUtf8().constData());
+    }
+    // SMC keys are four characters; a kernel driver's labels are words, and as wide as they are.
+    int keyWidth = 4;
+    for (const auto& sensor : details.sensors) {
+        keyWidth = std::max(keyWidth, static_cast<int>(sensor.key.size()));
     }
     std::optional<hardware::SensorGroup> group;
     for (const auto& sensor : details.sensors) {
@@ -57,7 +64,7 @@ void printDetails(const app::MachineDetails& details) {
             group = sensor.group;
             std::printf("%s\n", std::string(hardware::displayName(sensor.group)).c_str());
         }
-        std::printf("  %-4s  %-24s %10s\n", sensor.key.c_str(), sensor.name.c_str(),
+        std::printf("  %-*s  %-24s %10s\n", keyWidth, sensor.key.c_str(), sensor.name.c_str(),
                     app::temperatureText(sensor.celsius, unit, 1).toUtf8().constData());
     }
     std::fflush(stdout);
@@ -65,9 +72,9 @@ void printDetails(const app::MachineDetails& details) {
 
 int showSensors(bool json) {
     try {
-        auto smc = std::make_shared<hardware::SMCReader>();
-        hardware::FanReader reader(smc);
-        hardware::SensorCatalog sensors(smc);
+        auto ports = hardware::openReadPorts();
+        hardware::FanReader reader(ports.fans);
+        hardware::SensorCatalog sensors(ports.temperatures);
         auto details = app::readDetails(reader.readings(), reader, sensors);
         if (json) {
             std::cout << detailsJson(details).dump() << "\n";

@@ -11,6 +11,7 @@
 #include "text_unit.h"
 #include "ventoria/app/model_text.h"
 #include "ventoria/hardware/fan_reader.h"
+#include "ventoria/hardware/read_ports.h"
 #include "ventoria/hardware/smc_codec.h"
 #include "ventoria/hardware/thermals.h"
 
@@ -60,7 +61,7 @@ int readKey(const std::string& key, bool json) {
 }
 
 int showFans(bool json) {
-    hardware::FanReader fans(std::make_shared<SMCReader>());
+    hardware::FanReader fans(hardware::openReadPorts().fans);
     auto readings = fans.readings();
     if (json) {
         std::cout << fansJson(readings).dump() << "\n";
@@ -73,7 +74,7 @@ int showFans(bool json) {
 }
 
 int showTemperatures(bool json) {
-    hardware::Thermals thermals(std::make_shared<SMCReader>());
+    hardware::Thermals thermals(hardware::openReadPorts().temperatures);
     auto reading = thermals.sample();
     if (json) {
         std::cout << temperaturesJson(reading).dump() << "\n";
@@ -88,9 +89,9 @@ int showTemperatures(bool json) {
 
 // Live readings, refreshed in place on a terminal and appended otherwise.
 int watch(double interval, int count) {
-    auto smc = std::make_shared<SMCReader>();
-    hardware::FanReader fans(smc);
-    hardware::Thermals thermals(smc);
+    auto ports = hardware::openReadPorts();
+    hardware::FanReader fans(ports.fans);
+    hardware::Thermals thermals(ports.temperatures);
     std::signal(SIGINT, [](int) { interrupted = 1; });
     bool terminal = isatty(STDOUT_FILENO);
     auto unit = textUnit();

@@ -17,6 +17,7 @@
 #include "ventoria/app/fan_model.h"
 #include "ventoria/app/helper_client.h"
 #include "ventoria/app/signal_watcher.h"
+#include "ventoria/hardware/read_ports.h"
 
 namespace ventoria::ctl {
 namespace {
@@ -113,7 +114,7 @@ void handBack(Session& session, FanModel& model) {
     // nobody waits for any more.
     std::optional<hardware::FanReader> fans;
     try {
-        fans.emplace(std::make_shared<hardware::SMCReader>());
+        fans.emplace(hardware::openReadPorts().fans);
     } catch (const hardware::SMCError&) {
         return;
     }

@@ -31,7 +31,7 @@ nlohmann::json fansJson(const std::vector<hardware::FanReading>& fans) {
                         {"rpm", rpmJson(fan.actual)},
                         {"minimumRPM", rpmJson(fan.min)},
                         {"maximumRPM", rpmJson(fan.max)},
-                        {"forced", fan.manual}});
+                        {"forced", fan.modeKnown ? nlohmann::json(fan.manual) : nullptr}});
     }
     return list;
 }
@@ -57,7 +57,7 @@ std::string fanLine(const hardware::FanReading& fan) {
     char line[200];
     std::snprintf(line, sizeof line, "Fan %d  %5s rpm  [%s] %3.0f %%  (%s–%s rpm)  %s", fan.id + 1,
                   rpm(fan.actual).c_str(), bar.c_str(), share * 100, rpm(fan.min).c_str(),
-                  rpm(fan.max).c_str(), fan.manual ? "forced" : "automatic");
+                  rpm(fan.max).c_str(), app::modeText(fan).toUtf8().constData());
     return line;
 }
 

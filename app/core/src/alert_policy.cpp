@@ -31,7 +31,7 @@ std::vector<Alert> AlertPolicy::observe(const AlertConditions& conditions, Clock
     for (const auto& fan : conditions.fans) {
         // A speed that is no number is unknown, not a standstill.
         bool standing = std::isfinite(fan.actual) && fan.actual < 1;
-        if (!asked || !fan.manual || !standing) continue;
+        if (!asked || (!fan.manual && fan.modeKnown) || !standing) continue;
         int polls = stoppedPolls_[fan.id] + 1;
         stopped[fan.id] = polls;
         if (polls >= kStuckPolls && !stuck) stuck = fan.id;

@@ -14,6 +14,7 @@
 #include "ventoria/app/preference_keys.h"
 #include "ventoria/app/user_defaults.h"
 #include "ventoria/hardware/fan_reader.h"
+#include "ventoria/hardware/read_ports.h"
 #include "ventoria/hardware/thermals.h"
 #include "ventoria/platform/power_supply.h"
 
@@ -25,7 +26,7 @@ struct FanModel::Machinery {
 
     std::unique_ptr<HelperClient> helper;
     std::unique_ptr<UserPreferences> preferences;
-    std::shared_ptr<hardware::SMCReader> smc;
+    std::shared_ptr<hardware::TemperaturePort> temperatures;
     std::optional<hardware::FanReader> reader;
     std::optional<hardware::Thermals> thermals;
     std::optional<hardware::SensorCatalog> sensors;  // built when Details first opens
@@ -152,9 +153,10 @@ FanModel::FanModel(std::unique_ptr<HelperClient> helper,
     watchDefaults();
 
     try {
-        m_->smc = std::make_shared<hardware::SMCReader>();
-        m_->reader.emplace(m_->smc);
-        m_->thermals.emplace(m_->smc);
+        auto ports = hardware::openReadPorts();
+        m_->temperatures = ports.temperatures;
+        m_->reader.emplace(ports.fans);
+        m_->thermals.emplace(ports.temperatures);
     } catch (const hardware::SMCError&) {
         // No SMC: no fans and no temperatures to show.
     }
@@ -276,7 +278,7 @@ void FanModel::observeAlerts() {
 
 void FanModel::updateDetails() {
     if (!m_->reader) return;
-    if (!m_->sensors) m_->sensors.emplace(m_->smc);
+    if (!m_->sensors) m_->sensors.emplace(m_->temperatures);
     auto details = readDetails(fans_, *m_->reader, *m_->sensors);
     if (details == details_) return;
     details_ = std::move(details);
@@ -415,7 +417,7 @@ void FanModel::checkFans() {
             problem = errors::fanUnreadable(id);
         } else if (preset_ == Preset::automatic && fan->manual) {
             problem = errors::fanStillForced(id);
-        } else if (preset_ != Preset::automatic && !fan->manual) {
+        } else if (preset_ != Preset::automatic && !fan->manual && fan->modeKnown) {
             problem = errors::fanNotControlled(id);
         } else if (fraction && offTarget(*fan, *fraction / 100.0)) {
             if (++offTargetPolls_[id] >= slewPolls_) {

@@ -134,8 +134,14 @@ std::optional<double> askedRPM(const hardware::FanReading& fan, double fraction)
 
 bool offTarget(const hardware::FanReading& fan, double fraction) {
     auto asked = askedRPM(fan, fraction);
-    if (!fan.manual || !asked || !shownRPM(fan.actual)) return false;
+    // Where the mode cannot be read, the speed is the only witness of what the fan does.
+    if ((!fan.manual && fan.modeKnown) || !asked || !shownRPM(fan.actual)) return false;
     return std::abs(fan.actual - *asked) > std::max(kFollowLeastRPM, kFollowShare * *asked);
+}
+
+QString modeText(const hardware::FanReading& fan) {
+    if (!fan.modeKnown) return QStringLiteral("mode unknown");
+    return fan.manual ? QStringLiteral("forced") : QStringLiteral("automatic");
 }
 
 QString offTargetText(const hardware::FanReading& fan, double fraction) {

@@ -2,8 +2,10 @@
 
 #include <asio/post.hpp>
 #include <cmath>
+#include <iostream>
 #include <thread>
 
+#include "ventoria/hardware/control_ports.h"
 #include "ventoria/ipc/protocol.h"
 
 namespace ventoria::helper {
@@ -31,12 +33,12 @@ std::shared_ptr<HelperService> HelperService::create(SerialQueue queue,
 // answers better, and takes over which fans are ours to hand back.
 bool HelperService::openSMC() {
     try {
-        auto smc = std::make_shared<hardware::SMC>();
-        hardware::Fans fresh(smc, clocks_.machine);
+        auto ports = hardware::openControlPorts();
+        hardware::Fans fresh(ports.fans, clocks_.machine);
         if (fans_ && !fresh.knownFanCount()) return false;  // no better than the one we have
         if (fans_) fresh.takeOver(*fans_);
         fans_.emplace(std::move(fresh));
-        thermals_.emplace(smc, clocks_.machine);
+        thermals_.emplace(ports.temperatures, clocks_.machine);
         smcRetryInterval_ = ticksToSMCRetry_ = 1;
         return true;
     } catch (const hardware::SMCError&) {
@@ -82,9 +84,12 @@ std::optional<std::string> HelperService::refusal(bool needsFans) {
     // An SMC that was open may have gone since: one read says whether it still answers, so
     // that no request is accepted that the loop could not carry out. A request, not a tick,
     // is worth another try at once.
-    if (!smcAnswers() && (!openSMC() || !smcAnswers())) return kSMCUnavailable;
-    if (needsFans && fans_->fanCount() < 1) return kNoFans;
-    return std::nullopt;
+    if (!smcAnswers() && (!openSMC() || !smcAnswers())) {
+        return fans_ ? fans_->unavailable() : kSMCUnavailable;
+    }
+    if (!needsFans) return std::nullopt;
+    if (fans_->fanCount() < 1) return kNoFans;
+    return fans_->refusal();
 }
 
 void HelperService::handle(const ipc::Requester& from, ipc::SetFraction message,
@@ -182,11 +187,27 @@ void HelperService::setTarget(Target target) {
 
 void HelperService::tick() {
     if (!fans_) retrySMC();
-    if (!fans_) return;
+    if (!fans_ || yieldToAnotherWriter()) return;
     tickDesired();
     // The step could not even count the fans: the connection may be one whose service has
     // gone, and a new one is tried now and then.
     if (!fans_->countKnown()) retrySMC();
+}
+
+// Another program that took to driving the fans while a choice was in force would have every
+// target fought over: the helper drops the choices and writes nothing more, not even a
+// hand-back, and each client hears why at its next request.
+bool HelperService::yieldToAnotherWriter() {
+    if (std::holds_alternative<Auto>(desired_) || --ticksToWriterCheck_ > 0) return false;
+    ticksToWriterCheck_ = kWriterCheckTicks;
+    auto refused = fans_->refusal();
+    if (!refused) return false;
+    std::cerr << "VentoriaHelper: " << *refused << "\n";
+    choices_.clear();
+    desired_ = Auto{};
+    timer_->cancel();
+    ticking_ = false;
+    return true;
 }
 
 void HelperService::tickDesired() {

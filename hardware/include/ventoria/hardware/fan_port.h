@@ -24,8 +24,11 @@ class FanPort {
     // Forced (true) or automatic (false); nothing when it cannot be read. A fan that nothing
     // can force is automatic.
     virtual std::optional<bool> mode(int id) = 0;
+    // False when the hardware does not say whether a fan is forced: mode() then knows only
+    // what this port itself commanded, and a mode it cannot tell may be a forced one.
+    virtual bool modeReadable() const { return true; }
     // What a user reads when the fans cannot be reached at all ("AppleSMC is unavailable").
-    virtual std::string unavailable() const = 0;
+    virtual std::string unavailable() = 0;
 };
 
 }  // namespace ventoria::hardware

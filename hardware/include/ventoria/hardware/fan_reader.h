@@ -65,7 +65,7 @@ class FanReader {
     // readings(): only the Details view asks for it.
     std::optional<double> target(int id) { return port_->target(id); }
     // What a user reads when the fans cannot be reached at all.
-    std::string unavailable() const { return port_->unavailable(); }
+    std::string unavailable() { return port_->unavailable(); }
 
   private:
     std::shared_ptr<FanPort> port_;

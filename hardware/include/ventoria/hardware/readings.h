@@ -12,6 +12,9 @@ struct FanReading {
     double min = 0;     // rpm; 0 when unreadable
     double max = 0;     // rpm; 0 when unreadable
     bool manual = false;
+    // False where the hardware does not say whether a fan is forced (Apple silicon under
+    // Linux): `manual` is then no claim either way.
+    bool modeKnown = true;
 
     bool operator==(const FanReading&) const = default;
 };

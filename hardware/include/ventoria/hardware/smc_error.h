@@ -6,16 +6,27 @@
 
 namespace ventoria::hardware {
 
-// The error of every fallible SMC operation. The description is what a user may read.
+// The error of every fallible hardware operation: an SMC call on a Mac, a kernel driver's file
+// on Linux. The description is what a user may read.
 class SMCError : public std::exception {
   public:
-    enum class Case { openFailed, callFailed, smcResult, keyNotFound, serviceNotFound };
+    enum class Case {
+        openFailed,
+        callFailed,
+        smcResult,
+        keyNotFound,
+        serviceNotFound,
+        driverRefused
+    };
 
     static SMCError openFailed(std::int32_t code);
     static SMCError callFailed(std::string key, std::int32_t code);
     static SMCError smcResult(std::string key, std::uint8_t result);
     static SMCError keyNotFound(std::string key);
     static SMCError serviceNotFound();
+    // A kernel driver's file could not be read or written: `file` is its name, `error` the
+    // errno.
+    static SMCError driverRefused(std::string file, int error);
 
     Case kind() const { return kind_; }
     const std::string& key() const { return key_; }

@@ -14,6 +14,7 @@ namespace ventoria::hardware {
 // "F", the fan's id, then the two-letter suffix: fanKey(0, "Ac") is "F0Ac".
 std::string fanKey(int id, const char* suffix);
 
+inline constexpr const char* kSMCUnavailable = "AppleSMC is unavailable";
 inline constexpr const char* kFanCountKey = "FNum";
 inline constexpr const char* kForceMaskKey = "FS! ";
 
@@ -31,7 +32,7 @@ class SMCFans : public virtual FanPort {
     // By its own mode key, or else by its bit in the mask. A fan with neither key cannot be
     // forced and is automatic.
     std::optional<bool> mode(int id) override;
-    std::string unavailable() const override;
+    std::string unavailable() override;
 
     // The decoded value of `key`, or nothing when it cannot be read.
     std::optional<double> value(const std::string& key);

@@ -10,12 +10,12 @@
 namespace ventoria::sim {
 
 inline constexpr std::uint32_t kStateMagic = 0x56'4D'41'43;  // "VMAC"
-inline constexpr std::uint32_t kStateLayoutVersion = 4;
+inline constexpr std::uint32_t kStateLayoutVersion = 5;
 inline constexpr std::size_t kMaxKeys = 1024;
 inline constexpr std::size_t kMaxFans = 8;
 inline constexpr std::size_t kKeyDataSize = 32;
 
-enum class Profile : std::uint32_t { appleSilicon, intel, fanless, noSMC };
+enum class Profile : std::uint32_t { appleSilicon, intel, t2, fanless, noSMC };
 enum class ClockMode : std::uint32_t { real, manual };
 
 // What the Mac runs on: its charger (or a desktop's mains) or its battery.
@@ -80,6 +80,17 @@ struct IndexFault {
     Fault fault;
 };
 
+// The Linux kernel driver the machine's SMC is also seen through (the virtual driver's files
+// under the system root's /sys), or none.
+enum class KernelDriver : std::uint32_t { none, applesmc, applesmcT2, macsmc };
+
+struct DriverState {
+    KernelDriver kind = KernelDriver::none;
+    bool loaded = false;
+    bool fanControl = false;       // macsmc_hwmon's module parameter
+    std::uint32_t generation = 0;  // counts the loads: the hwmon number moves with it
+};
+
 struct Display {
     std::uint32_t notchWidth = 0;  // points; 0 when the first screen has no camera housing
     std::uint32_t notchHeight = 0;
@@ -115,6 +126,7 @@ struct MachineState {
     IndexFault indexFault;
     Display display;
     PowerSupply power = PowerSupply::charger;
+    DriverState driver;
 
     std::uint32_t keyCount = 0;
     KeyRecord keys[kMaxKeys];  // sorted by code, so lookups are a binary search

@@ -55,6 +55,7 @@ struct CreateOptions {
     Profile profile = Profile::appleSilicon;
     ClockMode clock = ClockMode::real;
     std::uint64_t seed = 1;
+    KernelDriver driver = KernelDriver::none;
 };
 
 struct FanView {
@@ -84,6 +85,7 @@ struct Snapshot {
     std::size_t keyCount = 0;
     Display display;
     PowerSupply power = PowerSupply::charger;
+    DriverState driver;
 };
 
 struct KeyDump {
@@ -95,6 +97,11 @@ struct KeyDump {
 
 std::string profileName(Profile profile);
 std::optional<Profile> profileFromName(std::string_view name);
+// "applesmc", "applesmc-t2", "macsmc"; "none" for none
+std::string driverName(KernelDriver driver);
+std::optional<KernelDriver> driverFromName(std::string_view name);
+// The machine each driver is found on: an Intel Mac, a T2 Mac, an Apple-silicon Mac.
+Profile driverProfile(KernelDriver driver);
 
 class VirtualMac {
   public:
@@ -145,6 +152,12 @@ class VirtualMac {
     void resetCounters();
     void setDisplay(Display display);
     void setPowerSupply(PowerSupply power);
+    DriverState kernelDriver();
+    // Unloads the kernel driver or loads it again; a load is a new generation.
+    void setDriverLoaded(bool loaded);
+    void setFanControl(bool enabled);
+    // The machine wakes from sleep and, as several models do, forgets every forced mode.
+    void resume();
 
     Snapshot snapshot();
     std::optional<KeyDump> dump(const std::string& key);

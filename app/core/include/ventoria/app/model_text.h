@@ -54,6 +54,9 @@ QString shortTemperatureText(std::optional<double> celsius, TemperatureUnit unit
 std::optional<QString> smartDetail(const std::optional<smart::SmartStatus>& status,
                                    const hardware::ThermalReading& temps, TemperatureUnit unit);
 
+// "forced", "automatic", or "mode unknown" where the hardware does not say.
+QString modeText(const hardware::FanReading& fan);
+
 // How far a forced fan may run from the speed asked of it and still follow: within a tenth of
 // it, or 250 rpm for slow targets. Real fans settle well inside that.
 inline constexpr double kFollowShare = 0.1;

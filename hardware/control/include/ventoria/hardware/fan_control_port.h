@@ -28,9 +28,6 @@ class FanControlPort : public virtual FanPort {
     // The machine-wide switch that lets forced modes hold, where the machine has one. Never
     // throws.
     virtual KeyUpdate allowForcing(bool on) = 0;
-    // False when mode() knows only what this port wrote, not what the hardware holds: then a
-    // mode it cannot tell may be a forced one, and only a hand-back makes it known.
-    virtual bool modeReadable() const { return true; }
     // Why no command can succeed now, in words a user may read; nothing when one may.
     virtual std::optional<std::string> refusal() { return std::nullopt; }
 };

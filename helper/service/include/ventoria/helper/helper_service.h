@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "ventoria/hardware/fans.h"
+#include "ventoria/hardware/smc_fans.h"
 #include "ventoria/hardware/thermals.h"
 #include "ventoria/helper/client_choices.h"
 #include "ventoria/helper/control_timer.h"
@@ -29,9 +30,12 @@ inline constexpr int kBlindTicks = 6;
 // after 1, 2, 4 and then every 8 ticks (6 s): soon after it returns, at the cost of one
 // failed look-up now and then.
 inline constexpr int kSMCRetryLongestTicks = 8;
+// While a choice is in force, whether another program has started driving the fans is looked
+// at every this many ticks (6 s): a look lists every process.
+inline constexpr int kWriterCheckTicks = 8;
 
 // Reply texts a user may read.
-inline constexpr const char* kSMCUnavailable = "AppleSMC is unavailable";
+inline constexpr const char* kSMCUnavailable = hardware::kSMCUnavailable;
 inline constexpr const char* kNoFans = "No fans detected";
 inline constexpr const char* kInvalidSmartSettings = "Invalid Smart settings";
 inline constexpr const char* kStopping = "VentoriaHelper is stopping";
@@ -101,13 +105,14 @@ class HelperService final : public ipc::FanHelperProtocol,
     bool openSMC();
     bool smcAnswers();
     void retrySMC();
-    // Why a fan request cannot be carried out; nothing when it can. Without `needsFans`, a
-    // machine without fans is no reason (handing back needs only the SMC).
+    // Why a fan request cannot be carried out; nothing when it can. Without `needsFans`, only
+    // an unreachable SMC is a reason: handing back needs nothing else.
     std::optional<std::string> refusal(bool needsFans = true);
     void setTarget(Target target);
     // The choices changed: the latest is in force from the next tick.
     void follow();
     void tick();
+    bool yieldToAnotherWriter();
     void tickDesired();
     void tickSmart(smart::SmartController& controller);
 
@@ -123,6 +128,7 @@ class HelperService final : public ipc::FanHelperProtocol,
     Clocks clocks_;
     int smcRetryInterval_ = 1;  // ticks between tries to open an absent SMC
     int ticksToSMCRetry_ = 1;
+    int ticksToWriterCheck_ = kWriterCheckTicks;
 };
 
 }  // namespace ventoria::helper
