@@ -7,7 +7,7 @@
 #include <iostream>
 #include <limits>
 
-#include "kernel_driver.h"
+#include "kernel_driver_process.h"
 #include "show.h"
 #include "ventoria/command_line/checks.h"
 #include "ventoria/command_line/parse.h"

@@ -38,8 +38,16 @@ while read -r pid root command; do
 done <<EOF
 $found
 EOF
+# A virtual kernel driver stopped above leaves its /sys mounted and dead: only a lazy unmount
+# takes it away, and the root cannot be removed before.
+unmount_driver() {
+    grep -q " $1/sys fuse" /proc/mounts 2>/dev/null || return 0
+    umount -l "$1/sys" 2>/dev/null || fusermount3 -u -z "$1/sys" 2>/dev/null
+}
 for marker in /tmp/vtr.*.pid; do
     owner=$(cat "$marker" 2>/dev/null) || continue
-    kill -0 "$owner" 2>/dev/null || rm -rf "${marker%.pid}" "$marker"
+    kill -0 "$owner" 2>/dev/null && continue
+    unmount_driver "${marker%.pid}"
+    rm -rf "${marker%.pid}" "$marker"
 done
 [ "$strays" -eq 0 ]

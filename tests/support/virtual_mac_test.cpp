@@ -2,10 +2,25 @@
 
 #include <chrono>
 
+#include "kernel_driver_process.h"
+
 namespace ventoria::test {
 
 VirtualMacTest::VirtualMacTest(sim::Profile profile)
     : mac(sim::VirtualMac::create(root.path(), {profile, sim::ClockMode::manual, 1})) {}
+
+VirtualMacTest::VirtualMacTest(sim::KernelDriver driver)
+    : mac(sim::VirtualMac::create(
+          root.path(), {sim::driverProfile(driver), sim::ClockMode::manual, 1, driver})) {
+    sim::startKernelDriver(root.path());
+    driverStarted_ = true;
+}
+
+// Before the root goes: a mounted /sys would stop its removal, and a driver left running
+// would be a stray.
+VirtualMacTest::~VirtualMacTest() {
+    if (driverStarted_) sim::stopKernelDriver(root.path());
+}
 
 void VirtualMacTest::advance(double seconds) {
     mac->advance(std::chrono::nanoseconds(static_cast<std::int64_t>(seconds * 1e9)));

@@ -14,6 +14,10 @@ namespace ventoria::test {
 class VirtualMacTest : public ::testing::Test {
   protected:
     explicit VirtualMacTest(sim::Profile profile = sim::Profile::appleSilicon);
+    // The machine of `driver`, seen through that Linux kernel driver: the real ventoria-kernel
+    // serves its files on the root's /sys, so every program under the root uses them.
+    explicit VirtualMacTest(sim::KernelDriver driver);
+    ~VirtualMacTest() override;
 
     void advance(double seconds);
     sim::Snapshot machine() { return mac->snapshot(); }
@@ -25,6 +29,9 @@ class VirtualMacTest : public ::testing::Test {
 
     TemporaryRoot root;
     std::shared_ptr<sim::VirtualMac> mac;
+
+  private:
+    bool driverStarted_ = false;
 };
 
 }  // namespace ventoria::test

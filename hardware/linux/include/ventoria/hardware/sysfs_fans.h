@@ -3,6 +3,7 @@
 // target in "_output" (applesmc) or "_target" (macsmc_hwmon), and applesmc's "_manual".
 // macsmc_hwmon has no mode file: whether a fan is forced cannot be read there.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -25,6 +26,8 @@ class SysfsFans : public virtual FanPort {
     std::optional<bool> mode(int id) override;
     bool modeReadable() const override { return files_->driver != SMCDriver::macsmc; }
     std::string unavailable() override;
+    // Reads and writes of the driver's files so far, by every port that shares them.
+    std::uint64_t fileCalls() const { return files_->device.calls(); }
 
   protected:
     // "fan1_output" for fan 0's "output".

@@ -1,4 +1,4 @@
-#include "kernel_driver.h"
+#include "kernel_driver_process.h"
 
 #include <fcntl.h>
 #include <sys/mount.h>
