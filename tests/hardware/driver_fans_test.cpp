@@ -10,12 +10,6 @@
 #include "ventoria/hardware/fans.h"
 #include "virtual_mac_test.h"
 
-namespace ventoria::sim {
-void PrintTo(KernelDriver driver, std::ostream* out) {
-    *out << driverName(driver);
-}
-}  // namespace ventoria::sim
-
 namespace ventoria::hardware {
 namespace {
 

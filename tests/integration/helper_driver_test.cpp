@@ -11,12 +11,6 @@
 #include "helper_process.h"
 #include "virtual_mac_test.h"
 
-namespace ventoria::sim {
-void PrintTo(KernelDriver driver, std::ostream* out) {
-    *out << driverName(driver);
-}
-}  // namespace ventoria::sim
-
 namespace ventoria::test {
 namespace {
 
@@ -171,6 +165,17 @@ TEST_F(ApplesmcHelperTest, AnotherFanProgramIsNamedAndNeverFought) {
     auto refused = client.call(ipc::SetFraction{0.5});
     ASSERT_TRUE(refused);
     EXPECT_NE(refused->find("mbpfan (process 4242)"), std::string::npos);
+}
+
+// Without its driver the helper cannot reach the fans, and names what is missing: not the SMC
+// of a Mac, but the kernel's driver.
+TEST_F(ApplesmcHelperTest, ADriverThatIsAwayIsNamedInTheRefusal) {
+    mac->setDriverLoaded(false);
+    RawClient client;
+    EXPECT_EQ(client.call(ipc::SetFraction{1.0}), "The applesmc driver is unavailable");
+    mac->setDriverLoaded(true);
+    EXPECT_EQ(client.call(ipc::SetFraction{1.0}), std::nullopt);
+    EXPECT_TRUE(eventually([&] { return anyForced(); }));
 }
 
 }  // namespace

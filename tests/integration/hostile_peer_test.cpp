@@ -27,8 +27,13 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class HostilePeerTest : public VirtualMacTest {
+// On the virtual Mac's SMC and through a Linux kernel driver's files: the peers are the same,
+// and so must be what they can do.
+class HostilePeerTest : public VirtualMacTest,
+                        public ::testing::WithParamInterface<sim::KernelDriver> {
   protected:
+    HostilePeerTest() : VirtualMacTest(GetParam()) {}
+
     bool forced() {
         auto fans = machine().fans;
         return fans[0].forced || fans[1].forced;
@@ -72,7 +77,7 @@ class HostilePeerTest : public VirtualMacTest {
     HelperProcess helper;
 };
 
-TEST_F(HostilePeerTest, APeerThatStopsSendingStillGetsItsRepliesThenTheEnd) {
+TEST_P(HostilePeerTest, APeerThatStopsSendingStillGetsItsRepliesThenTheEnd) {
     RawClient client;
     auto fraction = client.send(ipc::SetFraction{0.7});
     auto version = client.send(ipc::Version{});
@@ -87,13 +92,13 @@ TEST_F(HostilePeerTest, APeerThatStopsSendingStillGetsItsRepliesThenTheEnd) {
                            {fraction, std::nullopt}, {version, test::kProtocolVersion}}));
     EXPECT_TRUE(client.closedByHelper());
     // It has gone, so nobody holds the fans any more.
-    EXPECT_TRUE(eventually([&] { return !forced() && machine().ftst == 0.0; }));
+    EXPECT_TRUE(eventually([&] { return !forced() && machine().ftst.value_or(0) == 0.0; }));
     expectServing();
 }
 
 // A request followed by what breaks the stream: the connection ends while the reply to the
 // request may still be on its way out, and nothing of it outlives the connection.
-TEST_F(HostilePeerTest, BreakingTheStreamAfterARequestEndsOnlyThatConnection) {
+TEST_P(HostilePeerTest, BreakingTheStreamAfterARequestEndsOnlyThatConnection) {
     Bytes deep(8000, 0x91);  // arrays nested 8000 deep, within one frame
     deep.push_back(0xC0);
     const Bytes breakers[] = {
@@ -117,7 +122,7 @@ TEST_F(HostilePeerTest, BreakingTheStreamAfterARequestEndsOnlyThatConnection) {
     EXPECT_TRUE(eventually([&] { return !forced(); }));
 }
 
-TEST_F(HostilePeerTest, RandomBytesChangeNothing) {
+TEST_P(HostilePeerTest, RandomBytesChangeNothing) {
     std::mt19937 random(20261208);
     for (int round = 0; round < 300; ++round) {
         Bytes noise(std::uniform_int_distribution<std::size_t>(1, 600)(random));
@@ -132,7 +137,7 @@ TEST_F(HostilePeerTest, RandomBytesChangeNothing) {
 
 // Requests that are never read back cost a bounded amount, and a peer that will not read
 // its replies is dropped after a while instead of being held forever.
-TEST_F(HostilePeerTest, APeerThatNeverReadsItsRepliesCostsBoundedMemory) {
+TEST_P(HostilePeerTest, APeerThatNeverReadsItsRepliesCostsBoundedMemory) {
     long before = helper.residentKiB();
     {
         RawClient greedy;
@@ -157,7 +162,7 @@ TEST_F(HostilePeerTest, APeerThatNeverReadsItsRepliesCostsBoundedMemory) {
     expectServing();
 }
 
-TEST_F(HostilePeerTest, APeerWhoseFrameStaysIncompleteIsDroppedAndNotCounted) {
+TEST_P(HostilePeerTest, APeerWhoseFrameStaysIncompleteIsDroppedAndNotCounted) {
     RawClient slow;
     {
         RawClient owner;
@@ -166,12 +171,12 @@ TEST_F(HostilePeerTest, APeerWhoseFrameStaysIncompleteIsDroppedAndNotCounted) {
         slow.sendBytes({0, 0, 0, 40, 0x83});  // and nothing more, ever
     }
     EXPECT_TRUE(slow.closedByHelper(std::chrono::seconds(15)));
-    EXPECT_TRUE(eventually([&] { return !forced() && machine().ftst == 0.0; }));
+    EXPECT_TRUE(eventually([&] { return !forced() && machine().ftst.value_or(0) == 0.0; }));
 }
 
 // A crowd of idle connections must not lock the person at the machine out: past the cap,
 // each newcomer takes the place of the quietest connection of the user holding the most.
-TEST_F(HostilePeerTest, ACrowdOfIdleConnectionsMakesRoomForThePersonAtTheMachine) {
+TEST_P(HostilePeerTest, ACrowdOfIdleConnectionsMakesRoomForThePersonAtTheMachine) {
     if (geteuid() != 0) GTEST_SKIP() << "only root can become another user";
     std::vector<std::unique_ptr<RawClient>> crowd;
     for (int i = 0; i < 40; ++i) crowd.push_back(std::make_unique<RawClient>());
@@ -196,7 +201,7 @@ TEST_F(HostilePeerTest, ACrowdOfIdleConnectionsMakesRoomForThePersonAtTheMachine
 
 // Only the people at the machine command its fans: a peer of any other user is closed before
 // a request of theirs is read.
-TEST_F(HostilePeerTest, APeerOfAnotherUserIsRefused) {
+TEST_P(HostilePeerTest, APeerOfAnotherUserIsRefused) {
     if (geteuid() != 0) GTEST_SKIP() << "only root can become another user";
     openToOtherUsers();
     EXPECT_EQ(
@@ -213,7 +218,7 @@ TEST_F(HostilePeerTest, APeerOfAnotherUserIsRefused) {
 
 // Whoever leaves the console leaves control of the fans with it: their connection, opened
 // while they sat there, is closed once the console has passed on, and what it held goes.
-TEST_F(HostilePeerTest, APeerWhoLeftTheConsoleLosesTheFans) {
+TEST_P(HostilePeerTest, APeerWhoLeftTheConsoleLosesTheFans) {
     if (geteuid() != 0) GTEST_SKIP() << "only root can become another user";
     openToOtherUsers();
     consoleBelongsTo(kNobody);
@@ -237,9 +242,16 @@ TEST_F(HostilePeerTest, APeerWhoLeftTheConsoleLosesTheFans) {
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_TRUE(eventually([&] { return !forced() && machine().ftst == 0.0; }));
+    EXPECT_TRUE(eventually([&] { return !forced() && machine().ftst.value_or(0) == 0.0; }));
     expectServing();
 }
+
+std::string backendName(const ::testing::TestParamInfo<sim::KernelDriver>& info) {
+    return info.param == sim::KernelDriver::none ? "SMC" : "Applesmc";
+}
+
+INSTANTIATE_TEST_SUITE_P(OnEveryBackend, HostilePeerTest, ::testing::ValuesIn(backendsHere()),
+                         backendName);
 
 }  // namespace
 }  // namespace ventoria::test

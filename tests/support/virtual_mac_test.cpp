@@ -4,6 +4,12 @@
 
 #include "kernel_driver_process.h"
 
+namespace ventoria::sim {
+void PrintTo(KernelDriver driver, std::ostream* out) {
+    *out << driverName(driver);
+}
+}  // namespace ventoria::sim
+
 namespace ventoria::test {
 
 VirtualMacTest::VirtualMacTest(sim::Profile profile)
@@ -12,6 +18,7 @@ VirtualMacTest::VirtualMacTest(sim::Profile profile)
 VirtualMacTest::VirtualMacTest(sim::KernelDriver driver)
     : mac(sim::VirtualMac::create(
           root.path(), {sim::driverProfile(driver), sim::ClockMode::manual, 1, driver})) {
+    if (driver == sim::KernelDriver::none) return;
     sim::startKernelDriver(root.path());
     driverStarted_ = true;
 }

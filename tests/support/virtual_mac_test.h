@@ -4,18 +4,30 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include "temporary_root.h"
 #include "ventoria/sim/virtual_mac.h"
 
+namespace ventoria::sim {
+// "applesmc", "macsmc", … in test names and failures, not bytes.
+void PrintTo(KernelDriver driver, std::ostream* out);
+}  // namespace ventoria::sim
+
 namespace ventoria::test {
+
+// The ways to the fans a suite can run on here: the virtual Mac's SMC everywhere, and under
+// Linux also the virtual kernel driver's files.
+std::vector<sim::KernelDriver> backendsHere();
 
 class VirtualMacTest : public ::testing::Test {
   protected:
     explicit VirtualMacTest(sim::Profile profile = sim::Profile::appleSilicon);
     // The machine of `driver`, seen through that Linux kernel driver: the real ventoria-kernel
-    // serves its files on the root's /sys, so every program under the root uses them.
+    // serves its files on the root's /sys, so every program under the root uses them. With
+    // none, the Apple-silicon machine through its SMC.
     explicit VirtualMacTest(sim::KernelDriver driver);
     ~VirtualMacTest() override;
 

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "virtual_mac_test.h"
+
 namespace ventoria::test {
 
 int unixStreamSocket() {
@@ -27,6 +29,10 @@ long residentKiB(pid_t pid) {
         if (line.starts_with("VmRSS:")) return std::stol(line.substr(6));
     }
     return -1;
+}
+
+std::vector<sim::KernelDriver> backendsHere() {
+    return {sim::KernelDriver::none, sim::KernelDriver::applesmc};
 }
 
 }  // namespace ventoria::test

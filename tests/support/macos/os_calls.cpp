@@ -5,6 +5,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "virtual_mac_test.h"
+
 namespace ventoria::test {
 namespace {
 
@@ -41,6 +43,10 @@ long residentKiB(pid_t pid) {
     proc_taskinfo info{};
     if (proc_pidinfo(pid, PROC_PIDTASKINFO, 0, &info, sizeof info) != sizeof info) return -1;
     return static_cast<long>(info.pti_resident_size / 1024);
+}
+
+std::vector<sim::KernelDriver> backendsHere() {
+    return {sim::KernelDriver::none};
 }
 
 }  // namespace ventoria::test
