@@ -21,6 +21,7 @@ class FanModelFixture : public VirtualMacTest {
   protected:
     explicit FanModelFixture(sim::Profile profile = sim::Profile::appleSilicon)
         : VirtualMacTest(profile) {}
+    explicit FanModelFixture(sim::KernelDriver driver) : VirtualMacTest(driver) {}
 
     // Requests left unanswered end, so no coroutine is left suspended.
     void TearDown() override { helper.endWaiting(); }
