@@ -184,7 +184,9 @@ std::int64_t machineNanos(const MachineState& state) {
 }
 
 void rebuildState(MachineState& state, const CreateOptions& options) {
+    auto boots = state.boots;
     buildMachine(state, options);
+    state.boots = boots + 1;
     state.clockOffsetNanos = monotonicNanos();  // machine time starts at 0 at boot
 }
 

@@ -287,6 +287,10 @@ bool VirtualMac::intact() {
     return soundMapping(fd_, *state_);
 }
 
+std::uint64_t VirtualMac::boot() {
+    return __atomic_load_n(&state_->boots, __ATOMIC_ACQUIRE);
+}
+
 bool VirtualMac::hasSMCService() {
     try {
         Locked machine(*this);

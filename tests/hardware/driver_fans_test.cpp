@@ -2,6 +2,8 @@
 // driver serves: the same control steps as over the SMC, and the kernel's own refusals.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <fstream>
@@ -154,6 +156,23 @@ class ApplesmcTest : public VirtualMacTest {
 TEST_F(ApplesmcTest, AValueBeyondTheSMCsRangeIsInvalid) {
     EXPECT_EQ(refusedWith(*ports.fans, 16384), EINVAL);
     EXPECT_EQ(refusedWith(*ports.fans, 16383), 0);  // applesmc does not clamp: we must
+}
+
+// The files are root's to write (writable by their owner alone): a helper started as anyone
+// else hears why every write would fail, before it tries one.
+TEST_F(ApplesmcTest, AHelperThatIsNotRootIsToldTheFilesAreRootsAlone) {
+    EXPECT_EQ(ports.fans->refusal(), std::nullopt);  // root may
+    std::filesystem::permissions(root.path(), std::filesystem::perms(0755));
+    pid_t child = fork();
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(10);
+        auto refusal = openControlPorts().fans->refusal();
+        _exit(refusal && refusal->find("root alone") != std::string::npos ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST_F(MacsmcTest, AnotherFanProgramIsNamedAndTheFansAreLeftToIt) {

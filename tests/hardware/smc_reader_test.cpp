@@ -68,6 +68,25 @@ TEST_F(SMCTest, FailuresBecomeTypedErrorsWithTheirTexts) {
     EXPECT_EQ(SMCError::smcResult("Ftst", 200).description(), "SMC returned 200 for Ftst");
 }
 
+// A machine booted afresh in its file is a new service: a connection to the one before it
+// fails as one whose service terminated, and a new connection reaches the new machine (whose
+// keys the old one's cached key info would describe wrongly).
+TEST_F(SMCTest, AConnectionDoesNotOutliveItsMachine) {
+    SMCReader before;
+    before.read("F0Md");
+    sim::VirtualMac::create(root.path(), {sim::Profile::intel, sim::ClockMode::manual, 1});
+    try {
+        before.read("F0Md");
+        FAIL() << "the connection reached the new machine";
+    } catch (const SMCError& error) {
+        EXPECT_EQ(error.kind(), SMCError::Case::callFailed);
+        EXPECT_EQ(error.code(), static_cast<std::int32_t>(0xE00002C0));
+    }
+    SMCReader after;
+    EXPECT_FALSE(after.findKey("F0Md"));
+    EXPECT_TRUE(after.findKey("FS! "));
+}
+
 TEST_F(SMCTest, ReadsReturnAtMostTheDataArea) {
     mac->setRaw("Zer0", "ui8 ", {});
     EXPECT_TRUE(smc.read("Zer0").bytes.empty());

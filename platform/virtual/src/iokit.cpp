@@ -21,11 +21,16 @@ struct __CFDictionary {
 
 namespace {
 
+struct Connection {
+    std::shared_ptr<ventoria::sim::VirtualMac> machine;
+    std::uint64_t boot = 0;  // the machine it was opened to
+};
+
 struct Ports {
     std::mutex mutex;
     mach_port_t next = 0x1000;
     std::map<mach_port_t, std::shared_ptr<ventoria::sim::VirtualMac>> services;
-    std::map<mach_port_t, std::shared_ptr<ventoria::sim::VirtualMac>> connections;
+    std::map<mach_port_t, Connection> connections;
 };
 
 Ports& ports() {
@@ -73,7 +78,8 @@ kern_return_t IOServiceOpen(io_service_t service, task_port_t, uint32_t type,
     if (!machine || !connect) return kIOReturnBadArgument;
     if (type != 0) return kIOReturnBadArgument;
     auto port = table.next++;
-    table.connections[port] = std::move(machine);
+    auto boot = machine->boot();
+    table.connections[port] = {std::move(machine), boot};
     *connect = port;
     return KERN_SUCCESS;
 }
@@ -93,13 +99,17 @@ kern_return_t IOObjectRelease(io_object_t object) {
 kern_return_t IOConnectCallStructMethod(mach_port_t connection, uint32_t selector,
                                         const void* inputStruct, size_t inputStructCnt,
                                         void* outputStruct, size_t* outputStructCnt) {
-    std::shared_ptr<ventoria::sim::VirtualMac> machine;
+    Connection open;
     {
         auto& table = ports();
         std::lock_guard lock(table.mutex);
-        machine = lookup(table.connections, connection);
+        auto found = table.connections.find(connection);
+        if (found != table.connections.end()) open = found->second;
     }
+    auto& machine = open.machine;
     if (!machine) return kIOReturnNotOpen;
+    // The machine was booted afresh in its file: this connection's service has terminated.
+    if (machine->boot() != open.boot) return kIOReturnNoDevice;
     if (auto micros = machine->latencyMicros()) {
         std::this_thread::sleep_for(std::chrono::microseconds(micros));
     }

@@ -1,5 +1,7 @@
 #include "ventoria/hardware/sysfs_fan_control.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -60,6 +62,13 @@ std::optional<std::string> SysfsFanControl::refusal() {
                std::to_string(other->pid) +
                "). Ventoria leaves the fans to it; stop it to use "
                "Ventoria";
+    }
+    // The files are root's to write: a helper run as anyone else would fail every write.
+    if (const auto& folder = files_->device.folder();
+        folder && ::access((*folder / attribute(0, targetFile())).c_str(), W_OK) != 0 &&
+        errno == EACCES) {
+        return "The kernel's " + std::string(driverName(*files_->driver)) +
+               " files can be written by root alone, and VentoriaHelper does not run as root";
     }
     if (files_->driver != SMCDriver::macsmc) return std::nullopt;
     std::ifstream parameter(files_->sys / "module/macsmc_hwmon/parameters/fan_control");

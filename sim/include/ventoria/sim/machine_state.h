@@ -104,6 +104,9 @@ struct MachineState {
     Profile profile = Profile::appleSilicon;
     ClockMode clockMode = ClockMode::real;
     std::uint64_t seed = 1;
+    // Counts the machines booted in this file: a connection opened to one machine does not
+    // reach the next, as an IOKit connection does not outlive its service.
+    std::uint64_t boots = 0;
     std::int64_t clockOffsetNanos = 0;  // real clock: machine time = CLOCK_MONOTONIC - offset
     std::int64_t manualNanos = 0;       // manual clock: machine time
     std::int64_t physicsNanos = 0;      // machine time up to which the physics has run

@@ -125,6 +125,9 @@ class VirtualMac {
     // MachineGone, and the SMC fails as one that has gone away.
     bool intact();
     bool hasSMCService();
+    // Which machine the file holds now; a connection to an earlier one has lost its service.
+    // Read without the lock, on every call.
+    std::uint64_t boot();
 
     // The AppleSMC user client's struct method: validates the call, decodes the 80-byte record
     // it is given and answers with one. Returns a kernel return code (0 for success).
