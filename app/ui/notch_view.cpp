@@ -232,17 +232,7 @@ void NotchView::paintEvent(QPaintEvent*) {
                 -90);
     shape.closeSubpath();
 
-    // The shadow, black at up to 0.5, 20 points soft and 10 below: layered outlines.
-    if (t > 0) {
-        painter.setPen(Qt::NoPen);
-        for (int ring = 20; ring > 0; ring -= 2) {
-            painter.setBrush(QColor::fromRgbF(0, 0, 0, static_cast<float>(0.5 * t / 12)));
-            QPainterPath halo = shape.translated(0, 10);
-            QPainterPathStroker stroker;
-            stroker.setWidth(ring * 2);
-            painter.drawPath(stroker.createStroke(halo).united(halo));
-        }
-    }
+    if (t > 0) painter.drawPixmap(0, 0, shadow(shape, t));
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::black);
     painter.drawPath(shape);
@@ -252,6 +242,33 @@ void NotchView::paintEvent(QPaintEvent*) {
     painter.setPen(chipColor_);
     drawTabular(painter, header.adjusted(kHeaderPadding, 0, -kHeaderPadding, 0),
                 Qt::AlignRight | Qt::AlignVCenter, chipText());
+}
+
+// The shadow, black at up to 0.5, 20 points soft and 10 below: layered outlines. Their unions
+// cost milliseconds a frame, so they are drawn once for each shape and openness, and every
+// other repaint (a reading, the pulse) reuses the picture.
+const QPixmap& NotchView::shadow(const QPainterPath& shape, double t) {
+    auto ratio = devicePixelRatioF();
+    if (!shadow_.isNull() && shadowShape_ == shape && shadowOpenness_ == t &&
+        shadow_.size() == size() * ratio && shadow_.devicePixelRatio() == ratio) {
+        return shadow_;
+    }
+    shadow_ = QPixmap(size() * ratio);
+    shadow_.setDevicePixelRatio(ratio);
+    shadow_.fill(Qt::transparent);
+    QPainter painter(&shadow_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    QPainterPath halo = shape.translated(0, 10);
+    for (int ring = 20; ring > 0; ring -= 2) {
+        painter.setBrush(QColor::fromRgbF(0, 0, 0, static_cast<float>(0.5 * t / 12)));
+        QPainterPathStroker stroker;
+        stroker.setWidth(ring * 2);
+        painter.drawPath(stroker.createStroke(halo).united(halo));
+    }
+    shadowShape_ = shape;
+    shadowOpenness_ = t;
+    return shadow_;
 }
 
 void NotchView::mousePressEvent(QMouseEvent* event) {

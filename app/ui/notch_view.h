@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QLabel>
+#include <QPainterPath>
+#include <QPixmap>
 #include <QWidget>
 #include <functional>
 
@@ -46,6 +48,7 @@ class NotchView : public QWidget {
     void followState();
     void render();
     void layoutChildren();
+    const QPixmap& shadow(const QPainterPath& shape, double t);
 
     app::FanModel& model_;
     NotchState& state_;
@@ -62,6 +65,9 @@ class NotchView : public QWidget {
     ElidingLabel* presetDetail_;
     LevelBar* levelBar_;
     QWidget* presetRow_;
+    QPixmap shadow_;
+    QPainterPath shadowShape_;
+    double shadowOpenness_ = -1;
 };
 
 }  // namespace ventoria::ui

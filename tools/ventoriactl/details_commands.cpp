@@ -43,7 +43,7 @@ nlohmann::json detailsJson(const app::MachineDetails& details) {
 void printDetails(const app::MachineDetails& details) {
     auto unit = textUnit();
     std::cout << "Fans\n";
-    if (details.fans.empty()) std::cout << "  No fans detected\n";
+    if (details.fans.empty()) std::cout << "  " << app::kNoFansText << "\n";
     for (const auto& fan : details.fans) {
         const auto& reading = fan.reading;
         auto target = app::rpmText(fan.target);

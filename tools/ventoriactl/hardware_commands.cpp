@@ -66,7 +66,7 @@ int showFans(bool json) {
     if (json) {
         std::cout << fansJson(readings).dump() << "\n";
     } else if (readings.empty()) {
-        std::cout << "No fans detected\n";
+        std::cout << app::kNoFansText << "\n";
     } else {
         for (const auto& fan : readings) std::cout << fanLine(fan) << "\n";
     }
@@ -108,7 +108,7 @@ int watch(double interval, int count) {
                   << "   Case " << app::temperatureText(temperatures.chassis, unit, 1).toStdString()
                   << "\n";
         for (const auto& fan : readings) std::cout << fanLine(fan) << "\n";
-        if (readings.empty()) std::cout << "No fans detected\n";
+        if (readings.empty()) std::cout << app::kNoFansText << "\n";
         std::cout << std::flush;
         if (count > 0 && ++shown >= count) break;
         next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(

@@ -163,7 +163,7 @@ std::optional<QString> offTargetNow(const FanReadings& fans, Preset preset,
 
 QString subtitle(Preset preset, const SubtitleInputs& inputs) {
     if (inputs.errorMessage && preset == inputs.active) return *inputs.errorMessage;
-    if (!inputs.hasFans) return QStringLiteral("No fans detected");
+    if (!inputs.hasFans) return QString::fromLatin1(kNoFansText);
     switch (preset) {
         case Preset::automatic:
             return QStringLiteral("Following macOS");

@@ -16,6 +16,9 @@ std::optional<long> roundHalfAway(double value);
 // "62", or "—" where roundHalfAway() gives nothing.
 QString wholeText(double value);
 
+// What every view and the command line say of a machine without fans.
+inline constexpr const char* kNoFansText = "No fans detected";
+
 // Temperatures outside this are no temperature any sensor reports: they show as unknown.
 inline constexpr double kLowestShownCelsius = -50;
 inline constexpr double kHighestShownCelsius = 200;
