@@ -19,8 +19,10 @@ using namespace ventoria;
 
 struct DriverMachine {
     explicit DriverMachine(sim::KernelDriver driver)
-        : mac(sim::VirtualMac::create(
-              root.path(), {sim::driverProfile(driver), sim::ClockMode::manual, 1, driver})) {
+        : mac(sim::VirtualMac::create(root.path(), {.profile = sim::driverProfile(driver),
+                                                    .clock = sim::ClockMode::manual,
+                                                    .seed = 1,
+                                                    .driver = driver})) {
         if (driver == sim::KernelDriver::macsmc) mac->setFanControl(true);
         sim::startKernelDriver(root.path());
     }

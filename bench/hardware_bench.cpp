@@ -18,7 +18,8 @@ constexpr double kMacMillisecondsPerCall = 0.170;
 struct Machine {
     test::TemporaryRoot root;
     std::shared_ptr<sim::VirtualMac> mac = sim::VirtualMac::create(
-        root.path(), {sim::Profile::appleSilicon, sim::ClockMode::manual, 1});
+        root.path(),
+        {.profile = sim::Profile::appleSilicon, .clock = sim::ClockMode::manual, .seed = 1});
     std::shared_ptr<hardware::SMCReader> smc = std::make_shared<hardware::SMCReader>();
 
     std::uint64_t calls() {

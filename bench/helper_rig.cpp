@@ -3,8 +3,9 @@
 namespace ventoria::bench {
 
 HelperRig::HelperRig(TickMode mode)
-    : mac_(sim::VirtualMac::create(root_.path(),
-                                   {sim::Profile::appleSilicon, sim::ClockMode::manual, 1})) {
+    : mac_(sim::VirtualMac::create(
+          root_.path(),
+          {.profile = sim::Profile::appleSilicon, .clock = sim::ClockMode::manual, .seed = 1})) {
     auto timer = std::make_unique<test::ManualTimer>();
     timer_ = timer.get();
     service_ = helper::HelperService::create(asio::make_strand(io_), std::move(timer));

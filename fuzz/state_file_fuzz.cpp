@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         });
         return made;
     }();
-    VirtualMac::create(root, {Profile::appleSilicon, ClockMode::manual, 1});
+    VirtualMac::create(root,
+                       {.profile = Profile::appleSilicon, .clock = ClockMode::manual, .seed = 1});
     patch(VirtualMac::statePath(root), data, size);
     try {
         auto mac = VirtualMac::open(root);

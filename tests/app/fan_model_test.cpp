@@ -250,7 +250,7 @@ TEST_F(FanModelTest, FansThatStayForcedUnderAutoAreReported) {
 TEST_F(FanModelTest, AChoiceHeldOnlyForNowIsNotStored) {
     installable();
     store("preset", "smart");
-    auto& m = startWith({false, std::chrono::milliseconds(2000), false}, defaultsPath());
+    auto& m = startWith({.reapplyAtStart = false, .persistChoice = false}, defaultsPath());
     m.select(Preset::max);
     waitUntilApplied();
     EXPECT_EQ(m.preset(), Preset::max);
@@ -277,7 +277,7 @@ TEST_F(FanModelTest, PresetsStoredByAnotherProgramReachTheRunningModel) {
 // exists at all (a fresh account): a running model still takes its change up.
 TEST_F(FanModelTest, PresetsStoredBeforeTheirFolderExistedReachTheRunningModel) {
     auto file = QString::fromStdString((root.path() / "Library/Preferences/defaults.ini").string());
-    auto& m = startWith({false, std::chrono::milliseconds(2000)}, file);
+    auto& m = startWith({.reapplyAtStart = false}, file);
     QSignalSpy custom(&m, &FanModel::customChanged);
     QSettings(file, QSettings::IniFormat).setValue("balanced", 35);
     ASSERT_TRUE(custom.wait(5000));
@@ -289,7 +289,7 @@ TEST_F(FanModelTest, PresetsStoredBeforeTheirFolderExistedReachTheRunningModel) 
 
 TEST_F(FanModelTest, SettingsThatCannotBeStoredAreReportedNotClaimed) {
     std::ofstream(root.path() / "blocker") << "a file where a folder should be";
-    auto& m = startWith({false, std::chrono::milliseconds(2000)},
+    auto& m = startWith({.reapplyAtStart = false},
                         QString::fromStdString((root.path() / "blocker/defaults.ini").string()));
     EXPECT_FALSE(m.savePresets({45, 100}, {}));
     ASSERT_TRUE(m.errorMessage());

@@ -232,7 +232,9 @@ TEST_F(FansTest, AFanWithoutSensibleLimitsIsLeftToTheMachine) {
     for (auto [key, value] : limits) {
         // A fresh machine each time, so one bad limit does not linger into the next case; a
         // machine booted afresh is a new service, reached by a new connection.
-        VirtualMac::create(root.path(), {sim::Profile::appleSilicon, sim::ClockMode::manual, 1});
+        VirtualMac::create(
+            root.path(),
+            {.profile = sim::Profile::appleSilicon, .clock = sim::ClockMode::manual, .seed = 1});
         auto fresh = std::make_shared<SMC>();
         Fans on(fresh);
         on.apply(1.0);

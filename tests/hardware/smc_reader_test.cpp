@@ -74,7 +74,8 @@ TEST_F(SMCTest, FailuresBecomeTypedErrorsWithTheirTexts) {
 TEST_F(SMCTest, AConnectionDoesNotOutliveItsMachine) {
     SMCReader before;
     before.read("F0Md");
-    sim::VirtualMac::create(root.path(), {sim::Profile::intel, sim::ClockMode::manual, 1});
+    sim::VirtualMac::create(
+        root.path(), {.profile = sim::Profile::intel, .clock = sim::ClockMode::manual, .seed = 1});
     try {
         before.read("F0Md");
         FAIL() << "the connection reached the new machine";

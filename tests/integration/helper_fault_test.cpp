@@ -230,8 +230,9 @@ TEST_F(HelperFaultTest, AStateFileCutShortUnderTheHelperIsAnSMCGoneAway) {
     EXPECT_TRUE(helper->running());
     EXPECT_EQ(client.call(ipc::Version{}), test::kProtocolVersion);
     EXPECT_EQ(client.call(ipc::SetFraction{0.5}), "AppleSMC is unavailable");
-    mac =
-        sim::VirtualMac::create(root.path(), {sim::Profile::appleSilicon, sim::ClockMode::real, 1});
+    mac = sim::VirtualMac::create(
+        root.path(),
+        {.profile = sim::Profile::appleSilicon, .clock = sim::ClockMode::real, .seed = 1});
     EXPECT_EQ(client.call(ipc::SetFraction{0.5}), std::nullopt);
     EXPECT_TRUE(eventually([&] { return anyForced(); }));
 }

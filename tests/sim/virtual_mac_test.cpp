@@ -135,7 +135,8 @@ TEST_F(MachineTest, AHotChipRaisesThermalPressure) {
 
 TEST_F(MachineTest, TheSameSeedAndClockGiveTheSameMachine) {
     test::TemporaryRoot other;
-    auto twin = VirtualMac::create(other.path(), {Profile::appleSilicon, ClockMode::manual, 1});
+    auto twin = VirtualMac::create(
+        other.path(), {.profile = Profile::appleSilicon, .clock = ClockMode::manual, .seed = 1});
     for (auto* m : {mac.get(), twin.get()}) {
         m->setLoadWave();
         m->advance(std::chrono::seconds(97));
@@ -151,7 +152,8 @@ TEST_F(MachineTest, EveryMappingSeesOneMachineAndAResetInPlace) {
     auto second = VirtualMac::open(root.path());
     second->setLoad(77);
     EXPECT_EQ(machine().load, 77);
-    VirtualMac::create(root.path(), {Profile::intel, ClockMode::manual, 1});
+    VirtualMac::create(root.path(),
+                       {.profile = Profile::intel, .clock = ClockMode::manual, .seed = 1});
     EXPECT_EQ(machine().profile, Profile::intel);
     EXPECT_EQ(mac->dump("F0Ac")->type, "fpe2");
 }
@@ -223,7 +225,8 @@ TEST(MachineBoot, AStateFileThatDoesNotHoldTogetherIsBootedAfresh) {
         {offsetof(MachineState, keys) + offsetof(KeyRecord, size), 200},
     };
     for (auto [offset, value] : damage) {
-        VirtualMac::create(root.path(), {Profile::intel, ClockMode::manual, 1});
+        VirtualMac::create(root.path(),
+                           {.profile = Profile::intel, .clock = ClockMode::manual, .seed = 1});
         {
             std::fstream file(VirtualMac::statePath(root.path()),
                               std::ios::in | std::ios::out | std::ios::binary);
@@ -259,7 +262,8 @@ TEST(MachineBoot, AStateFileThatChangesUnderAMappingIsAnSMCGoneAway) {
         EXPECT_THROW(mac.snapshot(), MachineGone);
     };
     for (auto [offset, value] : damage) {
-        auto mac = VirtualMac::create(root.path(), {Profile::intel, ClockMode::manual, 1});
+        auto mac = VirtualMac::create(
+            root.path(), {.profile = Profile::intel, .clock = ClockMode::manual, .seed = 1});
         {
             std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
             file.seekp(static_cast<std::streamoff>(offset));
@@ -267,11 +271,13 @@ TEST(MachineBoot, AStateFileThatChangesUnderAMappingIsAnSMCGoneAway) {
         }
         gone(*mac);
     }
-    auto mac = VirtualMac::create(root.path(), {Profile::intel, ClockMode::manual, 1});
+    auto mac = VirtualMac::create(
+        root.path(), {.profile = Profile::intel, .clock = ClockMode::manual, .seed = 1});
     std::filesystem::resize_file(path, 4096);
     gone(*mac);
     EXPECT_EQ(VirtualMac::attach(root.path()), nullptr);  // nothing sound to find, none made
-    VirtualMac::create(root.path(), {Profile::appleSilicon, ClockMode::manual, 1});
+    VirtualMac::create(root.path(),
+                       {.profile = Profile::appleSilicon, .clock = ClockMode::manual, .seed = 1});
     auto found = VirtualMac::attach(root.path());
     ASSERT_TRUE(found);
     EXPECT_EQ(found->snapshot().profile, Profile::appleSilicon);

@@ -40,7 +40,7 @@ class FanModelFixture : public VirtualMacTest {
             [file] { return std::make_unique<QSettings>(file, QSettings::IniFormat); });
     }
     app::FanModel& start(bool reapply = true) {
-        return startWith({reapply, std::chrono::milliseconds(2000)}, defaultsPath());
+        return startWith({.reapplyAtStart = reapply}, defaultsPath());
     }
     app::FanModel& startWith(app::FanModel::Options options, const QString& defaultsFile) {
         model = std::make_unique<app::FanModel>(

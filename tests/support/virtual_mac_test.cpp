@@ -13,11 +13,14 @@ void PrintTo(KernelDriver driver, std::ostream* out) {
 namespace ventoria::test {
 
 VirtualMacTest::VirtualMacTest(sim::Profile profile)
-    : mac(sim::VirtualMac::create(root.path(), {profile, sim::ClockMode::manual, 1})) {}
+    : mac(sim::VirtualMac::create(
+          root.path(), {.profile = profile, .clock = sim::ClockMode::manual, .seed = 1})) {}
 
 VirtualMacTest::VirtualMacTest(sim::KernelDriver driver)
-    : mac(sim::VirtualMac::create(
-          root.path(), {sim::driverProfile(driver), sim::ClockMode::manual, 1, driver})) {
+    : mac(sim::VirtualMac::create(root.path(), {.profile = sim::driverProfile(driver),
+                                                .clock = sim::ClockMode::manual,
+                                                .seed = 1,
+                                                .driver = driver})) {
     if (driver == sim::KernelDriver::none) return;
     sim::startKernelDriver(root.path());
     driverStarted_ = true;
