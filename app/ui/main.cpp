@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     ventoria::ui::installInterfaceFont();
 
     if (!snapshotDirectory.isEmpty()) {
-        auto model = ventoria::app::makeFanModel({false, std::chrono::milliseconds(2000)});
+        auto model = ventoria::app::makeFanModel({.reapplyAtStart = false});
         auto failed = ventoria::ui::writeSnapshots(*model, snapshotDirectory);
         for (const auto& name : failed)
             std::cerr << "Ventoria: could not write " << name.toStdString() << "\n";
