@@ -32,7 +32,6 @@ class MenuPopoverView : public QWidget {
 
     void setDark(bool dark);
     bool dark() const { return dark_; }
-    const PopoverTheme& theme() const { return theme_; }
 
   protected:
     void changeEvent(QEvent* event) override;

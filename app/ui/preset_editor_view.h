@@ -31,7 +31,6 @@ class PresetEditorView : public PanelView {
                      QWidget* parent = nullptr);
 
     const app::CustomPercentages& draft() const { return draft_; }
-    const smart::SmartSettings& smartDraft() const { return smart_; }
     bool chartChip() const { return chartChip_; }
 
     void save();

@@ -14,7 +14,6 @@ class ElidingLabel : public NumberLabel {
     explicit ElidingLabel(QWidget* parent = nullptr);
 
     void setFullText(const QString& text, const QString& detail = {});
-    const QString& fullText() const { return full_; }
     // It takes the width its layout gives it.
     QSize minimumSizeHint() const override { return {0, NumberLabel::minimumSizeHint().height()}; }
 

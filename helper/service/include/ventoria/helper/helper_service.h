@@ -91,7 +91,6 @@ class HelperService final : public ipc::FanHelperProtocol,
     const Target& desired() const { return desired_; }
     std::int64_t clients() const { return clients_; }
     bool ticking() const { return ticking_; }
-    bool stopping() const { return stopping_; }
     bool hasSMC() const { return fans_.has_value(); }
 
   private:
