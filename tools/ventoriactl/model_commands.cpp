@@ -34,6 +34,9 @@ constexpr std::chrono::milliseconds kReleaseBound{3000};
 // A held choice is polled at the helper's own pace, so that whether the fans follow it is
 // known within a couple of its ticks.
 constexpr std::chrono::milliseconds kSelectPoll{750};
+// How many polls past the first check a choice may take to show in the fans before the
+// command says they do not follow it.
+constexpr int kLateTickPolls = 4;
 
 // What the fans do against the preset. While this command holds a choice, the model's own
 // finding, which allows a fan the time it needs to get up to speed; for one look, what the
@@ -148,15 +151,20 @@ int showStatus(bool json) {
 }
 
 // Waits until the model has compared the fans with the preset, a few polls after it was
-// applied; Smart, which forces and hands back as it sees fit, is not checked.
+// applied, and found them following; Smart, which forces and hands back as it sees fit, is
+// not checked. The first check comes a tick or two after the helper took the choice: a helper
+// that a busy machine kept from its tick is given a few more polls before the fans' word
+// stands, so that only fans that do not follow fail the command, not a late tick.
 void awaitChecked(Session& session, FanModel& model, Preset preset) {
     if (preset == Preset::smart) return;
-    auto connection = QObject::connect(&model, &FanModel::checked, [] { Session::stop(); });
+    auto connection = QObject::connect(&model, &FanModel::checked, [&model] {
+        if (!model.fanProblem()) Session::stop();
+    });
     // A timer of this wait's own: a single shot left pending would end the hold after it.
     QTimer patience;
     patience.setSingleShot(true);
     QObject::connect(&patience, &QTimer::timeout, [] { Session::stop(); });
-    patience.start(kSelectPoll * (FanModel::kPollsBeforeCheck + 2));
+    patience.start(kSelectPoll * (FanModel::kPollsBeforeCheck + kLateTickPolls));
     session.run();
     QObject::disconnect(connection);
 }
