@@ -165,6 +165,16 @@ TEST_F(ApplesmcHelperTest, AnotherFanProgramIsNamedAndNeverFought) {
     auto refused = client.call(ipc::SetFraction{0.5});
     ASSERT_TRUE(refused);
     EXPECT_NE(refused->find("mbpfan (process 4242)"), std::string::npos);
+    // Nor when a client hands back and leaves, nor when it stops: the fans are not its to
+    // hand back.
+    {
+        RawClient other;
+        EXPECT_EQ(other.call(ipc::SetAuto{}), std::nullopt);
+    }
+    std::this_thread::sleep_for(1600ms);
+    EXPECT_EQ(helper->stop(SIGTERM), 0);
+    EXPECT_EQ(machine().calls.writeBytes, 0u);
+    EXPECT_TRUE(anyForced());
 }
 
 // Without its driver the helper cannot reach the fans, and names what is missing: not the SMC

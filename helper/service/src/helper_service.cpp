@@ -177,7 +177,12 @@ void HelperService::follow() {
 
 void HelperService::setTarget(Target target) {
     if (stopping_) return;  // the hand-back at exit has the last word
+    // After yielding, the fans are the other program's: the choices going (a client leaving,
+    // handing back) start no hand-back that would undo what it set. A new choice, accepted
+    // only once the other program has gone, makes them ours again.
+    yielded_ = yielded_ && std::holds_alternative<Auto>(target);
     desired_ = std::move(target);
+    if (yielded_) return;
     if (ticking_) return;  // the next tick picks the new target up
     ticking_ = true;
     timer_->start([weak = weak_from_this()] {
@@ -203,6 +208,7 @@ bool HelperService::yieldToAnotherWriter() {
     auto refused = fans_->refusal();
     if (!refused) return false;
     std::cerr << "VentoriaHelper: " << *refused << "\n";
+    yielded_ = true;
     choices_.clear();
     desired_ = Auto{};
     timer_->cancel();
@@ -243,7 +249,7 @@ void HelperService::stop(std::chrono::milliseconds bound, std::function<void(boo
         self.stopping_ = true;
         if (self.ticking_) self.timer_->cancel();
         self.ticking_ = false;
-        if (!self.fans_) return done(true);
+        if (!self.fans_ || self.yielded_) return done(true);  // nothing of ours to hand back
         bool settled = self.fans_->apply(std::nullopt);
         while (!settled && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(kStopStagePause);

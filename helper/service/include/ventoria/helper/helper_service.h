@@ -128,6 +128,7 @@ class HelperService final : public ipc::FanHelperProtocol,
     int smcRetryInterval_ = 1;  // ticks between tries to open an absent SMC
     int ticksToSMCRetry_ = 1;
     int ticksToWriterCheck_ = kWriterCheckTicks;
+    bool yielded_ = false;  // another program took the fans, and no choice has been made since
 };
 
 }  // namespace ventoria::helper
