@@ -1,7 +1,5 @@
 #include "ventoria/hardware/read_ports.h"
 
-#include <system_error>
-
 #include "ventoria/hardware/smc_fans.h"
 #include "ventoria/hardware/smc_temperatures.h"
 #include "ventoria/hardware/sysfs_fans.h"
@@ -10,8 +8,7 @@
 namespace ventoria::hardware {
 
 ReadPorts openReadPorts() {
-    std::error_code error;
-    if (std::filesystem::is_directory(sysfsRoot(), error)) {
+    if (fansThroughSysfs()) {
         auto files = std::make_shared<DriverFiles>(sysfsRoot());
         return {std::make_shared<SysfsFans>(files), std::make_shared<SysfsTemperatures>(files)};
     }

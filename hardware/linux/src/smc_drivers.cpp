@@ -39,6 +39,11 @@ std::filesystem::path sysfsRoot() {
     return platform::systemPath("/sys");
 }
 
+bool fansThroughSysfs() {
+    std::error_code error;
+    return std::filesystem::is_directory(sysfsRoot(), error);
+}
+
 std::optional<std::filesystem::path> hwmonNamed(const std::filesystem::path& sys,
                                                 std::string_view name) {
     std::error_code error;

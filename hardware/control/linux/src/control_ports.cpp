@@ -1,7 +1,5 @@
 #include "ventoria/hardware/control_ports.h"
 
-#include <system_error>
-
 #include "ventoria/hardware/smc_fan_control.h"
 #include "ventoria/hardware/smc_temperatures.h"
 #include "ventoria/hardware/sysfs_fan_control.h"
@@ -11,8 +9,7 @@
 namespace ventoria::hardware {
 
 ControlPorts openControlPorts() {
-    std::error_code error;
-    if (std::filesystem::is_directory(sysfsRoot(), error)) {
+    if (fansThroughSysfs()) {
         auto files = std::make_shared<DriverFiles>(sysfsRoot());
         return {std::make_shared<SysfsFanControl>(files, platform::systemPath("/proc")),
                 std::make_shared<SysfsTemperatures>(files)};

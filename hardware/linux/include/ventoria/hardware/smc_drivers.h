@@ -17,6 +17,9 @@ std::string_view driverName(SMCDriver driver);
 
 // Where the kernel's sysfs is: /sys under the system root.
 std::filesystem::path sysfsRoot();
+// The fans are reached through the kernel's files, not the SMC: the system root has a sysfs
+// (a real machine, or the virtual driver's), whether or not a driver is loaded in it now.
+bool fansThroughSysfs();
 
 // The first of the drivers the machine has loaded, in the order above.
 std::optional<SMCDriver> findSMCDriver(const std::filesystem::path& sys);
