@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
-#include "message_pack_shape.h"
+#include "bounded_message_pack.h"
 
 namespace ventoria::ipc {
 namespace {
@@ -11,14 +11,11 @@ namespace {
 using nlohmann::json;
 
 // A request is a map holding an arguments array; a reply is a flat map. Nothing deeper is ever
-// meant, and the parser below recurses once per level.
+// meant.
 constexpr int kMaxNesting = 2;
 
 std::optional<json> parse(std::span<const std::uint8_t> payload) {
-    if (!shallowMessagePack(payload, kMaxNesting)) return std::nullopt;
-    json document = json::from_msgpack(payload.begin(), payload.end(), true, false);
-    if (document.is_discarded()) return std::nullopt;
-    return document;
+    return parseMessagePack(payload, kMaxNesting);
 }
 
 json::binary_t binary(const std::string& data) {

@@ -129,9 +129,9 @@ TEST(Messages, ASoundFrameThatIsNoRequestIsToldWhy) {
     EXPECT_EQ(std::get<SetFraction>(fine.message).fraction, 1.0);
 }
 
-// Nesting is refused before the recursive parser sees it, so no message chooses the depth of
-// the reader's stack; a request's own two levels, and a string of any content, still pass.
-TEST(Messages, DeepNestingIsRefusedWithoutRecursion) {
+// The reader stops at the first level deeper than a request's own two, so no message chooses
+// the depth of its stack; those two levels, and a string of any content, still pass.
+TEST(Messages, DeepNestingIsRefusedAtTheFirstLevelTooDeep) {
     Bytes deep(65535, 0x91);
     deep.push_back(0xC0);
     EXPECT_FALSE(decodeRequest(deep));
