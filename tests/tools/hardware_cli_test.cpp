@@ -283,6 +283,16 @@ TEST_F(HardwareCLITest, PowerSourcesHaveTheApplicationsNames) {
     EXPECT_EQ(show()["power"], "charger");
 }
 
+// With no helper listening, a request says so in the application's own words and exits 2, so
+// a script can tell "not there" from "refused" (1).
+TEST_F(HardwareCLITest, ARequestToAHelperThatIsNotThereSaysWhy) {
+    auto result = ctl({"helper", "version"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("Couldn’t communicate with a helper application."), std::string::npos)
+        << result.err;
+}
+
 // A system root so long that the helper's socket would not fit a socket address is refused by
 // name, by the helper and its clients alike: a path cut short would meet nobody, or another.
 TEST_F(HardwareCLITest, ASocketPathTooLongForASocketIsRefusedNotCutShort) {

@@ -1,17 +1,22 @@
+// One raw request to the helper, through the application's own client and connection: what a
+// script sees here is what the application would be told.
+
+#include <QCoroTask>
+#include <QTimer>
 #include <chrono>
-#include <csignal>
 #include <functional>
 #include <iostream>
-#include <thread>
 
 #include "commands.h"
-#include "ventoria/ipc/blocking_client.h"
+#include "session.h"
+#include "ventoria/app/helper_client.h"
 #include "ventoria/ipc/protocol.h"
 
 namespace ventoria::ctl {
 namespace {
 
 constexpr int kUnreachable = 2;
+constexpr int kInterrupted = 130;
 
 struct HelperOptions {
     double hold = 0;
@@ -19,31 +24,66 @@ struct HelperOptions {
     std::string settings;
 };
 
-// One request over one connection, printed the way a script can use it: nothing for success,
-// a refusal with status 1, the version or status as they came.
-int request(const ipc::Message& asked, double hold) {
-    std::signal(SIGPIPE, SIG_IGN);
+// Each reply printed the way a script can use it: the version or status as they came,
+// nothing for a command carried out, a refusal with status 1.
+int printed(const std::string& version) {
+    std::cout << version << "\n";
+    return 0;
+}
+int printed(const ipc::Outcome& refusal) {
+    if (!refusal) return 0;
+    std::cout << *refusal << "\n";
+    return 1;
+}
+int printed(const std::optional<ipc::Bytes>& status) {
+    if (status) std::cout << status->data << "\n";
+    return 0;
+}
+
+template <typename M>
+QCoro::Task<int> ask(app::HelperClient& client, M message) {
+    co_return printed(co_await client.call(std::move(message)));
+}
+
+QCoro::Task<int> askAny(app::HelperClient& client, ipc::Message asked) {
     try {
-        ipc::BlockingClient client(ipc::socketPath());
-        auto reply = client.call(asked);
-        int status = 0;
-        if (auto* problem = std::get_if<ipc::NotUnderstood>(&reply.content)) {
-            std::cout << "The helper did not understand the request: " << problem->reason << "\n";
-            status = 1;
-        } else if (auto& value = std::get<ipc::WireValue>(reply.content);
-                   value.kind != ipc::WireValue::Kind::nil) {
-            std::cout << value.data << "\n";
-            status = ipc::isCommand(asked) ? 1 : 0;  // a command answers only to refuse
+        co_return co_await std::visit(
+            [&client](auto message) { return ask(client, std::move(message)); }, asked);
+    } catch (const app::HelperError& error) {
+        if (error.kind() == app::HelperError::Kind::failed) {
+            std::cout << error.description().toStdString() << "\n";  // it did not understand us
+            co_return 1;
         }
-        std::cout << std::flush;
-        // The connection stays open, so the helper keeps counting this client.
-        std::this_thread::sleep_for(std::chrono::duration<double>(hold));
-        return status;
-    } catch (const ipc::ConnectionError& error) {
-        std::cerr << "ventoriactl: " << error.what()
+        std::cerr << "ventoriactl: " << error.description().toStdString()
                   << "\nIs VentoriaHelper running? (it is installed by choosing a preset)\n";
-        return kUnreachable;
+        co_return kUnreachable;
     }
+}
+
+int request(const ipc::Message& asked, double hold) {
+    Session session;
+    // This command never installs; the installer is the application's only so that the client
+    // is the very one the application uses.
+    app::HelperClient client(app::localSocketConnector(), app::platformInstaller());
+    std::optional<int> answered;
+    [](app::HelperClient& helper, ipc::Message message,
+       std::optional<int>& result) -> QCoro::Task<> {
+        result = co_await askAny(helper, std::move(message));
+        Session::stop();
+    }(client, asked, answered);
+    if (!answered) session.run();
+    std::cout << std::flush;
+    if (!answered) return kInterrupted;
+    int status = *answered;
+    if (status == kUnreachable) return status;
+    // The connection stays open, so the helper keeps counting this client.
+    QTimer holding;
+    holding.setSingleShot(true);
+    QObject::connect(&holding, &QTimer::timeout, [] { Session::stop(); });
+    holding.start(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::duration<double>(hold)));
+    session.run();
+    return session.interrupted() ? kInterrupted : status;
 }
 
 }  // namespace

@@ -57,20 +57,6 @@ QCoro::Task<ipc::ReplyContent> HelperClient::send(ipc::Message message) {
     co_return co_await done;
 }
 
-template <typename M>
-QCoro::Task<typename M::Reply> HelperClient::call(M message) {
-    auto content = co_await send(ipc::Message(std::move(message)));
-    if (auto* problem = std::get_if<ipc::NotUnderstood>(&content)) {
-        throw HelperError::failed(QStringLiteral("The helper did not understand the request: ") +
-                                  QString::fromStdString(problem->reason));
-    }
-    typename M::Reply value;
-    if (!ipc::fromWire(std::get<ipc::WireValue>(content), value)) {
-        throw HelperError::unavailable(QStringLiteral("the helper's answer could not be read"));
-    }
-    co_return value;
-}
-
 // A command's reply is nothing on success and the helper's reason on refusal.
 template <typename M>
 QCoro::Task<> HelperClient::command(M message) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <map>
+#include <optional>
 
 #include "ventoria/app/helper_connection.h"
 #include "ventoria/ipc/framing.h"
@@ -58,10 +59,12 @@ class LocalSocketConnection final : public HelperConnection {
 
     bool send(const ipc::Message& message, ReplyHandler onReply, ErrorHandler onError) override {
         if (brokenProtocol_) return false;
-        if (ended_) {
-            // Like a message on an invalidated XPC connection: it fails, later, on its own.
+        if (endedBy_) {
+            // Like a message on an invalidated XPC connection: it fails, later, on its own, and
+            // for the reason the connection ended (a helper that is not listening ends it
+            // before the first request is even sent).
             QMetaObject::invokeMethod(
-                socket_, [onError = std::move(onError)] { onError(serviceGone()); },
+                socket_, [onError = std::move(onError), why = *endedBy_] { onError(why); },
                 Qt::QueuedConnection);
             return true;
         }
@@ -156,8 +159,8 @@ class LocalSocketConnection final : public HelperConnection {
     }
 
     void end(const ConnectionFailure& failure) {
-        if (ended_) return;
-        ended_ = true;
+        if (endedBy_) return;
+        endedBy_ = failure;
         watchdog_->stop();
         socket_->abort();
         auto pending = std::move(pending_);
@@ -172,7 +175,7 @@ class LocalSocketConnection final : public HelperConnection {
     QByteArray outbox_;
     ipc::FrameReader reader_;
     std::uint64_t nextId_ = 1;
-    bool ended_ = false;
+    std::optional<ConnectionFailure> endedBy_;
     bool brokenProtocol_ = false;
 };
 

@@ -9,9 +9,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <variant>
 
 #include "ventoria/app/cancel_token.h"
 #include "ventoria/app/helper_connection.h"
+#include "ventoria/app/helper_error.h"
 #include "ventoria/app/installer.h"
 #include "ventoria/smart/smart_records.h"
 
@@ -47,6 +49,10 @@ class HelperClient {
     QCoro::Task<QString> version();
     // Replaces the helper: drops the connection first, so no request talks to the old one.
     void install();
+    // The reply to `message`, of the type its message declares; a command's refusal is its
+    // reply here, not an error. Throws HelperError when there is no such reply.
+    template <typename M>
+    QCoro::Task<typename M::Reply> call(M message);
 
     // Runs, on the application's thread, when the connection in use ends without our asking:
     // the helper went away, and with it whatever it was enforcing for us.
@@ -54,9 +60,6 @@ class HelperClient {
 
   private:
     QCoro::Task<ipc::ReplyContent> send(ipc::Message message);
-    // The reply to `message`, of the type its message declares. Throws HelperError.
-    template <typename M>
-    QCoro::Task<typename M::Reply> call(M message);
     template <typename M>
     QCoro::Task<> command(M message);
     QCoro::Task<> waitAfterInstall(std::shared_ptr<CancelToken> token);
@@ -67,5 +70,19 @@ class HelperClient {
     std::shared_ptr<HelperConnection> connection_;
     std::shared_ptr<HelperClient*> self_;  // what the invalidation handler holds weakly
 };
+
+template <typename M>
+QCoro::Task<typename M::Reply> HelperClient::call(M message) {
+    auto content = co_await send(ipc::Message(std::move(message)));
+    if (auto* problem = std::get_if<ipc::NotUnderstood>(&content)) {
+        throw HelperError::failed(QStringLiteral("The helper did not understand the request: ") +
+                                  QString::fromStdString(problem->reason));
+    }
+    typename M::Reply value;
+    if (!ipc::fromWire(std::get<ipc::WireValue>(content), value)) {
+        throw HelperError::unavailable(QStringLiteral("the helper's answer could not be read"));
+    }
+    co_return value;
+}
 
 }  // namespace ventoria::app
