@@ -14,10 +14,13 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::didFinishLaunching() {
     presetEditor_ = std::make_unique<PresetEditorController>(*model_);
-    model_->editPresetsHandler = [editor = presetEditor_.get()] { editor->show(); };
+    QObject::connect(model_.get(), &app::FanModel::editPresetsRequested,
+                     [editor = presetEditor_.get()] { editor->show(); });
     settings_ = std::make_unique<SettingsController>(*model_);
-    model_->settingsHandler = [settings = settings_.get()] { settings->showSettings(); };
-    model_->detailsHandler = [settings = settings_.get()] { settings->showDetails(); };
+    QObject::connect(model_.get(), &app::FanModel::settingsRequested,
+                     [settings = settings_.get()] { settings->showSettings(); });
+    QObject::connect(model_.get(), &app::FanModel::detailsRequested,
+                     [settings = settings_.get()] { settings->showDetails(); });
     prepareNotifications();
     QObject::connect(model_.get(), &app::FanModel::alerted, this,
                      [](app::AlertKind, const QString& title, const QString& body) {

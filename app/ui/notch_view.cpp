@@ -174,10 +174,8 @@ void NotchView::render() {
     }
 
     presetName_->setText(QString::fromLatin1(app::displayName(model_.preset()).data()));
-    auto detail = model_.subtitle(model_.preset());
-    const QString smartPrefix = QStringLiteral("Smart · ");
-    if (detail.startsWith(smartPrefix)) detail.remove(0, smartPrefix.size());
-    presetDetail_->setFullText(detail, model_.errorMessage().value_or(QString()));
+    presetDetail_->setFullText(model_.subtitleParts(model_.preset()).detail,
+                               model_.errorMessage().value_or(QString()));
     tint(presetDetail_, safety ? kNotchSafety : notchWhite(0.6f));
     tint(presetName_, Qt::white);
     levelBar_->setLevel(model_.level());

@@ -14,6 +14,8 @@ namespace {
 
 using test::FakeHelper;
 using Events = std::vector<std::string>;
+// A bound no test reaches: the hand-back ends on its own.
+constexpr std::chrono::hours kUnbounded{1};
 
 class FanModelTest : public test::FanModelFixture {
   protected:
@@ -123,8 +125,10 @@ TEST_F(FanModelTest, ChoosingTheActivePresetAgainSendsItAgain) {
 
 // The helper enforces only while our connection lasts: when it ends under a preset that needs
 // the helper, the model says so and sends the choice again, without installing behind the
-// user's back, until it is in force again.
+// user's back, until it is in force again: after a second, then after pauses that double up to
+// half a minute, and after a success from a second again.
 TEST_F(FanModelTest, WhenTheHelperGoesAwayTheChoiceIsSentAgainUntilItHolds) {
+    using std::chrono::milliseconds;
     installable();
     auto& m = start();
     m.select(Preset::max);
@@ -138,17 +142,34 @@ TEST_F(FanModelTest, WhenTheHelperGoesAwayTheChoiceIsSentAgainUntilItHolds) {
     EXPECT_TRUE(m.errorMessage()->endsWith("(trying again)")) << m.errorMessage()->toStdString();
     // One wording on the tile for the one failure, however the system words each attempt.
     EXPECT_EQ(m.subtitle(Preset::max), "Helper unavailable, retrying");
+    EXPECT_EQ(retryTimer->started, std::vector{milliseconds(1000)});
+    EXPECT_TRUE(helper.events.empty());  // nothing goes out before the pause has passed
 
-    QSignalSpy applied(&m, &FanModel::applied);
-    ASSERT_TRUE(applied.wait(3000));  // the first retry, after a second, fails too
-    EXPECT_TRUE(m.errorMessage()->endsWith("(trying again)"));
-    EXPECT_EQ(m.subtitle(Preset::max), "Helper unavailable, retrying");
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        retryTimer->elapse();
+        waitUntilApplied();
+        EXPECT_TRUE(m.errorMessage()->endsWith("(trying again)"));
+        EXPECT_EQ(m.subtitle(Preset::max), "Helper unavailable, retrying");
+    }
+    EXPECT_EQ(retryTimer->started,
+              (std::vector<milliseconds>{milliseconds(1000), milliseconds(2000), milliseconds(4000),
+                                         milliseconds(8000), milliseconds(16000),
+                                         milliseconds(30000), milliseconds(30000)}));
     helper.badProxy = false;
-    ASSERT_TRUE(applied.wait(5000));  // the next, two seconds later, gets through
+    retryTimer->elapse();
+    waitUntilApplied();  // this one gets through
     EXPECT_EQ(m.errorMessage(), std::nullopt);
     EXPECT_EQ(m.preset(), Preset::max);
     EXPECT_EQ(std::count(helper.events.begin(), helper.events.end(), "install"), 0);
     EXPECT_EQ(helper.events.back(), "setFraction:reply:");
+    EXPECT_FALSE(retryTimer->pending());
+
+    // The success reset the pauses: the next loss waits a second again.
+    retryTimer->started.clear();
+    helper.badProxy = true;
+    helper.connections.back()->invalidate();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(retryTimer->started, std::vector{milliseconds(1000)});
 }
 
 TEST_F(FanModelTest, NoRetryUnderAutomaticOrAfterQuitting) {
@@ -163,12 +184,13 @@ TEST_F(FanModelTest, NoRetryUnderAutomaticOrAfterQuitting) {
 
     m.select(Preset::balanced);
     waitUntilApplied();
-    auto quitting = m.handBack();
+    auto quitting = m.handBackWithin(kUnbounded);
     test::awaitTask(quitting);
     helper.events.clear();
     helper.connections.back()->invalidate();
-    QSignalSpy applied(&m, &FanModel::applied);
-    EXPECT_FALSE(applied.wait(1500));
+    QCoreApplication::processEvents();
+    retryTimer->elapse();
+    QCoreApplication::processEvents();
     EXPECT_TRUE(helper.events.empty());
 }
 
@@ -397,7 +419,7 @@ TEST_F(FanModelTest, TheNotchIsRefusedWithoutANotchDisplay) {
     EXPECT_TRUE(m.notchOpen());
     EXPECT_EQ(stored("mode"), "notch");
     bool opened = false;
-    m.editPresetsHandler = [&] { opened = true; };
+    QObject::connect(&m, &FanModel::editPresetsRequested, [&] { opened = true; });
     m.editPresets();
     EXPECT_TRUE(opened);
     EXPECT_FALSE(m.notchOpen());
@@ -426,12 +448,12 @@ TEST_F(FanModelTest, WhileSmartRunsEveryPollAsksForItsStatus) {
 
 TEST_F(FanModelTest, HandingBackAsksTheInstalledHelperOnce) {
     auto& m = start();
-    auto withoutHelper = m.handBack();
+    auto withoutHelper = m.handBackWithin(kUnbounded);
     test::awaitTask(withoutHelper);
     EXPECT_TRUE(helper.events.empty());
     test::placeHelperPlist();
     helper.answer = std::optional<std::string>();
-    auto withHelper = m.handBack();
+    auto withHelper = m.handBackWithin(kUnbounded);
     test::awaitTask(withHelper);
     EXPECT_EQ(helper.events, (Events{"connect", "setAutoWithReply:"}));
 }

@@ -44,7 +44,7 @@ class AppCoreIntegrationTest : public test::InstalledHelperTest {
 };
 
 TEST_F(AppCoreIntegrationTest, TheFirstFixedChoiceInstallsTheHelperAndQuittingHandsBack) {
-    FanModel model(client(test::binDirectory()), userPreferences(), {});
+    FanModel model(machineParts(client(test::binDirectory()), userPreferences()), {});
     QSignalSpy applied(&model, &FanModel::applied);
     model.select(Preset::max);
     ASSERT_TRUE(applied.wait(20'000));
@@ -62,7 +62,7 @@ TEST_F(AppCoreIntegrationTest, TheFirstFixedChoiceInstallsTheHelperAndQuittingHa
 // The helper is stopped under a fixed choice (launchd stops it, it crashes): the interface
 // stops claiming the choice, and once a helper answers again the choice is in force again.
 TEST_F(AppCoreIntegrationTest, AChoiceOutlivesTheHelperGoingAwayAndComingBack) {
-    FanModel model(client(test::binDirectory()), userPreferences(), {});
+    FanModel model(machineParts(client(test::binDirectory()), userPreferences()), {});
     QSignalSpy applied(&model, &FanModel::applied);
     model.select(Preset::max);
     ASSERT_TRUE(applied.wait(20'000));
@@ -99,7 +99,7 @@ TEST_F(AppCoreIntegrationTest, AChoiceOutlivesTheHelperGoingAwayAndComingBack) {
 // choice is in force while it runs, and when it ends the application's applies again, without
 // the application having to send it again or saying anything is wrong.
 TEST_F(AppCoreIntegrationTest, AnotherClientsChoiceLastsOnlyWhileItRuns) {
-    FanModel model(client(test::binDirectory()), userPreferences(), {});
+    FanModel model(machineParts(client(test::binDirectory()), userPreferences()), {});
     QSignalSpy applied(&model, &FanModel::applied);
     model.select(Preset::balanced);
     ASSERT_TRUE(applied.wait(20'000));

@@ -9,10 +9,12 @@
 #include <memory>
 
 #include "fake_helper_connection.h"
+#include "manual_pause.h"
 #include "protocol_version.h"
 #include "ventoria/app/fan_model.h"
 #include "ventoria/app/helper_client.h"
 #include "ventoria/app/user_preferences.h"
+#include "ventoria/platform/power_supply.h"
 #include "virtual_mac_test.h"
 
 namespace ventoria::test {
@@ -43,9 +45,17 @@ class FanModelFixture : public VirtualMacTest {
         return startWith({.reapplyAtStart = reapply}, defaultsPath());
     }
     app::FanModel& startWith(app::FanModel::Options options, const QString& defaultsFile) {
+        auto client = std::make_unique<app::HelperClient>(helper.connector(), helper.installer());
+        auto timer = std::make_unique<ManualPause>();
+        retryTimer = timer.get();
         model = std::make_unique<app::FanModel>(
-            std::make_unique<app::HelperClient>(helper.connector(), helper.installer()),
-            preferencesAt(defaultsFile), options);
+            app::FanModel::Parts{
+                .store = std::make_unique<app::PresetStore>(preferencesAt(defaultsFile)),
+                .sender = std::make_unique<app::ChoiceSender>(std::move(client), std::move(timer),
+                                                              &app::helperInstalled),
+                .hardware = app::HardwarePoller::opened(),
+                .power = app::PowerWatch(&platform::onBattery)},
+            options);
         return *model;
     }
     // Runs the event loop until the newest choice has been dealt with.
@@ -76,6 +86,8 @@ class FanModelFixture : public VirtualMacTest {
 
     FakeHelper helper;
     std::unique_ptr<app::FanModel> model;
+    // The model's retry timer: a retry happens only when the test lets its pause pass.
+    ManualPause* retryTimer = nullptr;
 };
 
 }  // namespace ventoria::test

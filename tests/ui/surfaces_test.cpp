@@ -249,7 +249,8 @@ TEST_F(StatusItemTest, EditingPresetsClosesThePopoverFirst) {
     StatusItemController item(m, [] {});
     item.popover()->show();
     bool popoverWasOpen = true;
-    m.editPresetsHandler = [&] { popoverWasOpen = item.popover()->isVisible(); };
+    QObject::connect(&m, &app::FanModel::editPresetsRequested,
+                     [&] { popoverWasOpen = item.popover()->isVisible(); });
     QTest::mouseClick(part<MenuRow>(*item.popover()->view(), "editRow"), Qt::LeftButton);
     EXPECT_FALSE(popoverWasOpen);
 }

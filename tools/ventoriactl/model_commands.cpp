@@ -164,7 +164,7 @@ void awaitChecked(Session& session, FanModel& model, Preset preset) {
     QTimer patience;
     patience.setSingleShot(true);
     QObject::connect(&patience, &QTimer::timeout, [] { Session::stop(); });
-    patience.start(kSelectPoll * (FanModel::kPollsBeforeCheck + kLateTickPolls));
+    patience.start(kSelectPoll * (app::FollowCheck::kPollsBeforeCheck + kLateTickPolls));
     session.run();
     QObject::disconnect(connection);
 }

@@ -3,6 +3,20 @@
 #include <cmath>
 
 namespace ventoria::app {
+
+AlertConditions alertConditions(const ModelState& state) {
+    AlertConditions conditions;
+    bool smart = state.preset == Preset::smart && state.smartStatus;
+    conditions.safetyBoost = smart && state.smartStatus->phase == smart::Phase::safety;
+    if (state.percent) {
+        conditions.forcedFraction = *state.percent / 100.0;
+    } else if (smart) {
+        conditions.forcedFraction = state.smartStatus->level;
+    }
+    conditions.fans = state.fans;
+    conditions.helperUnreachable = state.awaitingHelper && state.preset != Preset::automatic;
+    return conditions;
+}
 namespace {
 
 std::size_t index(AlertKind kind) {

@@ -161,20 +161,27 @@ std::optional<QString> offTargetNow(const FanReadings& fans, Preset preset,
     return std::nullopt;
 }
 
-QString subtitle(Preset preset, const SubtitleInputs& inputs) {
-    if (inputs.errorMessage && preset == inputs.active) return *inputs.errorMessage;
-    if (!inputs.hasFans) return QString::fromLatin1(kNoFansText);
+SubtitleParts subtitleParts(Preset preset, const SubtitleInputs& inputs) {
+    if (inputs.errorMessage && preset == inputs.active) return {{}, *inputs.errorMessage};
+    if (!inputs.hasFans) return {{}, QString::fromLatin1(kNoFansText)};
     switch (preset) {
         case Preset::automatic:
-            return QStringLiteral("Following macOS");
+            return {{}, QStringLiteral("Following macOS")};
         case Preset::balanced:
         case Preset::max:
-            return QStringLiteral("Fixed %1 %").arg(inputs.custom[preset].value_or(0));
-        case Preset::smart:
-            return inputs.smartDetail ? QStringLiteral("Smart · ") + *inputs.smartDetail
-                                      : QStringLiteral("Smart");
+            return {{}, QStringLiteral("Fixed %1 %").arg(inputs.custom[preset].value_or(0))};
+        case Preset::smart: {
+            auto smart = displayName(Preset::smart);
+            auto name = QString::fromLatin1(smart.data(), static_cast<qsizetype>(smart.size()));
+            if (!inputs.smartDetail) return {{}, name};
+            return {name, *inputs.smartDetail};
+        }
     }
     return {};
+}
+
+QString subtitle(Preset preset, const SubtitleInputs& inputs) {
+    return subtitleParts(preset, inputs).joined();
 }
 
 std::optional<smart::Phase> smartPhase(Preset active,

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ventoria/app/model_types.h"
+#include "ventoria/smart/smart_records.h"
 
 namespace ventoria::app {
 
@@ -34,6 +35,17 @@ struct AlertConditions {
     FanReadings fans;
     bool helperUnreachable = false;
 };
+
+// What the model knows at a poll, from which the conditions follow.
+struct ModelState {
+    Preset preset = Preset::automatic;
+    // The active fixed preset's percentage, once it is in force (sent, and nothing went wrong).
+    std::optional<int> percent;
+    std::optional<smart::SmartStatus> smartStatus;
+    FanReadings fans;
+    bool awaitingHelper = false;  // a preset waits for a helper that went away
+};
+AlertConditions alertConditions(const ModelState& state);
 
 class AlertPolicy {
   public:

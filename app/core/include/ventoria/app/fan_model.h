@@ -4,31 +4,27 @@
 // in the user defaults, and sends each choice to the helper.
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <chrono>
-#include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 
+#include "ventoria/app/alert_policy.h"
+#include "ventoria/app/choice_sender.h"
+#include "ventoria/app/follow_check.h"
+#include "ventoria/app/hardware_poller.h"
 #include "ventoria/app/history.h"
 #include "ventoria/app/machine_details.h"
 #include "ventoria/app/model_error.h"
 #include "ventoria/app/model_text.h"
 #include "ventoria/app/model_types.h"
+#include "ventoria/app/power_watch.h"
+#include "ventoria/app/preset_store.h"
 #include "ventoria/app/settings.h"
 
-// Views include this header; what the model needs to do its work (the helper's client, the
-// readers, the user defaults, timers) stays in its implementation.
-namespace QCoro {
-template <typename T>
-class Task;
-}
+class QTimer;
 
 namespace ventoria::app {
-
-class CancelToken;
 class HelperClient;
 class UserPreferences;
 }  // namespace ventoria::app
@@ -79,19 +75,16 @@ class FanModel : public QObject {
         static Options headless() { return {.reapplyAtStart = false, .followPowerSource = false}; }
     };
 
-    // While the helper cannot be reached for a preset that needs it, the choice is sent again
-    // after this long, doubling up to the longest.
-    static constexpr std::chrono::milliseconds kRetryFirst{1000};
-    static constexpr std::chrono::milliseconds kRetryLongest{30000};
-    // Polls after a fixed preset reached the helper before the fans must show it.
-    static constexpr int kPollsBeforeCheck = 2;
-    // How long a forced fan may run far from the speed its preset asks before it is named:
-    // real fans take seconds to spin up or down, and a target changed a moment ago is not
-    // reached yet.
-    static constexpr std::chrono::seconds kSlewAllowance{10};
+    // What the model is made of, each with one job: the user's stored choices, the way of a
+    // choice to the helper, the machine's readings, and what it runs on.
+    struct Parts {
+        std::unique_ptr<PresetStore> store;
+        std::unique_ptr<ChoiceSender> sender;
+        std::unique_ptr<HardwarePoller> hardware;
+        PowerWatch power;
+    };
 
-    FanModel(std::unique_ptr<HelperClient> helper, std::unique_ptr<UserPreferences> preferences,
-             Options options, QObject* parent = nullptr);
+    FanModel(Parts parts, Options options, QObject* parent = nullptr);
     ~FanModel() override;
 
     DisplayMode preferredMode() const { return preferredMode_; }
@@ -119,16 +112,10 @@ class FanModel : public QObject {
     void setDetailsShown(bool shown);
     const MachineDetails& details() const { return details_; }
     // What the Mac runs on, as of the latest poll; nothing when the system cannot tell.
-    std::optional<PowerSource> powerSource() const { return powerSource_; }
+    std::optional<PowerSource> powerSource() const { return power_.source(); }
 
     void setNotchAvailable(bool available);
     void setNotchOpen(bool open);
-
-    // Open the preset editor, the Settings window and the Details window; set by the
-    // application.
-    std::function<void()> editPresetsHandler;
-    std::function<void()> settingsHandler;
-    std::function<void()> detailsHandler;
 
     // One poll of the hardware, and of the Smart status while Smart is active.
     void poll();
@@ -145,14 +132,12 @@ class FanModel : public QObject {
     void editPresets();
     void openSettings();
     void openDetails();
-    // At quit: no choice may still be sent, and the helper is told to hand the fans back.
-    QCoro::Task<void> handBack();
-    // handBack, but never waiting longer than `bound`: the helper hands the fans back by itself
-    // once our connection closes, so a helper that does not answer must not keep us alive.
+    // At quit: no choice may still be sent, and the helper is told to hand the fans back,
+    // never waiting longer than `bound` (see ChoiceSender::handBackWithin).
     QCoro::Task<void> handBackWithin(std::chrono::milliseconds bound);
 
     // A choice is still on its way to the helper.
-    bool applying() const { return applying_; }
+    bool applying() const { return sender_->sending(); }
     // What the fans do against what the preset asks, from the latest check: the first fan the
     // helper does not hold as asked. Nothing when all is well or nothing was checked.
     std::optional<QString> fanProblem() const { return detailOf(fanProblem_); }
@@ -164,7 +149,12 @@ class FanModel : public QObject {
     QString fanSummary() const { return app::fanSummary(fans_); }
     // In the user's unit, or in `unit` for a reader that asked for another.
     QString subtitle(Preset preset) const { return subtitle(preset, unit()); }
-    QString subtitle(Preset preset, TemperatureUnit unit) const;
+    QString subtitle(Preset preset, TemperatureUnit unit) const {
+        return subtitleParts(preset, unit).joined();
+    }
+    // The subtitle as a view lays it out beside the preset's name.
+    SubtitleParts subtitleParts(Preset preset) const { return subtitleParts(preset, unit()); }
+    SubtitleParts subtitleParts(Preset preset, TemperatureUnit unit) const;
     std::optional<QString> smartDetail() const { return smartDetail(unit()); }
     std::optional<QString> smartDetail(TemperatureUnit unit) const {
         return app::smartDetail(smartStatus_, temps_, unit);
@@ -198,45 +188,44 @@ class FanModel : public QObject {
     void checked();
     // The newest choice has been sent (or given up on) and the model has polled afterwards.
     void applied();
+    // The user asked for the preset editor, the Settings window or the Details window.
+    void editPresetsRequested();
+    void settingsRequested();
+    void detailsRequested();
 
   private:
-    enum class ApplyKind { choice, recovery };
-    friend QCoro::Task<void> runApply(QPointer<FanModel>, Preset, double,
-                                      std::shared_ptr<CancelToken>, ApplyKind);
-    friend QCoro::Task<void> pollSmartStatus(QPointer<FanModel>);
-    struct Machinery;
-
     void setPreferredMode(DisplayMode mode);
     void setPreset(Preset preset);
-    void setCustom(const CustomPercentages& custom);
-    void setSmart(const smart::SmartSettings& smart);
-    void setFans(FanReadings fans);
-    void setTemps(const hardware::ThermalReading& temps);
     void setSmartStatus(const std::optional<smart::SmartStatus>& status);
     void setError(const std::optional<ModelError>& error);
     static std::optional<QString> detailOf(const std::optional<ModelError>& error) {
         return error ? std::optional(error->detail) : std::nullopt;
     }
-    void startApply(ApplyKind kind);
+    void keepPreferencesFaults();
+    void send(ChoiceSender::Kind kind);
+    void answered(const ChoiceSender::Answer& answer);
     void helperLost();
     void retryLater();
     void checkFans();
     void updateDetails();
     void followPowerSource();
     void observeAlerts();
+    void pollSmartStatus();
     void setFanProblem(const std::optional<ModelError>& problem);
-    void watchDefaults();
     void storedPresetsChanged();
-    CustomPercentages storedCustom();
-    smart::SmartSettings storedSmart();
 
-    std::unique_ptr<Machinery> m_;
+    std::unique_ptr<PresetStore> store_;
+    std::unique_ptr<ChoiceSender> sender_;
+    std::unique_ptr<HardwarePoller> hardware_;
+    PowerWatch power_;
+    FollowCheck followCheck_;
+    AlertPolicy alerts_;
+    QTimer* pollTimer_;
     std::unique_ptr<Settings> settings_;
     History history_;
     bool detailsShown_ = false;
     MachineDetails details_;
     bool followPower_ = true;
-    std::optional<PowerSource> powerSource_;
     bool awaitingHelper_ = false;  // a preset waits for a helper that went away
     DisplayMode preferredMode_ = DisplayMode::menu;
     bool notchAvailable_ = false;
@@ -249,16 +238,15 @@ class FanModel : public QObject {
     std::optional<ModelError> error_;
     std::optional<ModelError> unsaved_;
     bool notchOpen_ = false;
-    std::shared_ptr<CancelToken> applyToken_;
-    bool applying_ = false;
     bool persistChoice_ = true;
     bool quitting_ = false;
-    std::chrono::milliseconds retryDelay_ = kRetryFirst;
-    int pollsToCheck_ = -1;  // counts down after a fixed preset was applied; -1: no check due
-    int slewPolls_;          // polls that make kSlewAllowance at this model's pace, at least one
-    std::map<int, int> offTargetPolls_;  // per fan: polls in a row it ran far from its target
     std::optional<ModelError> fanProblem_;
 };
+
+// The parts of a model on this machine: its own fans, sensors and power source, the event
+// loop's timers, over `helper` and the user's choices in `preferences`.
+FanModel::Parts machineParts(std::unique_ptr<HelperClient> helper,
+                             std::unique_ptr<UserPreferences> preferences);
 
 // The model as the application has it: the helper's real connection and installer, the
 // user's defaults.

@@ -83,6 +83,16 @@ struct SubtitleInputs {
     CustomPercentages custom;
     std::optional<QString> smartDetail;
 };
+// A tile's subtitle in its parts: a lead naming what the detail is of ("Smart"), where the line
+// has one, and the detail. A view that shows the preset's name beside it shows the detail alone.
+struct SubtitleParts {
+    std::optional<QString> lead;
+    QString detail;
+
+    QString joined() const { return lead ? *lead + QStringLiteral(" · ") + detail : detail; }
+    bool operator==(const SubtitleParts&) const = default;
+};
+SubtitleParts subtitleParts(Preset preset, const SubtitleInputs& inputs);
 QString subtitle(Preset preset, const SubtitleInputs& inputs);
 
 // The Smart phase while the smart preset is active.
