@@ -23,6 +23,8 @@ void addHelperCommands(CLI::App& app, Runner& chosen);
 void addModelCommands(CLI::App& app, Runner& chosen);
 // sensors, history: what the Details window shows.
 void addDetailsCommands(CLI::App& app, Runner& chosen);
+// doctor: what this machine offers Ventoria.
+void addDoctorCommand(CLI::App& app, Runner& chosen);
 // settings: what the Settings window holds.
 void addSettingsCommands(CLI::App& app, Runner& chosen);
 

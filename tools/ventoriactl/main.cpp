@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     ventoria::ctl::addModelCommands(app, chosen);
     ventoria::ctl::addDetailsCommands(app, chosen);
     ventoria::ctl::addSettingsCommands(app, chosen);
+    ventoria::ctl::addDoctorCommand(app, chosen);
     if (auto status = ventoria::command_line::parse(app, argc, argv)) return *status;
     try {
         return chosen();

@@ -1,5 +1,6 @@
 #include "ventoria/hardware/read_ports.h"
 
+#include "ventoria/hardware/smc_drivers.h"
 #include "ventoria/hardware/smc_fans.h"
 #include "ventoria/hardware/smc_temperatures.h"
 #include "ventoria/hardware/sysfs_fans.h"
@@ -14,6 +15,15 @@ ReadPorts openReadPorts() {
     }
     auto smc = std::make_shared<SMCReader>();
     return {std::make_shared<SMCFans>(smc), std::make_shared<SMCTemperatures>(smc)};
+}
+
+std::string fanAccess() {
+    if (!fansThroughSysfs()) return "the virtual Mac's SMC";
+    if (auto driver = findSMCDriver(sysfsRoot())) {
+        return "the kernel's " + std::string(driverName(*driver)) + " driver";
+    }
+    return "no SMC driver of the kernel is loaded (applesmc on Intel and T2 Macs, "
+           "macsmc_hwmon on Apple silicon)";
 }
 
 }  // namespace ventoria::hardware

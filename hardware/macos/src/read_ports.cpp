@@ -10,4 +10,8 @@ ReadPorts openReadPorts() {
     return {std::make_shared<SMCFans>(smc), std::make_shared<SMCTemperatures>(smc)};
 }
 
+std::string fanAccess() {
+    return "AppleSMC";
+}
+
 }  // namespace ventoria::hardware

@@ -2,6 +2,7 @@
 // The way to the machine's fans and sensors for reading, chosen by what the machine offers.
 
 #include <memory>
+#include <string>
 
 #include "ventoria/hardware/fan_port.h"
 #include "ventoria/hardware/temperature_port.h"
@@ -18,5 +19,9 @@ struct ReadPorts {
 // SMCError when the SMC cannot be opened; a sysfs without a driver opens all the same, and
 // its fans are unknown until one loads.
 ReadPorts openReadPorts();
+
+// The way openReadPorts() reaches the fans, in words: "AppleSMC", "the kernel's applesmc
+// driver", or, where the kernel's files are used and no driver has loaded, a sentence saying so.
+std::string fanAccess();
 
 }  // namespace ventoria::hardware

@@ -1,0 +1,102 @@
+// ventoriactl doctor on each kind of machine: what it says is what the helper would meet.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "helper_process.h"
+#include "process.h"
+#include "protocol_version.h"
+#include "virtual_mac_test.h"
+
+namespace ventoria::test {
+namespace {
+
+using nlohmann::json;
+using sim::KernelDriver;
+
+json doctor() {
+    auto result = run({program("ventoriactl"), "doctor", "--json"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    return json::parse(result.out);
+}
+
+std::string refusalOf(const json& report) {
+    const auto& refusal = report["fans"]["refusal"];
+    return refusal.is_null() ? std::string() : refusal.get<std::string>();
+}
+
+class DoctorTest;
+
+struct Case {
+    const char* name;
+    KernelDriver driver;
+    std::function<void(DoctorTest&)> setUp;
+    const char* access;
+    const char* refused;  // a part of the refusal; empty: none
+    bool fansKnown;
+};
+
+class DoctorTest : public VirtualMacTest, public ::testing::WithParamInterface<Case> {
+  public:
+    DoctorTest() : VirtualMacTest(GetParam().driver) {}
+    using VirtualMacTest::mac;
+    using VirtualMacTest::root;
+};
+
+TEST_P(DoctorTest, SaysHowTheFansAreReachedAndWhetherTheyMayBeCommanded) {
+    const auto& given = GetParam();
+    if (given.setUp) given.setUp(*this);
+    auto report = doctor();
+    auto access = report["fans"]["access"].get<std::string>();
+    EXPECT_EQ(access.find(given.access), 0u) << access;
+    auto refusal = refusalOf(report);
+    if (*given.refused == '\0') {
+        EXPECT_EQ(refusal, "");
+    } else {
+        EXPECT_NE(refusal.find(given.refused), std::string::npos) << refusal;
+    }
+    EXPECT_EQ(report["fans"]["count"].is_number(), given.fansKnown);
+    if (given.fansKnown) {
+        EXPECT_EQ(report["fans"]["count"], 2);
+        EXPECT_FALSE(report["fans"]["chip"].empty());
+        EXPECT_FALSE(report["fans"]["case"].empty());
+    }
+    EXPECT_EQ(report["helper"]["installed"], false);
+    EXPECT_TRUE(report["helper"]["version"].is_null());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachMachine, DoctorTest,
+    ::testing::Values(Case{"Mac", KernelDriver::none, nullptr, "the virtual Mac's SMC", "", true},
+                      Case{"MacsmcWithoutFanControl", KernelDriver::macsmc,
+                           [](DoctorTest& m) { m.mac->setFanControl(false); },
+                           "the kernel's macsmc_hwmon driver", "fan_control=1", true},
+                      Case{"ApplesmcBesideAnotherFanProgram", KernelDriver::applesmc,
+                           [](DoctorTest& m) {
+                               std::filesystem::create_directories(m.root.path() / "proc/4242");
+                               std::ofstream(m.root.path() / "proc/4242/comm") << "mbpfan\n";
+                           },
+                           "the kernel's applesmc driver", "mbpfan (process 4242)", true},
+                      Case{"ApplesmcUnloaded", KernelDriver::applesmc,
+                           [](DoctorTest& m) { m.mac->setDriverLoaded(false); },
+                           "no SMC driver of the kernel is loaded",
+                           "No supported fan driver is loaded", false}),
+    [](const ::testing::TestParamInfo<Case>& test) { return std::string(test.param.name); });
+
+// A running helper is asked as the application asks it, and its version shown.
+class DoctorHelperTest : public VirtualMacTest {};
+
+TEST_F(DoctorHelperTest, AHelperThatAnswersIsShownWithItsVersion) {
+    HelperProcess helper;
+    auto report = doctor();
+    EXPECT_EQ(report["helper"]["version"], kProtocolVersion);
+    auto words = run({program("ventoriactl"), "doctor"});
+    EXPECT_NE(words.out.find("answering (protocol " + std::string(kProtocolVersion) + ")"),
+              std::string::npos)
+        << words.out;
+}
+
+}  // namespace
+}  // namespace ventoria::test
