@@ -1,13 +1,19 @@
 // ventoriactl doctor on each kind of machine: what it says is what the helper would meet.
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <csignal>
+#include <cstring>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "helper_process.h"
 #include "process.h"
 #include "protocol_version.h"
+#include "ventoria/ipc/protocol.h"
 #include "virtual_mac_test.h"
 
 namespace ventoria::test {
@@ -96,6 +102,32 @@ TEST_F(DoctorHelperTest, AHelperThatAnswersIsShownWithItsVersion) {
     EXPECT_NE(words.out.find("answering (protocol " + std::string(kProtocolVersion) + ")"),
               std::string::npos)
         << words.out;
+}
+
+// A helper that takes the connection and never answers: the command is ended by Ctrl-C while
+// its request is out. It ends as interrupted (130), says nothing of an unreachable helper, and
+// the late failure of the request, as the connection closes, writes nowhere it should not (the
+// sanitizer build would stop it).
+TEST_F(DoctorHelperTest, ACommandInterruptedMidRequestEndsQuietly) {
+    int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listening, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    auto path = ipc::socketPath();
+    std::filesystem::create_directories(path.parent_path());
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listening, 4), 0);
+    for (const auto& command :
+         {std::vector<std::string>{"helper", "version"}, std::vector<std::string>{"doctor"}}) {
+        auto arguments = command;
+        arguments.insert(arguments.begin(), program("ventoriactl"));
+        auto result = run(arguments, Interrupt{std::chrono::milliseconds(700), SIGINT});
+        EXPECT_EQ(result.status, 130) << command[0] << ": " << result.err;
+        EXPECT_EQ(result.err.find("Is VentoriaHelper running"), std::string::npos) << result.err;
+        EXPECT_EQ(result.out, "") << command[0];
+    }
+    ::close(listening);
 }
 
 }  // namespace

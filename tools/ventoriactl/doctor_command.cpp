@@ -21,6 +21,8 @@ namespace {
 
 using nlohmann::json;
 
+constexpr int kInterrupted = 130;
+
 // Each sensor the temperature stands for, by name where it has one, with its key.
 json sensorsJson(const std::vector<std::string>& keys,
                  const std::vector<hardware::TemperatureSensor>& all) {
@@ -58,23 +60,16 @@ json fansJson() {
     return found;
 }
 
-// Whether the helper is installed and answers, asked as the application asks it.
-json helperJson(Session& session) {
+// Whether the helper answers, asked as the application asks it.
+QCoro::Task<json> helperJson(app::HelperClient& client) {
     json helper = {
         {"installed", app::helperInstalled()}, {"version", nullptr}, {"problem", nullptr}};
-    app::HelperClient client(app::localSocketConnector(), app::platformInstaller());
-    bool done = false;
-    [](app::HelperClient& asked, json& said, bool& finished) -> QCoro::Task<> {
-        try {
-            said["version"] = (co_await asked.version()).toStdString();
-        } catch (const app::HelperError& error) {
-            said["problem"] = error.description().toStdString();
-        }
-        finished = true;
-        Session::stop();
-    }(client, helper, done);
-    if (!done) session.run();
-    return helper;
+    try {
+        helper["version"] = (co_await client.version()).toStdString();
+    } catch (const app::HelperError& error) {
+        helper["problem"] = error.description().toStdString();
+    }
+    co_return helper;
 }
 
 std::string sensorsText(const json& sensors) {
@@ -114,7 +109,10 @@ void printWords(const json& report) {
 
 int doctor(bool asJson) {
     Session session;
-    json report = {{"fans", fansJson()}, {"helper", helperJson(session)}};
+    app::HelperClient client(app::localSocketConnector(), app::platformInstaller());
+    auto helper = session.finish(helperJson(client));
+    if (!helper) return kInterrupted;
+    json report = {{"fans", fansJson()}, {"helper", *helper}};
     if (asJson) {
         std::cout << report.dump() << "\n";
     } else {

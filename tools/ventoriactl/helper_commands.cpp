@@ -24,39 +24,41 @@ struct HelperOptions {
     std::string settings;
 };
 
-// Each reply printed the way a script can use it: the version or status as they came,
-// nothing for a command carried out, a refusal with status 1.
-int printed(const std::string& version) {
-    std::cout << version << "\n";
-    return 0;
+// What the command prints and its status: the version or status as they came, nothing for a
+// command carried out, a refusal with status 1.
+struct Said {
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+Said said(const std::string& version) {
+    return {0, version + "\n", ""};
 }
-int printed(const ipc::Outcome& refusal) {
-    if (!refusal) return 0;
-    std::cout << *refusal << "\n";
-    return 1;
+Said said(const ipc::Outcome& refusal) {
+    return refusal ? Said{1, *refusal + "\n", ""} : Said{};
 }
-int printed(const std::optional<ipc::Bytes>& status) {
-    if (status) std::cout << status->data << "\n";
-    return 0;
+Said said(const std::optional<ipc::Bytes>& status) {
+    return {0, status ? status->data + "\n" : "", ""};
 }
 
 template <typename M>
-QCoro::Task<int> ask(app::HelperClient& client, M message) {
-    co_return printed(co_await client.call(std::move(message)));
+QCoro::Task<Said> ask(app::HelperClient& client, M message) {
+    co_return said(co_await client.call(std::move(message)));
 }
 
-QCoro::Task<int> askAny(app::HelperClient& client, ipc::Message asked) {
+QCoro::Task<Said> askAny(app::HelperClient& client, ipc::Message asked) {
     try {
         co_return co_await std::visit(
             [&client](auto message) { return ask(client, std::move(message)); }, asked);
     } catch (const app::HelperError& error) {
+        auto description = error.description().toStdString();
         if (error.kind() == app::HelperError::Kind::failed) {
-            std::cout << error.description().toStdString() << "\n";  // it did not understand us
-            co_return 1;
+            co_return Said{1, description + "\n", ""};  // it did not understand us
         }
-        std::cerr << "ventoriactl: " << error.description().toStdString()
-                  << "\nIs VentoriaHelper running? (it is installed by choosing a preset)\n";
-        co_return kUnreachable;
+        co_return Said{kUnreachable, "",
+                       "ventoriactl: " + description +
+                           "\nIs VentoriaHelper running? (it is installed by choosing a "
+                           "preset)\n"};
     }
 }
 
@@ -65,17 +67,11 @@ int request(const ipc::Message& asked, double hold) {
     // This command never installs; the installer is the application's only so that the client
     // is the very one the application uses.
     app::HelperClient client(app::localSocketConnector(), app::platformInstaller());
-    std::optional<int> answered;
-    [](app::HelperClient& helper, ipc::Message message,
-       std::optional<int>& result) -> QCoro::Task<> {
-        result = co_await askAny(helper, std::move(message));
-        Session::stop();
-    }(client, asked, answered);
-    if (!answered) session.run();
-    std::cout << std::flush;
-    if (!answered) return kInterrupted;
-    int status = *answered;
-    if (status == kUnreachable) return status;
+    auto answer = session.finish(askAny(client, asked));
+    if (!answer) return kInterrupted;
+    std::cout << answer->out << std::flush;
+    std::cerr << answer->err;
+    if (answer->status == kUnreachable) return answer->status;
     // The connection stays open, so the helper keeps counting this client.
     QTimer holding;
     holding.setSingleShot(true);
@@ -83,7 +79,7 @@ int request(const ipc::Message& asked, double hold) {
     holding.start(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::duration<double>(hold)));
     session.run();
-    return session.interrupted() ? kInterrupted : status;
+    return session.interrupted() ? kInterrupted : answer->status;
 }
 
 }  // namespace

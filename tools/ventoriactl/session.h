@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QCoroTask>
 #include <QEventLoop>
 #include <chrono>
 #include <memory>
+#include <optional>
 
 #include "ventoria/app/signal_watcher.h"
 
@@ -23,6 +25,19 @@ class Session {
     // the one running: a stop is never left queued to cut the next wait short.
     void run();
     static void stop();
+    // Runs `task` to its end, or until Ctrl-C / SIGTERM, and then nothing. What the task yields
+    // is kept apart from the caller's frame: a task that ends only later, as the command winds
+    // down, writes nowhere the caller has left.
+    template <typename T>
+    std::optional<T> finish(QCoro::Task<T> task) {
+        auto result = std::make_shared<std::optional<T>>();
+        [](QCoro::Task<T> work, std::shared_ptr<std::optional<T>> into) -> QCoro::Task<> {
+            *into = co_await std::move(work);
+            stop();
+        }(std::move(task), result);
+        if (!*result && !interrupted_) run();
+        return interrupted_ ? std::nullopt : *result;
+    }
     bool interrupted() const { return interrupted_; }
 
   private:
