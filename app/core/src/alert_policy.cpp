@@ -2,15 +2,17 @@
 
 #include <cmath>
 
+#include "ventoria/app/model_text.h"
+
 namespace ventoria::app {
 
 AlertConditions alertConditions(const ModelState& state) {
     AlertConditions conditions;
-    bool smart = state.preset == Preset::smart && state.smartStatus;
-    conditions.safetyBoost = smart && state.smartStatus->phase == smart::Phase::safety;
+    auto phase = smartPhase(state.preset, state.smartStatus);
+    conditions.safetyBoost = phase == smart::Phase::safety;
     if (state.percent) {
         conditions.forcedFraction = *state.percent / 100.0;
-    } else if (smart) {
+    } else if (phase) {
         conditions.forcedFraction = state.smartStatus->level;
     }
     conditions.fans = state.fans;
