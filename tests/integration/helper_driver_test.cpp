@@ -18,8 +18,6 @@ using namespace std::chrono_literals;
 using sim::FaultKind;
 using sim::KernelDriver;
 
-constexpr int kNotHandedBack = 3;
-
 class DriverHelperTest : public VirtualMacTest {
   protected:
     explicit DriverHelperTest(KernelDriver driver, bool fanControl = true)
@@ -75,15 +73,8 @@ TEST_P(DriverFaultMatrixTest, TheFansEndWithTheMachineOnceTheFaultClears) {
     inject(true);
     if (scenario == Scenario::handingBack) client.reset();
     if (scenario == Scenario::terminated) {
-        int status = helper->stop(SIGTERM);
-        EXPECT_TRUE(status == 0 || status == kNotHandedBack) << status;
-        inject(false);
-        if (status == 0) {
-            EXPECT_TRUE(handedBack());
-        } else {
-            helper.emplace();  // a successor hands back by itself
-            EXPECT_TRUE(eventually([&] { return handedBack(); }));
-        }
+        expectTerminationHandsBack(
+            helper, [&] { inject(false); }, [&] { return handedBack(); });
         return;
     }
     std::this_thread::sleep_for(1500ms);  // two ticks with the fault

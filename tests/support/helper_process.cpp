@@ -1,5 +1,6 @@
 #include "helper_process.h"
 
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -79,6 +80,20 @@ int HelperProcess::stop(int signal) {
 
 long HelperProcess::residentKiB() {
     return test::residentKiB(pid_);
+}
+
+void expectTerminationHandsBack(std::optional<HelperProcess>& helper,
+                                const std::function<void()>& clearFault,
+                                const std::function<bool()>& handedBack) {
+    int status = helper->stop(SIGTERM);
+    EXPECT_TRUE(status == 0 || status == kNotHandedBack) << status;
+    clearFault();
+    if (status == 0) {
+        EXPECT_TRUE(handedBack());
+        return;
+    }
+    helper.emplace();
+    EXPECT_TRUE(eventually(handedBack));
 }
 
 RawClient::RawClient() {

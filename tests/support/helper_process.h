@@ -37,6 +37,16 @@ class HelperProcess {
     pid_t pid_ = -1;
 };
 
+// The daemon's exit status when its hand-back bound passed before the fans were handed back.
+inline constexpr int kNotHandedBack = 3;
+
+// SIGTERM while a fault is injected: the helper hands the fans back on its way out (0), or,
+// when the fault outlasts its bound, says so (kNotHandedBack) and a successor started once
+// `clearFault` has run hands them back by itself.
+void expectTerminationHandsBack(std::optional<HelperProcess>& helper,
+                                const std::function<void()>& clearFault,
+                                const std::function<bool()>& handedBack);
+
 // A reply's value as one text: the text or data it carried, or nothing for nil. A request the
 // helper did not understand reads "not understood: " and the reason.
 std::optional<std::string> valueOf(const ipc::Reply& reply);
