@@ -63,12 +63,14 @@ std::optional<std::string> SysfsFanControl::refusal() {
                "). Ventoria leaves the fans to it; stop it to use "
                "Ventoria";
     }
-    // The files are root's to write: a helper run as anyone else would fail every write.
+    // The files are root's to write: a helper run as anyone else would fail every write. The
+    // program is named as it runs: ventoriactl doctor asks this too, as the user it runs as.
     if (const auto& folder = files_->device.folder();
         folder && ::access((*folder / attribute(0, targetFile())).c_str(), W_OK) != 0 &&
         errno == EACCES) {
         return "The kernel's " + std::string(driverName(*files_->driver)) +
-               " files can be written by root alone, and VentoriaHelper does not run as root";
+               " files can be written by root alone, and " + program_invocation_short_name +
+               " does not run as root";
     }
     if (files_->driver != SMCDriver::macsmc) return std::nullopt;
     std::ifstream parameter(files_->sys / "module/macsmc_hwmon/parameters/fan_control");
