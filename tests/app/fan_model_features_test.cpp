@@ -95,6 +95,37 @@ TEST_F(FanModelFeaturesTest, AChangeOfPowerSourceChoosesThePresetSetForIt) {
 
 // Launching on the battery is no change of power source: the first poll has nothing before it
 // to differ from, so the battery's preset must not replace the one the user left chosen.
+// The poll after an answer may itself choose (the power source changed while the request was
+// out): the newer choice is then on its way, and the model must not call it applied.
+TEST_F(FanModelFeaturesTest, AChoiceMadeByThePollAfterAnAnswerIsStillOnItsWay) {
+    installable();
+    auto& m = start();
+    m.select(Preset::balanced);  // installs the helper
+    waitUntilApplied();
+    m.settings().setPowerPreset(PowerSource::battery, Preset::max);
+    helper.answer.reset();  // commands now wait for the test to answer them
+    // The command follows its version question on the event loop.
+    auto nextCommand = [&] {
+        while (helper.waiting.empty()) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+        return std::get<ipc::SetFraction>(helper.waiting.front().message).fraction;
+    };
+    m.select(Preset::balanced);
+    EXPECT_EQ(nextCommand(), 0.6);
+    mac->setPowerSupply(sim::PowerSupply::battery);
+    QSignalSpy applied(&m, &FanModel::applied);
+    helper.take().reply(ipc::WireValue{});
+    EXPECT_EQ(nextCommand(), 1.0);
+    EXPECT_EQ(m.preset(), Preset::max);
+    EXPECT_TRUE(m.applying());
+    EXPECT_EQ(applied.count(), 0);
+    helper.take().reply(ipc::WireValue{});
+    ASSERT_TRUE(applied.wait(5000));
+    EXPECT_EQ(applied.count(), 1);
+    EXPECT_FALSE(m.applying());
+}
+
 TEST_F(FanModelFeaturesTest, StartingOnTheBatteryIsNoChangeOfPowerSource) {
     installable();
     {

@@ -65,7 +65,9 @@ QCoro::Task<> ChoiceSender::run(QPointer<ChoiceSender> self, Choice choice, Kind
     if (!self) co_return;
     answer.superseded = token->cancelled();
     emit self->answered(answer);
-    if (!self || answer.superseded) co_return;
+    // Asked again: what answered() set off (a poll that follows a new power source) may
+    // itself have sent a newer choice, which is on its way now.
+    if (!self || token->cancelled()) co_return;
     self->sending_ = false;
     emit self->settled();
 }
