@@ -109,9 +109,14 @@ void printWords(const json& report) {
 
 int doctor(bool asJson) {
     Session session;
-    app::HelperClient client(app::localSocketConnector(), app::platformInstaller());
-    auto helper = session.finish(helperJson(client));
-    if (!helper) return kInterrupted;
+    auto client =
+        std::make_unique<app::HelperClient>(app::localSocketConnector(), app::platformInstaller());
+    auto helper = session.finish(helperJson(*client));
+    if (!helper) {
+        client.reset();
+        Session::settle();
+        return kInterrupted;
+    }
     json report = {{"fans", fansJson()}, {"helper", *helper}};
     if (asJson) {
         std::cout << report.dump() << "\n";

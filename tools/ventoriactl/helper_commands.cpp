@@ -66,9 +66,14 @@ int request(const ipc::Message& asked, double hold) {
     Session session;
     // This command never installs; the installer is the application's only so that the client
     // is the very one the application uses.
-    app::HelperClient client(app::localSocketConnector(), app::platformInstaller());
-    auto answer = session.finish(askAny(client, asked));
-    if (!answer) return kInterrupted;
+    auto client =
+        std::make_unique<app::HelperClient>(app::localSocketConnector(), app::platformInstaller());
+    auto answer = session.finish(askAny(*client, asked));
+    if (!answer) {
+        client.reset();
+        Session::settle();
+        return kInterrupted;
+    }
     std::cout << answer->out << std::flush;
     std::cerr << answer->err;
     if (answer->status == kUnreachable) return answer->status;

@@ -28,6 +28,9 @@ class Session {
     // Runs `task` to its end, or until Ctrl-C / SIGTERM, and then nothing. What the task yields
     // is kept apart from the caller's frame: a task that ends only later, as the command winds
     // down, writes nowhere the caller has left.
+    // When nothing came of it, the caller closes what the task waits on (the helper's client)
+    // and calls settle(): the task's failure then runs to its end, and nothing is left
+    // suspended when the command exits.
     template <typename T>
     std::optional<T> finish(QCoro::Task<T> task) {
         auto result = std::make_shared<std::optional<T>>();
@@ -39,6 +42,8 @@ class Session {
         return interrupted_ ? std::nullopt : *result;
     }
     bool interrupted() const { return interrupted_; }
+    // Runs what is already queued, and nothing that comes later.
+    static void settle() { QCoreApplication::sendPostedEvents(); }
 
   private:
     std::unique_ptr<QCoreApplication> app_;
