@@ -34,8 +34,8 @@ void AppDelegate::didFinishLaunching() {
 
 void AppDelegate::activate() {
     if (quitting_) return;
-    if (model_->usesNotch()) {
-        model_->setNotchOpen(true);
+    if (model_->placement().usesNotch()) {
+        model_->placement().setNotchOpen(true);
     } else if (statusItem_ && !statusItem_->popoverOpen()) {
         statusItem_->toggle();
     }

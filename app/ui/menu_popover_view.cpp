@@ -49,10 +49,10 @@ MenuPopoverView::MenuPopoverView(app::FanModel& model, std::function<void()> onE
     for (auto signal :
          {&app::FanModel::presetChanged, &app::FanModel::fansChanged, &app::FanModel::tempsChanged,
           &app::FanModel::smartStatusChanged, &app::FanModel::errorMessageChanged,
-          &app::FanModel::customChanged, &app::FanModel::notchAvailableChanged,
-          &app::FanModel::preferredModeChanged, &app::FanModel::settingsChanged}) {
+          &app::FanModel::customChanged, &app::FanModel::settingsChanged}) {
         connect(&model_, signal, this, &MenuPopoverView::render);
     }
+    connect(&model_.placement(), &app::DisplayPlacement::changed, this, &MenuPopoverView::render);
     applyTheme();
     render();
 }
@@ -111,8 +111,9 @@ QLayout* MenuPopoverView::makeNotchRow() {
     notchSwitch_->setAccessibleName(QStringLiteral("Show in notch"));
     row->addWidget(notchSwitch_, 0, Qt::AlignVCenter);
     connect(notchSwitch_, &ToggleSwitch::flipped, this, [this](bool wanted) {
-        model_.setDisplayMode(wanted ? app::DisplayMode::notch : app::DisplayMode::menu);
-        notchSwitch_->setOn(model_.usesNotch());  // a refused flip springs back
+        model_.placement().setDisplayMode(wanted ? app::DisplayMode::notch
+                                                 : app::DisplayMode::menu);
+        notchSwitch_->setOn(model_.placement().usesNotch());  // a refused flip springs back
     });
     return row;
 }
@@ -189,8 +190,8 @@ void MenuPopoverView::render() {
     levelBar_->setLevel(model_.level());
     levelBar_->setColors(safety ? theme_.safety : accentColor(), theme_.track);
     tiles_->setEnabled(!model_.fans().empty());
-    notchNote_->setVisible(!model_.notchAvailable());
-    notchSwitch_->setOn(model_.usesNotch());
+    notchNote_->setVisible(!model_.placement().notchAvailable());
+    notchSwitch_->setOn(model_.placement().usesNotch());
 }
 
 }  // namespace ventoria::ui

@@ -12,9 +12,7 @@ NotchPanel::NotchPanel(app::FanModel& model, NotchState& state, std::function<vo
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     styleNotchPanel(*this);
-    clicksElsewhere_ = watchClicksElsewhere([this] {
-        if (model_.notchOpen()) model_.setNotchOpen(false);
-    });
+    clicksElsewhere_ = watchClicksElsewhere([this] { model_.placement().setNotchOpen(false); });
     setWindowTitle(QStringLiteral("Ventoria"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -24,7 +22,7 @@ NotchPanel::NotchPanel(app::FanModel& model, NotchState& state, std::function<vo
 
 bool NotchPanel::event(QEvent* event) {
     // Activation leaving the open panel is a click elsewhere: it closes, as on a Mac.
-    if (event->type() == QEvent::WindowDeactivate && model_.notchOpen()) model_.setNotchOpen(false);
+    if (event->type() == QEvent::WindowDeactivate) model_.placement().setNotchOpen(false);
     return QWidget::event(event);
 }
 

@@ -117,7 +117,7 @@ QLayout* NotchView::makeLinks() {
     connect(edit, &QAbstractButton::clicked, &model_, &app::FanModel::editPresets);
     auto* move = new NotchLink(QStringLiteral("Move to menu bar"), body_);
     connect(move, &QAbstractButton::clicked, &model_,
-            [this] { model_.setDisplayMode(app::DisplayMode::menu); });
+            [this] { model_.placement().setDisplayMode(app::DisplayMode::menu); });
     links->addWidget(edit);
     links->addWidget(move);
     links->addStretch();
@@ -273,9 +273,10 @@ void NotchView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     QPointF at = event->position();
     if (headerRect().contains(at)) {
-        model_.setNotchOpen(!model_.notchOpen());
+        auto& placement = model_.placement();
+        placement.setNotchOpen(!placement.notchOpen());
     } else if (state_.open() && !contentRect().contains(at)) {
-        model_.setNotchOpen(false);
+        model_.placement().setNotchOpen(false);
     }
 }
 
@@ -303,7 +304,7 @@ void NotchView::contextMenuEvent(QContextMenuEvent* event) {
     menu.addAction(QStringLiteral("Settings…"), &model_, &app::FanModel::openSettings);
     menu.addAction(QStringLiteral("Details…"), &model_, &app::FanModel::openDetails);
     menu.addAction(QStringLiteral("Move to Menu Bar"), &model_,
-                   [this] { model_.setDisplayMode(app::DisplayMode::menu); });
+                   [this] { model_.placement().setDisplayMode(app::DisplayMode::menu); });
     menu.addSeparator();
     menu.addAction(QStringLiteral("Quit Ventoria"), this, [this] { onQuit_(); });
     menu.exec(event->globalPos());

@@ -71,58 +71,54 @@ QImage trayIcons() {
     return image;
 }
 
+// A window as the user first sees it: laid out, shown, its animations run.
+QImage shown(QWidget& window) {
+    window.adjustSize();
+    window.show();
+    letAnimationsFinish();
+    return render(window);
+}
+
+QImage notchPicture(app::FanModel& model, NotchState& state, bool open) {
+    NotchView view(model, state, [] {});
+    state.setOpen(open, std::nullopt);
+    view.resize(panelSize(state.notchSize(), open).toSize());
+    view.show();
+    letAnimationsFinish();
+    return onDesktop(view);
+}
+
+QImage popoverPicture(app::FanModel& model, bool dark) {
+    PopoverPanel panel(
+        model, [] {}, [] {}, false);
+    panel.setAttribute(Qt::WA_TranslucentBackground);
+    panel.view()->setDark(dark);
+    return shown(panel);
+}
+
 }  // namespace
 
 QStringList writeSnapshots(app::FanModel& model, const QString& directory) {
     QDir().mkpath(directory);
     QStringList failed;
     auto screens = systemNotchDisplays();
-    model.setNotchAvailable(screens->notchScreen().has_value());
+    model.placement().setNotchAvailable(screens->notchScreen().has_value());
     auto write = [&](const QImage& image, const QString& name) {
         if (!image.save(QDir(directory).filePath(name))) failed << name;
     };
 
-    for (bool dark : {false, true}) {
-        PopoverPanel panel(
-            model, [] {}, [] {}, false);
-        panel.setAttribute(Qt::WA_TranslucentBackground);
-        panel.view()->setDark(dark);
-        panel.adjustSize();
-        panel.show();
-        letAnimationsFinish();
-        write(render(panel),
-              dark ? QStringLiteral("popover-dark.png") : QStringLiteral("popover-light.png"));
-    }
-
+    write(popoverPicture(model, false), QStringLiteral("popover-light.png"));
+    write(popoverPicture(model, true), QStringLiteral("popover-dark.png"));
     NotchState state;
     state.setNotchSize(QSizeF(200, 32));
-    for (bool open : {false, true}) {
-        NotchView view(model, state, [] {});
-        state.setOpen(open, std::nullopt);
-        view.resize(panelSize(state.notchSize(), open).toSize());
-        view.show();
-        letAnimationsFinish();
-        write(onDesktop(view),
-              open ? QStringLiteral("notch-open.png") : QStringLiteral("notch-closed.png"));
-    }
-
+    write(notchPicture(model, state, false), QStringLiteral("notch-closed.png"));
+    write(notchPicture(model, state, true), QStringLiteral("notch-open.png"));
     PresetEditorView editor(model, [] {});
-    editor.adjustSize();
-    editor.show();
-    letAnimationsFinish();
-    write(render(editor), QStringLiteral("editor.png"));
-
+    write(shown(editor), QStringLiteral("editor.png"));
     SettingsView settings(model);
-    settings.adjustSize();
-    settings.show();
-    letAnimationsFinish();
-    write(render(settings), QStringLiteral("settings.png"));
-
+    write(shown(settings), QStringLiteral("settings.png"));
     DetailsView details(model);  // showing it reads every fan's target and every sensor
-    details.adjustSize();
-    details.show();
-    letAnimationsFinish();
-    write(render(details), QStringLiteral("details.png"));
+    write(shown(details), QStringLiteral("details.png"));
     write(trayIcons(), QStringLiteral("tray-icons.png"));
     return failed;
 }

@@ -42,11 +42,12 @@ StatusItemController::StatusItemController(app::FanModel& model, std::function<v
                 });
     }
     for (auto signal : {&app::FanModel::fansChanged, &app::FanModel::presetChanged,
-                        &app::FanModel::smartStatusChanged, &app::FanModel::preferredModeChanged,
-                        &app::FanModel::notchAvailableChanged, &app::FanModel::tempsChanged,
+                        &app::FanModel::smartStatusChanged, &app::FanModel::tempsChanged,
                         &app::FanModel::settingsChanged}) {
         connect(&model_, signal, this, &StatusItemController::renderItem);
     }
+    connect(&model_.placement(), &app::DisplayPlacement::changed, this,
+            &StatusItemController::renderItem);
     renderItem();
 }
 
@@ -88,9 +89,9 @@ void StatusItemController::renderItem() {
         icon_ = statusIcon(lit, safety, dark, 2, label);
         if (item_) item_->setIcon(statusItemIcon(icon_, safety));
     }
-    if (model_.usesNotch() && popover_->isVisible()) popover_->close();
+    if (model_.placement().usesNotch() && popover_->isVisible()) popover_->close();
     bool wasHidden = !itemVisible_;
-    itemVisible_ = !model_.usesNotch();
+    itemVisible_ = !model_.placement().usesNotch();
     if (item_) {
         item_->setVisible(itemVisible_);
     } else if (itemVisible_ && wasHidden) {

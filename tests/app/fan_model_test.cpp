@@ -51,7 +51,7 @@ TEST_F(FanModelTest, APollReadsTheSensorsAndTwoKeysPerFan) {
 TEST_F(FanModelTest, StartsWithTheRegisteredDefaults) {
     auto& m = start();
     EXPECT_EQ(m.preset(), Preset::automatic);
-    EXPECT_EQ(m.preferredMode(), DisplayMode::menu);
+    EXPECT_EQ(m.placement().preferredMode(), DisplayMode::menu);
     EXPECT_EQ(m.custom(), (CustomPercentages{60, 100}));
     EXPECT_EQ(m.smart(), (smart::SmartSettings{0, smart::Aggressiveness::normal}));
     EXPECT_EQ(m.bars(Preset::balanced), 2);
@@ -80,7 +80,7 @@ TEST_F(FanModelTest, StoredValuesAreReadStrictly) {
     store("smart", QByteArray(R"({"minimum": 12.5, "aggressiveness": "gentle"})"));
     store("balanced", 45);
     auto& m = start();
-    EXPECT_EQ(m.preferredMode(), DisplayMode::menu);
+    EXPECT_EQ(m.placement().preferredMode(), DisplayMode::menu);
     EXPECT_EQ(m.preset(), Preset::automatic);
     EXPECT_EQ(m.smart().minimum, 0);
     EXPECT_EQ(m.custom().balanced, 45);
@@ -103,9 +103,9 @@ TEST_F(FanModelTest, ChoicesArePersistedAndSettingAnEqualValueNotifiesNobody) {
         EXPECT_EQ(stored("preset"), name);
     }
     EXPECT_EQ(presets.count(), 4);
-    QSignalSpy open(&m, &FanModel::notchOpenChanged);
-    m.setNotchOpen(true);
-    m.setNotchOpen(true);
+    QSignalSpy open(&m.placement(), &DisplayPlacement::changed);
+    m.placement().setNotchOpen(true);
+    m.placement().setNotchOpen(true);
     EXPECT_EQ(open.count(), 1);
 }
 
@@ -410,21 +410,21 @@ TEST_F(FanModelTest, EachPresetSendsWhatItMeans) {
 
 TEST_F(FanModelTest, TheNotchIsRefusedWithoutANotchDisplay) {
     auto& m = start();
-    m.setDisplayMode(DisplayMode::notch);
-    EXPECT_EQ(m.preferredMode(), DisplayMode::menu);
-    EXPECT_FALSE(m.notchOpen());
-    m.setNotchAvailable(true);
-    m.setDisplayMode(DisplayMode::notch);
-    EXPECT_TRUE(m.usesNotch());
-    EXPECT_TRUE(m.notchOpen());
+    m.placement().setDisplayMode(DisplayMode::notch);
+    EXPECT_EQ(m.placement().preferredMode(), DisplayMode::menu);
+    EXPECT_FALSE(m.placement().notchOpen());
+    m.placement().setNotchAvailable(true);
+    m.placement().setDisplayMode(DisplayMode::notch);
+    EXPECT_TRUE(m.placement().usesNotch());
+    EXPECT_TRUE(m.placement().notchOpen());
     EXPECT_EQ(stored("mode"), "notch");
     bool opened = false;
     QObject::connect(&m, &FanModel::editPresetsRequested, [&] { opened = true; });
     m.editPresets();
     EXPECT_TRUE(opened);
-    EXPECT_FALSE(m.notchOpen());
-    m.setDisplayMode(DisplayMode::menu);
-    EXPECT_FALSE(m.usesNotch());
+    EXPECT_FALSE(m.placement().notchOpen());
+    m.placement().setDisplayMode(DisplayMode::menu);
+    EXPECT_FALSE(m.placement().usesNotch());
 }
 
 TEST_F(FanModelTest, WhileSmartRunsEveryPollAsksForItsStatus) {

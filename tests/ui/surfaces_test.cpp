@@ -110,11 +110,11 @@ TEST_F(PopoverTest, TheNotchSwitchRefusesWithoutANotchDisplay) {
         m, [] {}, [] {});
     view.show();
     QTest::mouseClick(part<ToggleSwitch>(view, "notchSwitch"), Qt::LeftButton);
-    EXPECT_EQ(m.preferredMode(), DisplayMode::menu);
+    EXPECT_EQ(m.placement().preferredMode(), DisplayMode::menu);
     EXPECT_FALSE(part<ToggleSwitch>(view, "notchSwitch")->isOn());
-    m.setNotchAvailable(true);
+    m.placement().setNotchAvailable(true);
     QTest::mouseClick(part<ToggleSwitch>(view, "notchSwitch"), Qt::LeftButton);
-    EXPECT_EQ(m.preferredMode(), DisplayMode::notch);
+    EXPECT_EQ(m.placement().preferredMode(), DisplayMode::notch);
     EXPECT_TRUE(part<ToggleSwitch>(view, "notchSwitch")->isOn());
 }
 
@@ -183,11 +183,11 @@ TEST_F(StatusItemTest, TheNotchTakesOverAndGivesBack) {
     auto& m = start();
     StatusItemController item(m, [] {});
     EXPECT_TRUE(item.itemVisible());
-    m.setNotchAvailable(true);
-    m.setDisplayMode(DisplayMode::notch);
+    m.placement().setNotchAvailable(true);
+    m.placement().setDisplayMode(DisplayMode::notch);
     EXPECT_FALSE(item.itemVisible());
     EXPECT_FALSE(item.popover()->isVisible());
-    m.setDisplayMode(DisplayMode::menu);
+    m.placement().setDisplayMode(DisplayMode::menu);
     EXPECT_TRUE(item.itemVisible());
 }
 
@@ -391,10 +391,10 @@ TEST_F(NotchTest, ANotchScreenAttachedLaterShowsThePanelWithoutARestart) {
     store("mode", "notch");
     auto& m = start();
     controller(false);
-    EXPECT_FALSE(m.notchAvailable());
+    EXPECT_FALSE(m.placement().notchAvailable());
     EXPECT_FALSE(panelShown());
     displays->attach(true);
-    EXPECT_TRUE(m.notchAvailable());
+    EXPECT_TRUE(m.placement().notchAvailable());
     ASSERT_TRUE(panelShown());
     EXPECT_EQ(notch->panel()->geometry(), QRect(610, 0, 292, 32));
     displays->attach(false);
@@ -405,22 +405,22 @@ TEST_F(NotchTest, APanelThatWentAwayOpenComesBackClosed) {
     store("mode", "notch");
     auto& m = start();
     controller(true);
-    m.setNotchOpen(true);
+    m.placement().setNotchOpen(true);
     displays->attach(false);
-    EXPECT_FALSE(m.notchOpen());
+    EXPECT_FALSE(m.placement().notchOpen());
     displays->attach(true);
     EXPECT_TRUE(panelShown());
-    EXPECT_FALSE(m.notchOpen());
+    EXPECT_FALSE(m.placement().notchOpen());
 }
 
 TEST_F(NotchTest, OpeningGrowsAtOnceAndClosingShrinksAfterTheAnimation) {
     store("mode", "notch");
     auto& m = start();
     auto& c = controller(true);
-    m.setNotchOpen(true);
+    m.placement().setNotchOpen(true);
     EXPECT_EQ(c.panel()->geometry(), QRect(536, 0, 440, 254));
     EXPECT_TRUE(c.state().open());
-    m.setNotchOpen(false);
+    m.placement().setNotchOpen(false);
     EXPECT_FALSE(c.state().open());
     EXPECT_TRUE(c.collapsePending());
     EXPECT_EQ(c.panel()->geometry().size(), QSize(440, 254));
@@ -432,9 +432,9 @@ TEST_F(NotchTest, ReopeningWithinTheDelayCancelsTheShrink) {
     store("mode", "notch");
     auto& m = start();
     auto& c = controller(true);
-    m.setNotchOpen(true);
-    m.setNotchOpen(false);
-    m.setNotchOpen(true);
+    m.placement().setNotchOpen(true);
+    m.placement().setNotchOpen(false);
+    m.placement().setNotchOpen(true);
     EXPECT_FALSE(c.collapsePending());
     EXPECT_EQ(c.panel()->geometry().size(), QSize(440, 254));
 }
@@ -445,11 +445,11 @@ TEST_F(NotchTest, TappingTheBarTogglesAndMovingToTheMenuBarHides) {
     auto& c = controller(true);
     auto* view = c.panel()->view();
     QTest::mouseClick(view, Qt::LeftButton, {}, view->headerRect().center().toPoint());
-    EXPECT_TRUE(m.notchOpen());
+    EXPECT_TRUE(m.placement().notchOpen());
     ASSERT_TRUE(soon([&] { return view->openness() >= 0.999; }));
     EXPECT_EQ(view->chipText(), app::wholeText(*m.temps().chip) + "°");
     EXPECT_NEAR(view->chipColor().alphaF(), 0.45, 0.001);  // white at 0.45 outside a Smart boost
-    m.setDisplayMode(DisplayMode::menu);
+    m.placement().setDisplayMode(DisplayMode::menu);
     EXPECT_FALSE(panelShown());
     EXPECT_FALSE(c.state().open());
     EXPECT_EQ(view->openness(), 0);  // reset without animation
@@ -461,7 +461,7 @@ TEST_F(NotchTest, TheSpeedsTooltipBelongsToTheHeaderBar) {
     auto& m = start();
     auto& c = controller(true);
     auto* view = c.panel()->view();
-    m.setNotchOpen(true);
+    m.placement().setNotchOpen(true);
     ASSERT_TRUE(soon([&] { return view->openness() >= 0.999; }));
     auto ask = [&](QPoint at) {
         QHelpEvent help(QEvent::ToolTip, at, view->mapToGlobal(at));
@@ -507,13 +507,13 @@ TEST_F(NotchTest, TheVirtualMacsDisplayIsLookedAtAgainOnlyWhenAsked) {
 TEST_F(NotchTest, EveryPollLooksAtTheDisplaysAgain) {
     auto& m = start();
     NotchController controller(m, systemNotchDisplays(), [] {});
-    EXPECT_TRUE(m.notchAvailable());
+    EXPECT_TRUE(m.placement().notchAvailable());
     mac->setDisplay({});
     m.poll();
-    EXPECT_FALSE(m.notchAvailable());
+    EXPECT_FALSE(m.placement().notchAvailable());
     mac->setDisplay({300, 38});
     m.poll();
-    EXPECT_TRUE(m.notchAvailable());
+    EXPECT_TRUE(m.placement().notchAvailable());
 }
 
 class DelegateTest : public test::FanModelFixture {

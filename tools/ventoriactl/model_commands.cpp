@@ -56,7 +56,7 @@ nlohmann::json modelJson(const FanModel& model) {
     if (auto found = fanProblem(model, Look::once)) problem = found->toStdString();
     return {
         {"preset", std::string(app::rawValue(model.preset()))},
-        {"displayMode", std::string(app::rawValue(model.preferredMode()))},
+        {"displayMode", std::string(app::rawValue(model.placement().preferredMode()))},
         {"custom", {{"balanced", model.custom().balanced}, {"max", model.custom().max}}},
         {"smart",
          {{"minimum", model.smart().minimum},

@@ -2,7 +2,6 @@
 
 #include <QCoroTask>
 #include <QTimer>
-#include <variant>
 
 #include "ventoria/app/helper_client.h"
 
@@ -22,6 +21,7 @@ bool replaced(T& held, V&& value) {
 FanModel::FanModel(Parts parts, Options options, QObject* parent)
     : QObject(parent),
       store_(std::move(parts.store)),
+      placement_(*store_),
       sender_(std::move(parts.sender)),
       hardware_(std::move(parts.hardware)),
       power_(std::move(parts.power)),
@@ -30,7 +30,6 @@ FanModel::FanModel(Parts parts, Options options, QObject* parent)
       settings_(std::make_unique<Settings>(store_->preferences())),
       history_(History::capacityFor(options.pollInterval)),
       followPower_(options.followPowerSource),
-      preferredMode_(store_->mode()),
       preset_(store_->preset()),
       custom_(store_->custom()),
       smart_(store_->smart()),
@@ -42,8 +41,9 @@ FanModel::FanModel(Parts parts, Options options, QObject* parent)
         if (preset_ != Preset::automatic) send(ChoiceSender::Kind::recovery);
     });
     connect(settings_.get(), &Settings::changed, this, &FanModel::settingsChanged);
+    connect(&errors_, &ErrorLine::changed, this, &FanModel::errorMessageChanged);
     connect(store_.get(), &PresetStore::changedElsewhere, this, &FanModel::storedPresetsChanged);
-    keepPreferencesFaults();
+    errors_.watch(store_->preferences());
 
     poll();
     pollTimer_->setInterval(options.pollInterval);
@@ -61,31 +61,12 @@ FanModel::FanModel(Parts parts, Options options, QObject* parent)
 
 FanModel::~FanModel() = default;
 
-// A choice that could not be written stays in the error line until one is.
-void FanModel::keepPreferencesFaults() {
-    auto& stored = store_->preferences();
-    connect(&stored, &UserPreferences::writeFailed, this, [this](const QString& problem) {
-        unsaved_ = errors::unsaved(problem);
-        setError(unsaved_);
-    });
-    connect(&stored, &UserPreferences::written, this, [this] {
-        if (error_ == std::exchange(unsaved_, std::nullopt)) setError(std::nullopt);
-    });
-    if (const auto& problem = stored.readProblem()) {
-        setError(errors::unreadablePreferences(*problem));  // said once: the next word replaces it
-    }
-}
-
 // Another program changed the stored presets: they are taken up as if saved here.
 void FanModel::storedPresetsChanged() {
     auto custom = store_->custom();
     auto smart = store_->smart();
     if (custom != custom_ || smart != smart_) savePresets(custom, smart);
     settings_->reload();
-}
-
-void FanModel::setNotchAvailable(bool available) {
-    if (replaced(notchAvailable_, available)) emit notchAvailableChanged();
 }
 
 void FanModel::setDetailsShown(bool shown) {
@@ -108,7 +89,7 @@ void FanModel::followPowerSource() {
 void FanModel::observeAlerts() {
     auto conditions = alertConditions(
         ModelState{.preset = preset_,
-                   .percent = applying() || error_ ? std::nullopt : custom_[preset_],
+                   .percent = applying() || error() ? std::nullopt : custom_[preset_],
                    .smartStatus = smartStatus_,
                    .fans = fans_,
                    .awaitingHelper = awaitingHelper_});
@@ -125,17 +106,6 @@ void FanModel::updateDetails() {
     emit detailsChanged();
 }
 
-void FanModel::setNotchOpen(bool open) {
-    if (replaced(notchOpen_, open)) emit notchOpenChanged();
-}
-
-void FanModel::setPreferredMode(DisplayMode mode) {
-    store_->setMode(mode);
-    if (mode == preferredMode_) return;
-    preferredMode_ = mode;
-    emit preferredModeChanged();
-}
-
 void FanModel::setPreset(Preset preset) {
     if (persistChoice_) store_->setPreset(preset);
     if (preset == preset_) return;
@@ -145,10 +115,6 @@ void FanModel::setPreset(Preset preset) {
 
 void FanModel::setSmartStatus(const std::optional<smart::SmartStatus>& status) {
     if (replaced(smartStatus_, status)) emit smartStatusChanged();
-}
-
-void FanModel::setError(const std::optional<ModelError>& error) {
-    if (replaced(error_, error)) emit errorMessageChanged();
 }
 
 void FanModel::poll() {
@@ -162,7 +128,7 @@ void FanModel::poll() {
                      temps_.chip, temps_.chassis, level()});
     if (detailsShown_) updateDetails();
     if (followPower_) followPowerSource();
-    if (preset_ == Preset::smart && !error_) {
+    if (preset_ == Preset::smart && !error()) {
         pollSmartStatus();  // each poll its own request; they are not serialised
         return;
     }
@@ -192,7 +158,7 @@ void FanModel::applyPreset() {
 
 void FanModel::send(ChoiceSender::Kind kind) {
     followCheck_.disarm();
-    setFanProblem(std::nullopt);
+    errors_.setFanProblem(std::nullopt);
     sender_->send(
         {.preset = preset_, .fraction = custom_[preset_].value_or(0) / 100.0, .smart = smart_},
         kind);
@@ -202,14 +168,13 @@ void FanModel::send(ChoiceSender::Kind kind) {
 // helper went away keeps the choice, says why it is not in force, and tries again later.
 void FanModel::answered(const ChoiceSender::Answer& answer) {
     if (answer.failure && answer.kind == ChoiceSender::Kind::recovery) {
-        setError(errors::retrying(*answer.failure));
+        errors_.show(errors::retrying(*answer.failure));
         retryLater();
     } else if (answer.failure) {
-        setError(answer.failure);
+        errors_.show(answer.failure);
         if (answer.preset != Preset::automatic) setPreset(Preset::automatic);
     } else if (!answer.cancelled) {
-        // A choice that could not be stored stays said, however well it was carried out.
-        setError(unsaved_);
+        errors_.choiceHeld();
         awaitingHelper_ = false;
         sender_->resetPauses();
         followCheck_.arm(answer.preset);
@@ -221,8 +186,8 @@ void FanModel::helperLost() {
     // A request in flight reports the loss itself; automatic needs no helper.
     if (quitting_ || applying() || preset_ == Preset::automatic) return;
     followCheck_.disarm();
-    setFanProblem(std::nullopt);
-    setError(errors::connectionEnded());
+    errors_.setFanProblem(std::nullopt);
+    errors_.show(errors::connectionEnded());
     retryLater();
 }
 
@@ -231,19 +196,9 @@ void FanModel::retryLater() {
     sender_->retryLater();
 }
 
-void FanModel::setFanProblem(const std::optional<ModelError>& problem) {
-    if (problem == fanProblem_) return;
-    // The problem owns the error line only while it is the problem that is shown there.
-    if (problem) {
-        setError(problem);
-    } else if (error_ == fanProblem_) {
-        setError(std::nullopt);
-    }
-    fanProblem_ = problem;
-}
-
 void FanModel::checkFans() {
-    setFanProblem(followCheck_.check(fans_, hardware_->fanCount(), preset_, custom_[preset_]));
+    errors_.setFanProblem(
+        followCheck_.check(fans_, hardware_->fanCount(), preset_, custom_[preset_]));
     emit checked();
 }
 
@@ -266,24 +221,18 @@ bool FanModel::savePresets(CustomPercentages custom, smart::SmartSettings settin
     return stored;
 }
 
-void FanModel::setDisplayMode(DisplayMode mode) {
-    if (mode == DisplayMode::notch && !notchAvailable_) return;
-    setPreferredMode(mode);
-    setNotchOpen(mode == DisplayMode::notch);
-}
-
 void FanModel::editPresets() {
-    setNotchOpen(false);
+    placement_.setNotchOpen(false);
     emit editPresetsRequested();
 }
 
 void FanModel::openSettings() {
-    setNotchOpen(false);
+    placement_.setNotchOpen(false);
     emit settingsRequested();
 }
 
 void FanModel::openDetails() {
-    setNotchOpen(false);
+    placement_.setNotchOpen(false);
     emit detailsRequested();
 }
 

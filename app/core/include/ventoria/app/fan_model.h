@@ -11,6 +11,8 @@
 
 #include "ventoria/app/alert_policy.h"
 #include "ventoria/app/choice_sender.h"
+#include "ventoria/app/display_placement.h"
+#include "ventoria/app/error_line.h"
 #include "ventoria/app/follow_check.h"
 #include "ventoria/app/hardware_poller.h"
 #include "ventoria/app/history.h"
@@ -33,12 +35,6 @@ namespace ventoria::app {
 
 class FanModel : public QObject {
     Q_OBJECT
-    // Where the user wants the interface: the menu bar or the notch.
-    Q_PROPERTY(
-        ventoria::app::DisplayMode preferredMode READ preferredMode NOTIFY preferredModeChanged)
-    // A screen with a camera housing is attached; the notch controller keeps it current.
-    Q_PROPERTY(bool notchAvailable READ notchAvailable WRITE setNotchAvailable NOTIFY
-                   notchAvailableChanged)
     // The active preset.
     Q_PROPERTY(ventoria::app::Preset preset READ preset NOTIFY presetChanged)
     // The fixed presets' percentages.
@@ -55,8 +51,6 @@ class FanModel : public QObject {
     // What went wrong last: a failed helper request, fans that do not follow, settings that
     // could not be stored. errorMessage() is its detail, errorSummary() its short form.
     Q_PROPERTY(std::optional<QString> errorMessage READ errorMessage NOTIFY errorMessageChanged)
-    // The notch panel is expanded.
-    Q_PROPERTY(bool notchOpen READ notchOpen WRITE setNotchOpen NOTIFY notchOpenChanged)
 
   public:
     struct Options {
@@ -87,20 +81,20 @@ class FanModel : public QObject {
     FanModel(Parts parts, Options options, QObject* parent = nullptr);
     ~FanModel() override;
 
-    DisplayMode preferredMode() const { return preferredMode_; }
-    bool notchAvailable() const { return notchAvailable_; }
     Preset preset() const { return preset_; }
     const CustomPercentages& custom() const { return custom_; }
     const smart::SmartSettings& smart() const { return smart_; }
     const FanReadings& fans() const { return fans_; }
     const hardware::ThermalReading& temps() const { return temps_; }
     const std::optional<smart::SmartStatus>& smartStatus() const { return smartStatus_; }
-    const std::optional<ModelError>& error() const { return error_; }
-    std::optional<QString> errorMessage() const { return detailOf(error_); }
+    const std::optional<ModelError>& error() const { return errors_.shown(); }
+    std::optional<QString> errorMessage() const { return ErrorLine::detailOf(error()); }
     std::optional<QString> errorSummary() const {
-        return error_ ? std::optional(error_->summary) : std::nullopt;
+        return error() ? std::optional(error()->summary) : std::nullopt;
     }
-    bool notchOpen() const { return notchOpen_; }
+    // Where the interface lives; opening a window from the notch closes it.
+    DisplayPlacement& placement() { return placement_; }
+    const DisplayPlacement& placement() const { return placement_; }
     // The settings beyond the presets; settingsChanged() when any of them changes.
     Settings& settings() { return *settings_; }
     const Settings& settings() const { return *settings_; }
@@ -114,9 +108,6 @@ class FanModel : public QObject {
     // What the Mac runs on, as of the latest poll; nothing when the system cannot tell.
     std::optional<PowerSource> powerSource() const { return power_.source(); }
 
-    void setNotchAvailable(bool available);
-    void setNotchOpen(bool open);
-
     // One poll of the hardware, and of the Smart status while Smart is active.
     void poll();
     // Sends the active preset to the helper, superseding any choice still on its way.
@@ -126,9 +117,7 @@ class FanModel : public QObject {
     // False, with the reason in the error line, when the settings could not be stored.
     bool savePresets(CustomPercentages custom, smart::SmartSettings smart);
     // Why the latest choice could not be stored; nothing once one was.
-    std::optional<QString> unsaved() const { return detailOf(unsaved_); }
-    // Refuses the notch while no notch display is attached.
-    void setDisplayMode(DisplayMode mode);
+    std::optional<QString> unsaved() const { return ErrorLine::detailOf(errors_.unsaved()); }
     void editPresets();
     void openSettings();
     void openDetails();
@@ -140,9 +129,8 @@ class FanModel : public QObject {
     bool applying() const { return sender_->sending(); }
     // What the fans do against what the preset asks, from the latest check: the first fan the
     // helper does not hold as asked. Nothing when all is well or nothing was checked.
-    std::optional<QString> fanProblem() const { return detailOf(fanProblem_); }
+    std::optional<QString> fanProblem() const { return ErrorLine::detailOf(errors_.fanProblem()); }
 
-    bool usesNotch() const { return preferredMode_ == DisplayMode::notch && notchAvailable_; }
     double level() const { return fanLevel(fans_); }
     long averageRPM() const { return app::averageRPM(fans_); }
     QString levelText() const { return app::levelText(fans_, preset_); }
@@ -166,8 +154,6 @@ class FanModel : public QObject {
     int bars(Preset preset) const { return app::bars(custom_[preset]); }
 
   signals:
-    void preferredModeChanged();
-    void notchAvailableChanged();
     void presetChanged();
     void customChanged();
     void smartChanged();
@@ -175,7 +161,6 @@ class FanModel : public QObject {
     void tempsChanged();
     void smartStatusChanged();
     void errorMessageChanged();
-    void notchOpenChanged();
     void settingsChanged();
     void detailsChanged();
     void powerSourceChanged();
@@ -194,14 +179,8 @@ class FanModel : public QObject {
     void detailsRequested();
 
   private:
-    void setPreferredMode(DisplayMode mode);
     void setPreset(Preset preset);
     void setSmartStatus(const std::optional<smart::SmartStatus>& status);
-    void setError(const std::optional<ModelError>& error);
-    static std::optional<QString> detailOf(const std::optional<ModelError>& error) {
-        return error ? std::optional(error->detail) : std::nullopt;
-    }
-    void keepPreferencesFaults();
     void send(ChoiceSender::Kind kind);
     void answered(const ChoiceSender::Answer& answer);
     void helperLost();
@@ -211,10 +190,10 @@ class FanModel : public QObject {
     void followPowerSource();
     void observeAlerts();
     void pollSmartStatus();
-    void setFanProblem(const std::optional<ModelError>& problem);
     void storedPresetsChanged();
 
     std::unique_ptr<PresetStore> store_;
+    DisplayPlacement placement_;
     std::unique_ptr<ChoiceSender> sender_;
     std::unique_ptr<HardwarePoller> hardware_;
     PowerWatch power_;
@@ -227,20 +206,15 @@ class FanModel : public QObject {
     MachineDetails details_;
     bool followPower_ = true;
     bool awaitingHelper_ = false;  // a preset waits for a helper that went away
-    DisplayMode preferredMode_ = DisplayMode::menu;
-    bool notchAvailable_ = false;
     Preset preset_ = Preset::automatic;
     CustomPercentages custom_;
     smart::SmartSettings smart_;
     FanReadings fans_;
     hardware::ThermalReading temps_;
     std::optional<smart::SmartStatus> smartStatus_;
-    std::optional<ModelError> error_;
-    std::optional<ModelError> unsaved_;
-    bool notchOpen_ = false;
+    ErrorLine errors_;
     bool persistChoice_ = true;
     bool quitting_ = false;
-    std::optional<ModelError> fanProblem_;
 };
 
 // The parts of a model on this machine: its own fans, sensors and power source, the event
