@@ -34,7 +34,25 @@ QString partName(const char* prefix, std::string_view raw) {
 SettingsView::SettingsView(app::FanModel& model, QWidget* parent)
     : PanelView(parent), model_(model) {
     auto* body = frame(QStringLiteral("Settings"), kWidth, 16, 10);
+    addGeneral(body);
+    body->addWidget(divider());
+    addNotifications(body);
+    body->addWidget(divider());
+    addPower(body);
+    body->addWidget(divider());
+    auto* details = new MenuRow(QStringLiteral("Show Details…"), {}, this);
+    details->setObjectName(QStringLiteral("detailsRow"));
+    details->setTheme(theme_);
+    connect(details, &QAbstractButton::clicked, &model_, &app::FanModel::openDetails);
+    body->addWidget(details);
 
+    for (auto signal : {&app::FanModel::settingsChanged, &app::FanModel::powerSourceChanged}) {
+        connect(&model_, signal, this, &SettingsView::render);
+    }
+    render();
+}
+
+void SettingsView::addGeneral(QVBoxLayout* body) {
     body->addWidget(section(QStringLiteral("General")));
     unit_ = new Segmented({QStringLiteral("Celsius"), QStringLiteral("Fahrenheit")}, false, this);
     unit_->setObjectName(QStringLiteral("unit"));
@@ -60,8 +78,9 @@ SettingsView::SettingsView(app::FanModel& model, QWidget* parent)
     tint(loginNote_, theme_.safety);
     loginNote_->hide();
     body->addWidget(loginNote_);
+}
 
-    body->addWidget(divider());
+void SettingsView::addNotifications(QVBoxLayout* body) {
     body->addWidget(section(QStringLiteral("Notifications")));
     for (auto kind : app::kAllAlertKinds) {
         auto* control = toggle(partName("notify-", app::rawValue(kind)),
@@ -69,8 +88,9 @@ SettingsView::SettingsView(app::FanModel& model, QWidget* parent)
         notifies_[static_cast<std::size_t>(kind)] = control;
         body->addWidget(row(alertLabel(kind), control));
     }
+}
 
-    body->addWidget(divider());
+void SettingsView::addPower(QVBoxLayout* body) {
     body->addWidget(section(QStringLiteral("Power")));
     body->addWidget(row(QStringLiteral("On battery"), presetChoice(app::PowerSource::battery)));
     body->addWidget(row(QStringLiteral("On the charger"), presetChoice(app::PowerSource::charger)));
@@ -78,18 +98,6 @@ SettingsView::SettingsView(app::FanModel& model, QWidget* parent)
     powerNow_->setObjectName(QStringLiteral("powerNow"));
     tint(powerNow_, theme_.sub);
     body->addWidget(powerNow_);
-
-    body->addWidget(divider());
-    auto* details = new MenuRow(QStringLiteral("Show Details…"), {}, this);
-    details->setObjectName(QStringLiteral("detailsRow"));
-    details->setTheme(theme_);
-    connect(details, &QAbstractButton::clicked, &model_, &app::FanModel::openDetails);
-    body->addWidget(details);
-
-    for (auto signal : {&app::FanModel::settingsChanged, &app::FanModel::powerSourceChanged}) {
-        connect(&model_, signal, this, &SettingsView::render);
-    }
-    render();
 }
 
 QLabel* SettingsView::section(const QString& name) {

@@ -22,6 +22,9 @@ class SettingsView : public PanelView {
     void render();
 
   private:
+    void addGeneral(QVBoxLayout* body);
+    void addNotifications(QVBoxLayout* body);
+    void addPower(QVBoxLayout* body);
     QWidget* row(const QString& label, QWidget* control);
     QLabel* section(const QString& name);
     ToggleSwitch* toggle(const QString& name, std::function<void(bool)> flipped);
