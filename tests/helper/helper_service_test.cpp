@@ -26,9 +26,15 @@ class HelperServiceTest : public VirtualMacTest {
         timer = manual.get();
         service = HelperService::create(queue, std::move(manual), clocks());
     }
-    // The machine's clock, and a steady clock the test moves by hand.
+    // The machine's clock, and a steady clock the test moves by hand; a pause moves it by
+    // the pause's length and is noted.
     ServiceClocks clocks() {
-        return {.steady = [this] { return steadyNow; }};
+        return {.steady = [this] { return steadyNow; },
+                .pause =
+                    [this](std::chrono::milliseconds span) {
+                        pauses.push_back(span);
+                        steadyNow += span;
+                    }};
     }
 
     // Sends one message from `from` and runs the queue until it has answered (or, when
@@ -74,6 +80,12 @@ class HelperServiceTest : public VirtualMacTest {
         io.restart();
     }
     void tick() { timer->fire(); }
+    // Fan 0 forced, and every later write of its mode refused.
+    void forceFansTheSMCCannotHandBack() {
+        fraction(1.0);
+        tick();
+        fault("F0Md", sim::FaultKind::kernel, static_cast<int>(0xE00002BC));
+    }
 
     std::shared_ptr<smart::SmartController> controller() {
         auto* running = std::get_if<Smart>(&service->desired());
@@ -88,6 +100,7 @@ class HelperServiceTest : public VirtualMacTest {
     asio::io_context io;
     SerialQueue queue = asio::make_strand(io);
     std::chrono::steady_clock::time_point steadyNow{std::chrono::hours(1)};
+    std::vector<std::chrono::milliseconds> pauses;
     ipc::Requester client{.client = 1};
     ManualTimer* timer;
     std::shared_ptr<HelperService> service;
@@ -348,6 +361,8 @@ TEST_F(HelperServiceTest, HandingBackAtTheEndSettlesTheHardware) {
     bool settled = false;
     run([&] { service->stop(std::chrono::seconds(3), [&](bool done) { settled = done; }); });
     EXPECT_TRUE(settled);
+    // The hand-back's stages, one pause apart; never a pause once settled.
+    EXPECT_EQ(pauses, std::vector<std::chrono::milliseconds>(2, std::chrono::milliseconds(20)));
     EXPECT_FALSE(machine().fans[0].forced);
     EXPECT_EQ(machine().ftst, 0.0);
     EXPECT_FALSE(service->ticking());
@@ -369,14 +384,31 @@ TEST_F(HelperServiceTest, OnceStoppingNoRequestForcesTheFansAgain) {
     EXPECT_FALSE(machine().fans[0].forced || machine().fans[1].forced);
 }
 
+// A stage every 20 ms from the signal on, the last at the bound itself: no stage is skipped
+// for the time the first took, and none runs past the bound.
 TEST_F(HelperServiceTest, StoppingGivesUpAtItsBoundWhenTheHardwareCannotSettle) {
-    fraction(1.0);
-    tick();
-    fault("F0Md", sim::FaultKind::kernel, static_cast<int>(0xE00002BC));
+    using std::chrono::milliseconds;
+    forceFansTheSMCCannotHandBack();
     std::optional<bool> settled;
-    run([&] { service->stop(std::chrono::milliseconds(100), [&](bool done) { settled = done; }); });
+    auto signalled = steadyNow;
+    run([&] { service->stop(milliseconds(100), [&](bool done) { settled = done; }); });
     EXPECT_EQ(settled, false);
+    EXPECT_EQ(pauses, std::vector<milliseconds>(5, milliseconds(20)));
+    EXPECT_EQ(steadyNow - signalled, milliseconds(100));
     EXPECT_EQ(machine().ftst, 1.0);  // fan 0 may be forced, so the switch stays on
+}
+
+// The bound runs from the signal, not from when the queue gets to it: a queue busy for most of
+// the bound leaves the hand-back only the rest.
+TEST_F(HelperServiceTest, TheStoppingBoundCountsFromTheSignal) {
+    using std::chrono::milliseconds;
+    forceFansTheSMCCannotHandBack();
+    std::optional<bool> settled;
+    service->stop(milliseconds(100), [&](bool done) { settled = done; });
+    steadyNow += milliseconds(70);  // the queue was in an SMC call meanwhile
+    run([] {});
+    EXPECT_EQ(settled, false);
+    EXPECT_EQ(pauses, std::vector<milliseconds>(2, milliseconds(20)));
 }
 
 // A predecessor that died holding the fans left them forced: the fresh service hands them

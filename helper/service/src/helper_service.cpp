@@ -3,19 +3,11 @@
 #include <asio/post.hpp>
 #include <cmath>
 #include <iostream>
-#include <thread>
 
 #include "ventoria/hardware/control_ports.h"
 #include "ventoria/ipc/protocol.h"
 
 namespace ventoria::helper {
-namespace {
-
-// Between the stages of a hand-back at exit: long enough for the SMC to take a stage in.
-constexpr std::chrono::milliseconds kStopStagePause{20};
-
-}  // namespace
-
 HelperService::HelperService(SerialQueue queue, std::unique_ptr<ControlTimer> timer, Clocks clocks)
     : queue_(std::move(queue)), timer_(std::move(timer)), clocks_(std::move(clocks)) {
     openSMC();
@@ -242,7 +234,7 @@ void HelperService::tickSmart(smart::SmartController& controller) {
 }
 
 void HelperService::stop(std::chrono::milliseconds bound, std::function<void(bool settled)> done) {
-    auto deadline = std::chrono::steady_clock::now() + bound;
+    auto deadline = clocks_.steady() + bound;
     onQueue([deadline, done = std::move(done)](HelperService& self) {
         self.choices_.clear();
         self.desired_ = Auto{};
@@ -251,8 +243,8 @@ void HelperService::stop(std::chrono::milliseconds bound, std::function<void(boo
         self.ticking_ = false;
         if (!self.fans_ || self.yielded_) return done(true);  // nothing of ours to hand back
         bool settled = self.fans_->apply(std::nullopt);
-        while (!settled && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(kStopStagePause);
+        while (!settled && self.clocks_.steady() < deadline) {
+            self.clocks_.pause(kStopStagePause);
             settled = self.fans_->apply(std::nullopt);
         }
         done(settled);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <variant>
 
 #include "ventoria/hardware/fans.h"
@@ -33,6 +34,8 @@ inline constexpr int kSMCRetryLongestTicks = 8;
 // While a choice is in force, whether another program has started driving the fans is looked
 // at every this many ticks (6 s): a look lists every process.
 inline constexpr int kWriterCheckTicks = 8;
+// Between the stages of a hand-back at exit: long enough for the SMC to take a stage in.
+inline constexpr std::chrono::milliseconds kStopStagePause{20};
 
 // Reply texts a user may read.
 inline constexpr const char* kSMCUnavailable = hardware::kSMCUnavailable;
@@ -46,6 +49,10 @@ struct ServiceClocks {
     std::function<platform::MachineClock::time_point()> machine = &platform::MachineClock::now;
     // The process's own, for what peers are owed: whether a requester still waits.
     std::function<std::chrono::steady_clock::time_point()> steady = &std::chrono::steady_clock::now;
+    // The wait between the stages of the hand-back at exit, on the queue's thread.
+    std::function<void(std::chrono::milliseconds)> pause = [](std::chrono::milliseconds span) {
+        std::this_thread::sleep_for(span);
+    };
 };
 
 class HelperService final : public ipc::FanHelperProtocol,
@@ -82,8 +89,8 @@ class HelperService final : public ipc::FanHelperProtocol,
 
     // The process is ending. From here on no request changes the target (fan requests are
     // answered kStopping), the loop stops, and the fans are handed back, a stage every few
-    // milliseconds, until the hardware reports settled or `bound` has passed. `done` runs on
-    // the queue with the outcome.
+    // milliseconds (kStopStagePause), until the hardware reports settled or `bound` has passed.
+    // `done` runs on the queue with the outcome.
     void stop(std::chrono::milliseconds bound, std::function<void(bool settled)> done);
 
     // What the service holds; read these on the queue. The desired target is the latest
