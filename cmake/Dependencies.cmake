@@ -13,6 +13,12 @@ target_compile_definitions(asio INTERFACE ASIO_STANDALONE ASIO_NO_DEPRECATED
                                           ASIO_DISABLE_STD_ALIGNED_ALLOC)
 target_link_libraries(asio INTERFACE Threads::Threads)
 
+if(NOT APPLE)
+    # logind's word on who sits at the machine, and systemd's socket activation.
+    find_package(PkgConfig REQUIRED)
+    pkg_check_modules(SYSTEMD REQUIRED IMPORTED_TARGET libsystemd)
+endif()
+
 if(VENTORIA_BUILD_APP)
     find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test)
     if(VENTORIA_MACHINE STREQUAL virtual)

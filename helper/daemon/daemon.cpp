@@ -14,6 +14,7 @@
 #include "ventoria/helper/helper_service.h"
 #include "ventoria/ipc/listener.h"
 #include "ventoria/ipc/protocol.h"
+#include "ventoria/platform/activated_socket.h"
 #include "ventoria/platform/thread_name.h"
 
 namespace ventoria::helper {
@@ -91,7 +92,11 @@ int runDaemon() {
     ipc::Listener listener(io, *service, *service,
                            [](std::optional<uid_t> peer) { return mayCommandFans(peer); });
     try {
-        listener.start(ipc::socketPath());
+        if (auto socket = platform::activatedSocket()) {
+            listener.adopt(*socket);  // systemd's, at the same path
+        } else {
+            listener.start(ipc::socketPath());
+        }
     } catch (const std::exception& error) {
         std::cerr << "VentoriaHelper: " << error.what() << "\n";
         queueThread.end();
@@ -107,6 +112,18 @@ int runDaemon() {
     }
     queueThread.end();
     return *handedBack ? kHandedBack : kNotHandedBack;
+}
+
+int handBackAfterDaemon() {
+    asio::io_context smc(1);
+    auto queue = asio::make_strand(smc);
+    auto service =
+        HelperService::create(queue, std::make_unique<SteadyControlTimer>(queue, kTickPeriod));
+    bool settled = false;
+    service->stop(kHandBackBound, [&settled](bool done) { settled = done; });
+    smc.run();
+    if (!settled) std::cerr << "VentoriaHelper: the fans could not be handed back in time\n";
+    return settled ? kHandedBack : kNotHandedBack;
 }
 
 }  // namespace ventoria::helper

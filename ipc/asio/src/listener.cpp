@@ -62,8 +62,18 @@ void Listener::start(const std::filesystem::path& path) {
     // Anyone may knock: who gets in is decided from the peer's credentials at accept.
     ::chmod(path.c_str(), 0666);
     acceptor_.listen();
-    acceptor_.native_non_blocking(true);  // accept() below takes what is there, never waits
     path_ = path;
+    serve();
+}
+
+void Listener::adopt(int fd) {
+    acceptor_.assign(stream_protocol(), fd);
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);  // no child of the helper's holds the helper's socket
+    serve();
+}
+
+void Listener::serve() {
+    acceptor_.native_non_blocking(true);  // accept() below takes what is there, never waits
     accept();
 }
 

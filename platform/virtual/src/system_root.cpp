@@ -9,6 +9,9 @@ namespace ventoria::platform {
 
 std::filesystem::path systemRoot() {
     if (const char* root = std::getenv("VENTORIA_SYSROOT"); root && *root) return root;
+#ifdef VENTORIA_SYSTEM_ROOT
+    return VENTORIA_SYSTEM_ROOT;  // a build for the machine itself, as the package is
+#else
     if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state) {
         return std::filesystem::path(state) / "ventoria" / "root";
     }
@@ -16,6 +19,7 @@ std::filesystem::path systemRoot() {
         return std::filesystem::path(home) / ".local" / "state" / "ventoria" / "root";
     }
     return std::filesystem::path("/tmp") / ("ventoria-" + std::to_string(getuid())) / "root";
+#endif
 }
 
 std::filesystem::path systemPath(std::string_view absolute) {

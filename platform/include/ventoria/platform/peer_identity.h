@@ -16,8 +16,13 @@ std::optional<uid_t> peerUser(int fd);
 // apart (a Mac's poll reports both alike).
 bool peerClosedEntirely(int fd);
 
-// The user logged in at the machine's console: the owner of /dev/console under the system
-// root (root while nobody is logged in); nothing when it cannot be read.
+// The user at the machine. On a Mac, the owner of /dev/console (root while nobody is logged
+// in). On Linux, where /dev/console stays root's, the user of the active session on seat0 as
+// systemd-logind records it; a session over ssh has no seat and an inactive one is not the
+// seat's active one. Where the system root is not the machine's own, or logind keeps no seats,
+// the owner of /dev/console under the system root, as on a Mac. Nothing when it cannot be read.
 std::optional<uid_t> consoleUser();
+// The owner of /dev/console under the system root; nothing when it cannot be read.
+std::optional<uid_t> consoleDeviceOwner();
 
 }  // namespace ventoria::platform

@@ -47,6 +47,9 @@ class Listener {
     // Binds `path` (a socket left by a helper that is gone is replaced; one that answers is not)
     // and starts accepting. Throws std::system_error.
     void start(const std::filesystem::path& path);
+    // Accepts on `fd`, a socket already bound and listening that a service manager opened; its
+    // file stays the manager's, and stays when the listener stops.
+    void adopt(int fd);
     // Stops accepting and closes every connection; each counts as invalidated.
     void stop();
 
@@ -56,6 +59,7 @@ class Listener {
         std::optional<uid_t> user;
     };
 
+    void serve();
     void accept();
     void acceptLater();
     void admit(int fd);

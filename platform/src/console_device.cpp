@@ -5,7 +5,7 @@
 
 namespace ventoria::platform {
 
-std::optional<uid_t> consoleUser() {
+std::optional<uid_t> consoleDeviceOwner() {
     struct stat info {};
     if (::stat(systemPath("/dev/console").c_str(), &info) != 0) return std::nullopt;
     return info.st_uid;
