@@ -12,7 +12,8 @@
 namespace ventoria::app {
 
 bool helperInstalled() {
-    return std::filesystem::exists(platform::systemPath(kHelperPlistPath));
+    return std::filesystem::exists(platform::systemPath(kHelperPlistPath)) ||
+           std::filesystem::exists(platform::systemPath(kHelperUnitPath));
 }
 
 HelperClient::HelperClient(std::unique_ptr<HelperConnector> connector,

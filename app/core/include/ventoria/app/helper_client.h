@@ -25,7 +25,8 @@ namespace ventoria::app {
 inline constexpr std::chrono::milliseconds kWaitAfterInstall{300};
 inline constexpr int kInstallAnswerAttempts = 33;
 
-// The helper is installed when its launchd property list is in place.
+// The helper is installed when its launchd property list is in place, or, on Linux, the
+// package's systemd unit.
 bool helperInstalled();
 
 class HelperClient {

@@ -24,6 +24,8 @@ inline constexpr const char* kHelperToolPath =
     "/Library/PrivilegedHelperTools/io.kestrand.ventoria.helper";
 inline constexpr const char* kHelperPlistPath =
     "/Library/LaunchDaemons/io.kestrand.ventoria.helper.plist";
+// The helper's systemd unit, where the Debian package puts it.
+inline constexpr const char* kHelperUnitPath = "/usr/lib/systemd/system/ventoria-helper.service";
 // The launchd job is named after the service it offers.
 inline constexpr const char* kHelperLabel = ipc::kServiceName;
 
