@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +18,7 @@
 #include <ostream>
 #include <string>
 
+#include "case_name.h"
 #include "temporary_root.h"
 #include "ventoria/platform/peer_identity.h"
 
@@ -95,13 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The virtual Mac's console, whatever logind says of the machine the tests run on.
         Case{"a virtual Mac", "ACTIVE=c2\nACTIVE_UID=1234\n", false,
              [] { return std::optional<uid_t>(geteuid()); }}),
-    [](const auto& each) {
-        std::string name = each.param.name;
-        for (auto& ch : name) {
-            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-        }
-        return name;
-    });
+    test::CaseName());
 
 }  // namespace
 }  // namespace ventoria::platform
