@@ -16,6 +16,7 @@
 #include "ventoria/ipc/protocol.h"
 #include "ventoria/platform/activated_socket.h"
 #include "ventoria/platform/thread_name.h"
+#include "wake_watch.h"
 
 namespace ventoria::helper {
 namespace {
@@ -103,6 +104,7 @@ int runDaemon() {
         return kCannotListen;
     }
     service->recoverFans();
+    WakeWatch wakes(io, [&service] { service->machineWoke(); });
 
     auto handedBack = serveUntilStopped(io, signals, listener, *service);
     if (!handedBack) {

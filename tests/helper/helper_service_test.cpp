@@ -355,6 +355,27 @@ TEST_F(HelperServiceTest, ThermalPressureForcesFullSpeed) {
     EXPECT_EQ(machine().fans[1].target, 6200);
 }
 
+// A wake that forgot the forced modes is mended at once, without waiting for the next tick;
+// with nothing in force, or once stopping, a wake writes nothing.
+TEST_F(HelperServiceTest, AWakeReassertsTheChoiceAtOnce) {
+    run([&] { service->machineWoke(); });
+    EXPECT_EQ(machine().calls.writeBytes, 0u);
+
+    fraction(1.0);
+    tick();
+    mac->resume();
+    ASSERT_FALSE(machine().fans[0].forced);
+    run([&] { service->machineWoke(); });
+    EXPECT_TRUE(machine().fans[0].forced);
+    EXPECT_TRUE(machine().fans[1].forced);
+
+    run([&] { service->stop(std::chrono::seconds(3), [](bool) {}); });
+    mac->resume();
+    auto writes = machine().calls.writeBytes;
+    run([&] { service->machineWoke(); });
+    EXPECT_EQ(machine().calls.writeBytes, writes);
+}
+
 TEST_F(HelperServiceTest, HandingBackAtTheEndSettlesTheHardware) {
     fraction(1.0);
     tick();

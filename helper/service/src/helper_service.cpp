@@ -163,6 +163,12 @@ void HelperService::recoverFans() {
     });
 }
 
+void HelperService::machineWoke() {
+    onQueue([](HelperService& self) {
+        if (self.ticking_ && !self.stopping_) self.tick();
+    });
+}
+
 void HelperService::follow() {
     setTarget(choices_.inForce());
 }

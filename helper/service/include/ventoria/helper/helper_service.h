@@ -87,6 +87,10 @@ class HelperService final : public ipc::FanHelperProtocol,
     // an SMC the loop keeps trying to open it, for the fans may be forced all the same.
     void recoverFans();
 
+    // The machine woke from sleep, which may have cleared every fan's manual mode: a choice
+    // in force is enforced now, not at the next tick.
+    void machineWoke();
+
     // The process is ending. From here on no request changes the target (fan requests are
     // answered kStopping), the loop stops, and the fans are handed back, a stage every few
     // milliseconds (kStopStagePause), until the hardware reports settled or `bound` has passed.

@@ -1,0 +1,90 @@
+// The helper hears of a wake the way logind says it: PrepareForSleep(false) on the system bus.
+// A private bus daemon stands in for the system's, so the machine's own is never touched.
+
+#include "wake_watch.h"
+
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <asio/io_context.hpp>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "helper_process.h"
+#include "process.h"
+#include "temporary_root.h"
+
+extern char** environ;
+
+namespace ventoria::helper {
+namespace {
+
+class WakeWatchTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        address = "unix:path=" + (directory.path() / "bus").string();
+        std::string listen = "--address=" + address;
+        const char* argv[] = {"/usr/bin/dbus-daemon", "--session", "--nofork", listen.c_str(),
+                              nullptr};
+        ASSERT_EQ(posix_spawn(&bus, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ),
+                  0);
+        ASSERT_TRUE(
+            test::eventually([&] { return std::filesystem::exists(directory.path() / "bus"); }));
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+        if (bus > 0) {
+            kill(bus, SIGTERM);
+            waitpid(bus, nullptr, 0);
+        }
+    }
+    void prepareForSleep(bool sleeping) {
+        auto sent =
+            test::run({"/usr/bin/dbus-send", "--bus=" + address, "--type=signal",
+                       "/org/freedesktop/login1", "org.freedesktop.login1.Manager.PrepareForSleep",
+                       sleeping ? "boolean:true" : "boolean:false"});
+        ASSERT_EQ(sent.status, 0) << sent.err;
+    }
+    // Runs the I/O loop until `wakes` reaches `count`; a guard against a hang, not a timing.
+    void runUntil(const int& wakes, int count) {
+        auto guard = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (wakes < count && std::chrono::steady_clock::now() < guard) {
+            io.run_for(std::chrono::milliseconds(50));
+            io.restart();
+        }
+    }
+
+    test::TemporaryRoot directory;
+    pid_t bus = -1;
+    std::string address;
+    asio::io_context io;
+};
+
+TEST_F(WakeWatchTest, OnlyTheWakeIsWordOfAWake) {
+    int wakes = 0;
+    WakeWatch watch(io, [&wakes] { ++wakes; });
+    ASSERT_TRUE(watch.watching());
+    prepareForSleep(true);  // going to sleep: nothing to do yet
+    prepareForSleep(false);
+    runUntil(wakes, 1);
+    EXPECT_EQ(wakes, 1);
+    prepareForSleep(false);
+    runUntil(wakes, 2);
+    EXPECT_EQ(wakes, 2);
+}
+
+TEST(WakeWatch, WithoutASystemBusItWaitsForNothing) {
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
+    asio::io_context io;
+    WakeWatch watch(io, [] { ADD_FAILURE() << "a wake from nowhere"; });
+    EXPECT_FALSE(watch.watching());
+    io.run_for(std::chrono::milliseconds(10));
+    unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+}
+
+}  // namespace
+}  // namespace ventoria::helper
