@@ -5,6 +5,8 @@
 #include <asio/io_context.hpp>
 #include <asio/strand.hpp>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
 #include "manual_timer.h"
 #include "protocol_version.h"
@@ -22,6 +24,13 @@ class HelperServiceTest : public VirtualMacTest {
   protected:
     explicit HelperServiceTest(sim::Profile profile = sim::Profile::appleSilicon)
         : VirtualMacTest(profile) {
+        createService();
+    }
+    // The machine through a Linux kernel driver's files.
+    explicit HelperServiceTest(sim::KernelDriver driver) : VirtualMacTest(driver) {
+        createService();
+    }
+    void createService() {
         auto manual = std::make_unique<ManualTimer>();
         timer = manual.get();
         service = HelperService::create(queue, std::move(manual), clocks());
@@ -430,6 +439,39 @@ TEST_F(HelperServiceTest, TheStoppingBoundCountsFromTheSignal) {
     run([] {});
     EXPECT_EQ(settled, false);
     EXPECT_EQ(pauses, std::vector<milliseconds>(2, milliseconds(20)));
+}
+
+class WriterCheckTest : public HelperServiceTest {
+  protected:
+    WriterCheckTest() : HelperServiceTest(sim::KernelDriver::applesmc) {}
+    void startFanProgram() {
+        std::filesystem::create_directories(root.path() / "proc/4242");
+        std::ofstream(root.path() / "proc/4242/comm") << "mbpfan\n";
+    }
+};
+
+// Whether another program drives the fans is looked at every 8th tick of a choice in force
+// (a look lists every process): one that starts is noticed at the next look and given the
+// fans, and until then the choice holds.
+TEST_F(WriterCheckTest, AnotherWriterIsLookedForEveryEighthTick) {
+    fraction(1.0);
+    for (int ticked = 1; ticked <= 3; ++ticked) tick();
+    startFanProgram();
+    for (int ticked = 4; ticked <= 7; ++ticked) {
+        tick();
+        ASSERT_EQ(fixedFraction(), 1.0) << "yielded at tick " << ticked;
+    }
+    tick();
+    EXPECT_TRUE(automatic());
+    EXPECT_FALSE(service->ticking());
+
+    // A choice made once the other program has gone counts its ticks afresh from the look.
+    std::filesystem::remove_all(root.path() / "proc/4242");
+    fraction(0.8);
+    for (int ticked = 1; ticked <= 7; ++ticked) tick();
+    startFanProgram();
+    tick();
+    EXPECT_TRUE(automatic()) << "the 8th tick since the last look looks again";
 }
 
 // A predecessor that died holding the fans left them forced: the fresh service hands them
