@@ -8,16 +8,10 @@
 #include "glyphs.h"
 
 namespace ventoria::ui {
-namespace {
 
-// How soon after the popover closed on an outside click the icon's own click still counts as
-// that click, not as a new one.
-constexpr qint64 kSameClickMilliseconds = 250;
-
-}  // namespace
-
-StatusItemController::StatusItemController(app::FanModel& model, std::function<void()> onQuit)
-    : model_(model), tray_(QSystemTrayIcon::isSystemTrayAvailable()) {
+StatusItemController::StatusItemController(app::FanModel& model, std::function<void()> onQuit,
+                                           Clock clock)
+    : model_(model), tray_(QSystemTrayIcon::isSystemTrayAvailable()), clock_(std::move(clock)) {
     popover_ = std::make_unique<PopoverPanel>(
         model_,
         [this] {
@@ -27,7 +21,7 @@ StatusItemController::StatusItemController(app::FanModel& model, std::function<v
         std::move(onQuit), tray_);
     connect(popover_.get(), &PopoverPanel::closed, this, [this] {
         highlighted_ = false;
-        if (!closingByToggle_) sinceClosed_.start();  // closed by a click outside it
+        if (!closingByToggle_) closedOutside_ = clock_();  // closed by a click outside it
     });
     if (!tray_) {
         std::cerr << "Ventoria: there is no system tray here, so its window stands in for the "
@@ -67,7 +61,7 @@ void StatusItemController::toggle() {
         closingByToggle_ = false;
         return;
     }
-    if (sinceClosed_.isValid() && sinceClosed_.elapsed() < kSameClickMilliseconds) return;
+    if (closedOutside_ && clock_() - *closedOutside_ < kSameClick) return;
     auto* screen = QGuiApplication::screenAt(anchor().center());
     if (!screen) screen = QGuiApplication::primaryScreen();
     popover_->present(anchor(), screen->availableGeometry());

@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "popover_panel.h"
 #include "ventoria/app/fan_model.h"
@@ -19,7 +20,13 @@ namespace ventoria::ui {
 class StatusItemController : public QObject {
     Q_OBJECT
   public:
-    StatusItemController(app::FanModel& model, std::function<void()> onQuit);
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    // How soon after the popover closed on an outside click the icon's own click still counts
+    // as that click, not as a new one.
+    static constexpr std::chrono::milliseconds kSameClick{250};
+
+    StatusItemController(app::FanModel& model, std::function<void()> onQuit,
+                         Clock clock = &std::chrono::steady_clock::now);
 
     void toggle();
     bool popoverOpen() const;
@@ -46,7 +53,8 @@ class StatusItemController : public QObject {
     bool highlighted_ = false;
     bool itemVisible_ = false;
     // The icon's click that closed the popover from outside must not reopen it at once.
-    QElapsedTimer sinceClosed_;
+    Clock clock_;
+    std::optional<std::chrono::steady_clock::time_point> closedOutside_;
     bool closingByToggle_ = false;
 };
 

@@ -191,6 +191,29 @@ TEST_F(StatusItemTest, TheNotchTakesOverAndGivesBack) {
     EXPECT_TRUE(item.itemVisible());
 }
 
+// The icon's click that closed the popover from outside must not open it again: for 250 ms
+// after such a close the icon's click is that same click. A close by the icon itself leaves
+// nothing to guard against.
+TEST_F(StatusItemTest, TheClickThatClosedThePopoverDoesNotReopenIt) {
+    using std::chrono::milliseconds;
+    auto& m = start();
+    std::chrono::steady_clock::time_point now{std::chrono::hours(1)};
+    StatusItemController item(
+        m, [] {}, [&now] { return now; });
+    auto* popover = item.popover();
+    ASSERT_TRUE(popover->isVisible());  // no tray here: it opens at start
+    popover->close();                   // a click outside it
+    now += milliseconds(249);
+    item.toggle();
+    EXPECT_FALSE(popover->isVisible()) << "the closing click opened it again";
+    now += milliseconds(1);
+    item.toggle();
+    EXPECT_TRUE(popover->isVisible()) << "a click 250 ms on is a click of its own";
+    item.toggle();  // closed by the icon
+    item.toggle();
+    EXPECT_TRUE(popover->isVisible());
+}
+
 // Without a tray (offscreen here, bare X, stock GNOME) the popover is an ordinary window: it
 // opens at start, centred, says once why it is there, and comes back where the user left it.
 TEST_F(StatusItemTest, WithoutATrayThePopoverIsAWindowThatSaysWhy) {
