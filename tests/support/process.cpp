@@ -53,7 +53,8 @@ ProcessResult run(const std::vector<std::string>& arguments, std::optional<Inter
         throw std::runtime_error("cannot start " + arguments.at(0));
     }
     ProcessResult result;
-    std::array<pollfd, 2> fds{pollfd{out[0], POLLIN, 0}, pollfd{err[0], POLLIN, 0}};
+    std::array<pollfd, 3> fds{pollfd{out[0], POLLIN, 0}, pollfd{err[0], POLLIN, 0},
+                              pollfd{interrupt ? interrupt->whenReadable : -1, POLLIN, 0}};
     int open = 2;
     using Clock = std::chrono::steady_clock;
     std::optional<Clock::time_point> deadline;
@@ -64,12 +65,14 @@ ProcessResult run(const std::vector<std::string>& arguments, std::optional<Inter
             auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
             wait = static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
         }
-        if (poll(fds.data(), fds.size(), wait) == 0 && deadline) {
+        int ready = poll(fds.data(), fds.size(), wait);
+        if (deadline && (ready == 0 || fds[2].revents != 0)) {
             kill(pid, interrupt->signal);
             deadline.reset();  // once: what the program does with the signal is up to it
+            fds[2].fd = -1;
             continue;
         }
-        for (std::size_t i = 0; i < fds.size(); ++i) {
+        for (std::size_t i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0) continue;
             char buffer[4096];
             auto n = read(fds[i].fd, buffer, sizeof buffer);

@@ -27,6 +27,10 @@ std::string program(const std::string& name);
 struct Interrupt {
     std::chrono::milliseconds after;
     int signal = SIGKILL;
+    // Sent as soon as this descriptor has something to read, if that comes first: on a
+    // listening socket, once the program has connected, so the signal finds its request out
+    // rather than the program still starting.
+    int whenReadable = -1;
 };
 
 // Runs `arguments` (the first names the program) to completion and collects its output. The

@@ -109,7 +109,7 @@ TEST_F(DoctorHelperTest, AHelperThatAnswersIsShownWithItsVersion) {
 // the late failure of the request, as the connection closes, writes nowhere it should not (the
 // sanitizer build would stop it).
 TEST_F(DoctorHelperTest, ACommandInterruptedMidRequestEndsQuietly) {
-    int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
     ASSERT_GE(listening, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -122,10 +122,15 @@ TEST_F(DoctorHelperTest, ACommandInterruptedMidRequestEndsQuietly) {
          {std::vector<std::string>{"helper", "version"}, std::vector<std::string>{"doctor"}}) {
         auto arguments = command;
         arguments.insert(arguments.begin(), program("ventoriactl"));
-        auto result = run(arguments, Interrupt{std::chrono::milliseconds(700), SIGINT});
+        // Interrupted once it has connected: its request is out, never answered.
+        auto result = run(arguments, Interrupt{.after = std::chrono::seconds(30),
+                                               .signal = SIGINT,
+                                               .whenReadable = listening});
         EXPECT_EQ(result.status, 130) << command[0] << ": " << result.err;
         EXPECT_EQ(result.err.find("Is VentoriaHelper running"), std::string::npos) << result.err;
         EXPECT_EQ(result.out, "") << command[0];
+        // Its connection, still waiting to be taken, must not interrupt the next command.
+        if (int pending = ::accept(listening, nullptr, nullptr); pending >= 0) ::close(pending);
     }
     ::close(listening);
 }
