@@ -20,6 +20,8 @@ std::optional<bool> kernelOnBattery(const std::filesystem::path& classDirectory)
     std::error_code error;
     bool battery = false;
     for (const auto& supply : std::filesystem::directory_iterator(classDirectory, error)) {
+        // A wireless mouse's or keyboard's battery says nothing of what the Mac runs on.
+        if (firstLine(supply.path() / "scope") == "Device") continue;
         auto type = firstLine(supply.path() / "type");
         if (type == "Mains" || type == "USB") {
             if (firstLine(supply.path() / "online") == "1") return false;

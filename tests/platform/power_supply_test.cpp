@@ -68,6 +68,9 @@ INSTANTIATE_TEST_SUITE_P(
               {"BAT0", {{"type", "Battery"}, {"present", "0"}}}},
              std::nullopt},
         Case{"a desktop on mains", {{"AC", {{"type", "Mains"}, {"online", "1"}}}}, false},
+        Case{"a desktop whose mouse has a battery",
+             {{"hidpp_battery_0", {{"type", "Battery"}, {"scope", "Device"}, {"present", "1"}}}},
+             std::nullopt},
         Case{"no supply at all", {}, std::nullopt}),
     test::CaseName());
 
