@@ -1,5 +1,6 @@
 // ventoriactl doctor on each kind of machine: what it says is what the helper would meet.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -109,8 +110,9 @@ TEST_F(DoctorHelperTest, AHelperThatAnswersIsShownWithItsVersion) {
 // the late failure of the request, as the connection closes, writes nowhere it should not (the
 // sanitizer build would stop it).
 TEST_F(DoctorHelperTest, ACommandInterruptedMidRequestEndsQuietly) {
-    int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(listening, 0);
+    ::fcntl(listening, F_SETFL, O_NONBLOCK);  // taking a connection never waits for one
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     auto path = ipc::socketPath();
