@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Debian package as a machine gets it. `build PACKAGE_DIR` makes the package from the
-# build tree; each other case unpacks it into a scratch root and checks one thing:
+# The Debian package as a machine gets it. `build` makes the package from the build tree into
+# PACKAGE_DIR; each other case unpacks it into a scratch root and checks one thing:
 #   layout   every file in its FHS place, the dependencies, maintainer scripts that parse
 #   units    systemd-analyze verifies both units, and the service exposes little
 #   serves   the packaged helper, started as its units start it (socket activation), serves
