@@ -18,6 +18,7 @@ fail() {
 scratch=$(mktemp -d /tmp/vtr.XXXXXXXX)
 echo $$ >"$scratch.pid"
 cleanup() {
+    set +e  # every step, whatever the one before it found already gone
     [ -n "${helper:-}" ] && kill -KILL "$helper" 2>/dev/null
     [ -n "${hold:-}" ] && kill -KILL "$hold" 2>/dev/null
     wait 2>/dev/null || true
