@@ -77,6 +77,23 @@ TEST_F(WakeWatchTest, OnlyTheWakeIsWordOfAWake) {
     EXPECT_EQ(wakes, 2);
 }
 
+// A bus that goes away (dbus-daemon restarted) is let go, not read from for ever.
+TEST_F(WakeWatchTest, ABusThatGoesAwayIsLetGo) {
+    int wakes = 0;
+    WakeWatch watch(io, [&wakes] { ++wakes; });
+    ASSERT_TRUE(watch.watching());
+    kill(bus, SIGTERM);
+    waitpid(bus, nullptr, 0);
+    bus = -1;
+    auto guard = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (watch.watching() && std::chrono::steady_clock::now() < guard) {
+        io.run_for(std::chrono::milliseconds(50));
+        io.restart();
+    }
+    EXPECT_FALSE(watch.watching());
+    EXPECT_EQ(wakes, 0);
+}
+
 TEST(WakeWatch, WithoutASystemBusItWaitsForNothing) {
     setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
     asio::io_context io;

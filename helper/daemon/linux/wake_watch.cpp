@@ -21,7 +21,7 @@ struct WakeWatch::System {
         int fd = ::dup(sd_bus_get_fd(bus));  // the descriptor closes its own copy
         if (fd < 0) return;
         descriptor.assign(fd);
-        wait();
+        if (processAll()) wait();  // what arrived with the match's reply is taken too
     }
     ~System() {
         asio::error_code ignored;
@@ -33,11 +33,21 @@ struct WakeWatch::System {
     void wait() {
         descriptor.async_wait(asio::posix::stream_descriptor::wait_read,
                               [this](const asio::error_code& error) {
-                                  if (error) return;
-                                  while (sd_bus_process(bus, nullptr) > 0) {
-                                  }
-                                  wait();
+                                  if (!error && processAll()) wait();
                               });
+    }
+
+    // Every message read so far; false, and the watch let go, once the bus has gone (a
+    // restarted dbus-daemon): its descriptor would read as ready for ever, and the tick
+    // re-asserts after a wake all the same.
+    bool processAll() {
+        int processed = 0;
+        while ((processed = sd_bus_process(bus, nullptr)) > 0) {
+        }
+        if (processed == 0) return true;
+        asio::error_code ignored;
+        descriptor.close(ignored);
+        return false;
     }
 
     static int onSignal(sd_bus_message* message, void* data, sd_bus_error*) {
