@@ -44,12 +44,13 @@ json fansJson() {
                   {"case", json::array()}};
     try {
         auto ports = hardware::openReadPorts();
-        if (auto count = ports.fans->fanCount()) found["count"] = *count;
+        auto count = ports.fans->fanCount();
+        if (count) found["count"] = *count;
         hardware::Thermals thermals(ports.temperatures);
         auto sensors = ports.temperatures->sensors();
         found["chip"] = sensorsJson(thermals.chipKeys(), sensors);
         found["case"] = sensorsJson(thermals.chassisKeys(), sensors);
-        if (!ports.fans->fanCount()) {
+        if (!count) {
             found["refusal"] = ports.fans->unavailable();
         } else if (auto refusal = hardware::openControlPorts().fans->refusal()) {
             found["refusal"] = *refusal;
