@@ -6,13 +6,27 @@ set(packaging ${PROJECT_SOURCE_DIR}/packaging/linux)
 install(TARGETS Ventoria ventoriactl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS VentoriaHelper RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/ventoria)
 # Debian 12 keeps units under /lib; with its merged /usr that is /usr/lib all the same.
-install(FILES ${packaging}/ventoria-helper.service ${packaging}/ventoria-helper.socket
-        DESTINATION lib/systemd/system)
+set(helper_path /usr/${CMAKE_INSTALL_LIBEXECDIR}/ventoria/VentoriaHelper)
+configure_file(${packaging}/ventoria-helper.service.in
+               ${CMAKE_CURRENT_BINARY_DIR}/packaging/ventoria-helper.service @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/ventoria-helper.service
+              ${packaging}/ventoria-helper.socket DESTINATION lib/systemd/system)
 install(FILES ${packaging}/io.kestrand.ventoria.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${packaging}/io.kestrand.ventoria.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${packaging}/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/ventoria)
+# The manual pages, compressed as Debian wants them and the same on every build.
+set(manuals "")
+foreach(page Ventoria.1 ventoriactl.1)
+    set(compressed ${CMAKE_CURRENT_BINARY_DIR}/packaging/${page}.gz)
+    add_custom_command(OUTPUT ${compressed}
+        COMMAND gzip -9nc ${packaging}/man/${page} > ${compressed}
+        DEPENDS ${packaging}/man/${page} VERBATIM)
+    list(APPEND manuals ${compressed})
+endforeach()
+add_custom_target(manual_pages ALL DEPENDS ${manuals})
+install(FILES ${manuals} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # Debian wants a changelog in every package's documentation, compressed the same on every build;
 # a package without a Debian revision is native, and its changelog has the plain name.
 set(changelog ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog)

@@ -4,14 +4,15 @@
 
 #include <fstream>
 
-#include "process.h"
-#include "temporary_root.h"
+#include "install_fixtures.h"
 #include "ventoria/app/code_signature.h"
 #include "ventoria/app/helper_error.h"
 #include "ventoria/app/script_error.h"
 
 namespace ventoria::app {
 namespace {
+
+using namespace test_support;
 
 // What AppleScript makes of a string literal's content.
 std::string readAppleScriptLiteral(std::string_view literal) {
@@ -29,17 +30,15 @@ TEST(ShellQuoting, EveryPathIsOneShellWord) {
     EXPECT_EQ(shellQuoted(""), "''");
 }
 
-const InstallDigests kDigests{"aaaa", "bbbb"};
-
 TEST(InstallScript, TheMacScriptIsExactlyTheseCommands) {
     auto script = installScript(
         macProfile(), "/Applications/Ventoria.app/Contents/MacOS/VentoriaHelper",
-        "/Applications/Ventoria.app/Contents/Resources/io.kestrand.ventoria.helper.plist",
+        {"/Applications/Ventoria.app/Contents/Resources/io.kestrand.ventoria.helper.plist"},
         kDigests);
     EXPECT_EQ(
         script,
         "/bin/launchctl bootout system/io.kestrand.ventoria.helper 2>/dev/null; "
-        "/bin/mkdir -p /Library/PrivilegedHelperTools; "
+        "/bin/mkdir -p '/Library/PrivilegedHelperTools'; "
         "place() { /bin/cp \"$1\" \"$2.new\" && /usr/sbin/chown root:wheel \"$2.new\" && "
         "/bin/chmod \"$3\" \"$2.new\" && { [ \"$(/usr/bin/shasum -a 256 < \"$2.new\")\" = \"$4  "
         "-\" ] "
@@ -58,7 +57,7 @@ TEST(InstallScript, AwkwardBundlePathsSurviveTheShellAndAppleScript) {
     std::string bundle = R"(/Users/jo/Apps "Fan" \ Jo's/Ventoria.app)";
     auto script =
         installScript(macProfile(), bundle + "/Contents/MacOS/VentoriaHelper",
-                      bundle + "/Contents/Resources/io.kestrand.ventoria.helper.plist", kDigests);
+                      {bundle + "/Contents/Resources/io.kestrand.ventoria.helper.plist"}, kDigests);
     EXPECT_NE(
         script.find(
             R"(place '/Users/jo/Apps "Fan" \ Jo'\''s/Ventoria.app/Contents/MacOS/VentoriaHelper' )"),
@@ -69,65 +68,6 @@ TEST(InstallScript, AwkwardBundlePathsSurviveTheShellAndAppleScript) {
     EXPECT_NE(source.find(R"(Apps \"Fan\" \\ Jo'\\''s)"), std::string::npos);
     EXPECT_EQ(readAppleScriptLiteral(appleScriptEscaped(script)), script);
 }
-
-// The script run for real, by sh, on files of the test's own: with launchctl and chown left
-// out (the test is no root and has no launchd), and `cp` whatever the case needs.
-class InstallScriptRun : public ::testing::Test {
-  protected:
-    InstallScriptRun() {
-        std::filesystem::create_directories(dir("bundle"));
-        std::filesystem::create_directories(dir("system/LaunchDaemons"));
-        write(dir("bundle") / "VentoriaHelper", "new helper\n");
-        write(dir("bundle") / "helper.plist", "new plist\n");
-    }
-    std::filesystem::path dir(const char* name) const { return root.path() / name; }
-    static void write(const std::filesystem::path& path, const std::string& text) {
-        std::ofstream(path) << text;
-    }
-    static std::string read(const std::filesystem::path& path) {
-        std::ifstream file(path);
-        return {std::istreambuf_iterator<char>(file), {}};
-    }
-    std::string tool() const { return (dir("system") / "tool").string(); }
-    std::string plist() const { return (dir("system/LaunchDaemons") / "job.plist").string(); }
-    // Runs the script with `cp` as given; the digests are those of the bundle's files.
-    test::ProcessResult install(const std::string& cp) {
-        InstallerProfile profile{.launchctl = "/bin/true",
-                                 .mkdir = "/bin/mkdir",
-                                 .cp = cp,
-                                 .chown = "/bin/true",
-                                 .chmod = "/bin/chmod",
-                                 .mv = "/bin/mv",
-                                 .rm = "/bin/rm",
-                                 .sha256 = std::filesystem::exists("/usr/bin/sha256sum")
-                                               ? "/usr/bin/sha256sum"
-                                               : "/usr/bin/shasum -a 256",
-                                 .owner = "nobody",
-                                 .toolsDir = shellQuoted(dir("system").string()),
-                                 .toolPath = tool(),
-                                 .plistPath = plist()};
-        InstallDigests digests{*fileDigest(dir("bundle") / "VentoriaHelper"),
-                               *fileDigest(dir("bundle") / "helper.plist")};
-        return test::run({"/bin/sh", "-c",
-                          installScript(profile, dir("bundle") / "VentoriaHelper",
-                                        dir("bundle") / "helper.plist", digests)});
-    }
-    // A `cp` that does `body` with its two arguments, $1 and $2.
-    std::string stub(const std::string& body) {
-        auto path = dir("cp");
-        write(path, "#!/bin/sh\n" + body + "\n");
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-        return path.string();
-    }
-    bool leftovers() const {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir("system"))) {
-            if (entry.path().extension() == ".new") return true;
-        }
-        return false;
-    }
-
-    test::TemporaryRoot root;
-};
 
 // The installed files are replaced by renaming, never written over: a running helper keeps
 // its own file (and, on a Mac, its valid signature) until launchd starts the new one.
@@ -175,48 +115,6 @@ TEST(AppleScript, BackslashesAreDoubledBeforeQuotesAreEscaped) {
     EXPECT_EQ(appleScriptSource("echo hi"),
               R"(do shell script "echo hi" with administrator privileges)");
 }
-
-// Records the script instead of running it, and answers as told.
-class RecordingRunner final : public ScriptRunner {
-  public:
-    RecordingRunner(std::string* ran, std::optional<std::string> answer)
-        : ran_(ran), answer_(std::move(answer)) {}
-    std::optional<std::string> run(const std::string& script) override {
-        *ran_ = script;
-        return answer_;
-    }
-
-  private:
-    std::string* ran_;
-    std::optional<std::string> answer_;
-};
-
-// sha256sum of "#!/bin/sh\n", the helper and property list these tests put in the bundle.
-constexpr const char* kShellStubDigest =
-    "a8076d3d28d21e02012b20eaf7dbf75409a6277134439025f282e368e3305abf";
-
-class ScriptInstallerTest : public ::testing::Test {
-  protected:
-    void bundleHolds(const char* name, bool executable) {
-        auto path = root.path() / name;
-        std::ofstream(path) << "#!/bin/sh\n";
-        if (executable) std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-    }
-    QString install(std::optional<std::string> answer) {
-        ScriptInstaller installer(Bundle(root.path()), macProfile(),
-                                  std::make_unique<RecordingRunner>(&ran, std::move(answer)),
-                                  InstallDigests{kShellStubDigest, kShellStubDigest});
-        try {
-            installer.install();
-        } catch (const HelperError& error) {
-            return error.description();
-        }
-        return {};
-    }
-
-    test::TemporaryRoot root;
-    std::string ran;
-};
 
 TEST_F(ScriptInstallerTest, AnIncompleteBundleRunsNothing) {
     bundleHolds("io.kestrand.ventoria.helper.plist", false);
@@ -275,7 +173,7 @@ TEST(TeamTest, ASignedApplicationInstallsOnlyItsOwnTeamsHelper) {
               "helper in app bundle is not signed by the application's team");
 }
 
-TEST(HelperDigestTest, TheBuiltDigestsAreTheHelpersAndItsPropertyListsSHA256) {
+TEST(HelperDigestTest, TheBuiltDigestsAreTheHelpersAndItsJobFilesSHA256) {
     EXPECT_EQ(fileDigest(test::binDirectory() / "no-such-file"), std::nullopt);
     // The system's own tool: coreutils on Linux, Perl's shasum on a Mac.
     auto sha256 = [](const std::filesystem::path& file) {
@@ -288,8 +186,12 @@ TEST(HelperDigestTest, TheBuiltDigestsAreTheHelpersAndItsPropertyListsSHA256) {
     auto helper = test::binDirectory() / "VentoriaHelper";
     EXPECT_EQ(fileDigest(helper), sha256(helper));
     EXPECT_EQ(builtDigests().helper, sha256(helper));
-    EXPECT_EQ(builtDigests().plist,
-              sha256(test::binDirectory() / "io.kestrand.ventoria.helper.plist"));
+    // Each job file the bundle holds: launchd's, and on Linux systemd's two units.
+    auto built = builtDigests().jobs;
+    EXPECT_TRUE(built.contains(kPlist));
+    for (const auto& [name, digest] : built) {
+        EXPECT_EQ(digest, sha256(test::binDirectory() / name)) << name;
+    }
 }
 
 }  // namespace

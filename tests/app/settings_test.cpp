@@ -7,7 +7,10 @@
 #include <fstream>
 
 #include "fan_model_fixture.h"
+#include "temporary_root.h"
 #include "ventoria/app/login_item.h"
+#include "ventoria/app/user_defaults.h"
+#include "ventoria/app/user_folder.h"
 #include "ventoria/app/user_preferences.h"
 #include "ventoria/platform/system_root.h"
 
@@ -181,6 +184,38 @@ TEST_F(SettingsTest, LaunchAtLoginIsWhatTheAutostartFolderHolds) {
     EXPECT_EQ(setLaunchAtLogin(false), std::nullopt);
     EXPECT_FALSE(std::filesystem::exists(entry));
     EXPECT_EQ(setLaunchAtLogin(false), std::nullopt);  // already off: nothing to do
+}
+
+// On the machine itself the user's files live in the user's XDG folder, not in a virtual
+// Mac's /Users (which on "/" would be a folder no user may create).
+TEST(UserFolderTest, OnTheMachineItselfTheUsersFilesAreInTheXdgFolder) {
+    test::TemporaryRoot home;  // only a folder of the test's own; the root is "/" here
+    setenv("VENTORIA_SYSROOT", "/", 1);
+    auto config = home.path() / "config";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    EXPECT_EQ(userDefaultsFile(), config / "ventoria" / "io.kestrand.ventoria.ini");
+    {
+        auto preferences = userPreferences();
+        Settings settings(*preferences);
+        settings.setTemperatureUnit(TemperatureUnit::fahrenheit);
+    }
+    EXPECT_TRUE(std::filesystem::is_regular_file(userDefaultsFile()));
+    EXPECT_EQ(setLaunchAtLogin(true), std::nullopt);
+    EXPECT_TRUE(std::filesystem::exists(config / "autostart" / "io.kestrand.ventoria.desktop"));
+    EXPECT_TRUE(launchesAtLogin());
+
+    // A relative XDG path is to be ignored: the home's .config instead.
+    setenv("XDG_CONFIG_HOME", "config", 1);
+    auto savedHome = std::string(std::getenv("HOME") ? std::getenv("HOME") : "");
+    setenv("HOME", home.path().c_str(), 1);
+    EXPECT_EQ(userConfigFolder(), home.path() / ".config");
+    setenv("HOME", savedHome.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+
+    // A virtual Mac keeps them under its root.
+    setenv("VENTORIA_SYSROOT", home.path().c_str(), 1);
+    EXPECT_TRUE(userDefaultsFile().string().starts_with((home.path() / "Users").string()));
+    EXPECT_EQ(userConfigFolder().parent_path().parent_path(), home.path() / "Users");
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ class AppCoreIntegrationTest : public test::InstalledHelperTest {
     // The client of another build, which installs the helper it was built with.
     std::unique_ptr<HelperClient> staleClient(const std::filesystem::path& bundle) {
         InstallDigests digests{fileDigest(bundle / "VentoriaHelper").value_or(""),
-                               builtDigests().plist};
+                               builtDigests().jobs};
         return std::make_unique<HelperClient>(localSocketConnector(),
                                               platformInstaller(Bundle(bundle), digests));
     }

@@ -47,8 +47,17 @@ case_layout() {
         usr/lib/systemd/system/ventoria-helper.socket \
         usr/share/applications/io.kestrand.ventoria.desktop \
         usr/share/icons/hicolor/scalable/apps/io.kestrand.ventoria.svg \
-        usr/share/doc/ventoria/copyright usr/share/doc/ventoria/changelog.gz; do
+        usr/share/doc/ventoria/copyright usr/share/doc/ventoria/changelog.gz \
+        usr/share/man/man1/Ventoria.1.gz usr/share/man/man1/ventoriactl.1.gz; do
         [ -f "$scratch/root/$path" ] || fail "/$path is missing from the package"
+    done
+    # The manual names every command ventoriactl has.
+    local manual command
+    manual=$(gzip -dc "$scratch/root/usr/share/man/man1/ventoriactl.1.gz")
+    for command in $("$scratch/root/usr/bin/ventoriactl" --help |
+                     sed -n '/^Subcommands:/,$p' | awk 'NR > 1 && NF { print $1 }'); do
+        grep -qE "^\.BI? $command( |\$)" <<<"$manual" ||
+            fail "ventoriactl's manual page has no $command"
     done
     [ -z "$(find "$scratch/root" -path '*/usr/local*' -print -quit)" ] ||
         fail "the package puts files under /usr/local"

@@ -17,10 +17,8 @@ Bundle Bundle::main() {
     return Bundle(std::filesystem::canonical(path.data()).parent_path());
 }
 
-std::optional<std::filesystem::path> Bundle::resource(std::string_view name,
-                                                      std::string_view type) const {
-    auto path = executableDirectory_.parent_path() / "Resources" /
-                (std::string(name) + "." + std::string(type));
+std::optional<std::filesystem::path> Bundle::resource(std::string_view fileName) const {
+    auto path = executableDirectory_.parent_path() / "Resources" / fileName;
     if (!std::filesystem::is_regular_file(path)) return std::nullopt;
     return path;
 }

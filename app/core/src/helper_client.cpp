@@ -12,8 +12,11 @@
 namespace ventoria::app {
 
 bool helperInstalled() {
+    // launchd's job, the package's unit, or the one the application installed without it.
     return std::filesystem::exists(platform::systemPath(kHelperPlistPath)) ||
-           std::filesystem::exists(platform::systemPath(kHelperUnitPath));
+           std::filesystem::exists(platform::systemPath(kHelperUnitPath)) ||
+           std::filesystem::exists(
+               platform::systemPath(std::string(kLocalUnitDir) + "/" + kHelperServiceName));
 }
 
 HelperClient::HelperClient(std::unique_ptr<HelperConnector> connector,

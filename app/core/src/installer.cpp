@@ -20,6 +20,15 @@ std::string replaceChar(std::string_view text, char what, std::string_view with)
     return out;
 }
 
+// What the user reads when a job file in the bundle is not the one the build made.
+QString jobFileModified(std::string_view name) {
+    if (name.ends_with(".plist")) {
+        return QStringLiteral("helper's property list in app bundle has been modified");
+    }
+    return QStringLiteral("helper's unit %1 in app bundle has been modified")
+        .arg(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+}
+
 }  // namespace
 
 Bundle::Bundle(std::filesystem::path executableDirectory)
@@ -32,19 +41,28 @@ std::optional<std::filesystem::path> Bundle::auxiliaryExecutable(std::string_vie
     return path;
 }
 
+void useLaunchd(InstallerProfile& profile, const std::string& launchctl,
+                const std::string& plistPath) {
+    auto job = shellQuoted(plistPath);
+    profile.stop = launchctl + " bootout system/" + kHelperLabel + " 2>/dev/null";
+    profile.jobs = {{std::string(kHelperLabel) + ".plist", plistPath}};
+    profile.start = "for i in 1 2 3 4 5; do " + launchctl + " bootstrap system " + job +
+                    " && exit 0; sleep 1; done; exit 1";
+}
+
 InstallerProfile macProfile() {
-    return {.launchctl = "/bin/launchctl",
-            .mkdir = "/bin/mkdir",
-            .cp = "/bin/cp",
-            .chown = "/usr/sbin/chown",
-            .chmod = "/bin/chmod",
-            .mv = "/bin/mv",
-            .rm = "/bin/rm",
-            .sha256 = "/usr/bin/shasum -a 256",
-            .owner = "root:wheel",
-            .toolsDir = "/Library/PrivilegedHelperTools",
-            .toolPath = kHelperToolPath,
-            .plistPath = kHelperPlistPath};
+    InstallerProfile profile{.mkdir = "/bin/mkdir",
+                             .cp = "/bin/cp",
+                             .chown = "/usr/sbin/chown",
+                             .chmod = "/bin/chmod",
+                             .mv = "/bin/mv",
+                             .rm = "/bin/rm",
+                             .sha256 = "/usr/bin/shasum -a 256",
+                             .owner = "root:wheel",
+                             .toolsDir = "/Library/PrivilegedHelperTools",
+                             .toolPath = kHelperToolPath};
+    useLaunchd(profile, "/bin/launchctl", kHelperPlistPath);
+    return profile;
 }
 
 std::string shellQuoted(std::string_view s) {
@@ -52,8 +70,8 @@ std::string shellQuoted(std::string_view s) {
 }
 
 std::string installScript(const InstallerProfile& profile, const std::filesystem::path& helper,
-                          const std::filesystem::path& plist, const InstallDigests& digests) {
-    auto job = shellQuoted(profile.plistPath);
+                          const std::vector<std::filesystem::path>& jobs,
+                          const InstallDigests& digests) {
     // place SOURCE DESTINATION MODE DIGEST: the copy goes beside its destination, gets its
     // owner and mode, is checked as root, and only then takes the destination's place. Any
     // failure removes the copy and ends the script, with the reason as its last word.
@@ -63,16 +81,20 @@ std::string installScript(const InstallerProfile& profile, const std::filesystem
         " < \"$2.new\")\" = \"$4  -\" ] || { echo \"$1 changed while it was "
         "being installed\" >&2; false; }; } && " +
         profile.mv + " -f \"$2.new\" \"$2\" || { " + profile.rm + " -f \"$2.new\"; exit 1; }; }";
-    const std::string commands[] = {
-        profile.launchctl + " bootout system/" + kHelperLabel + " 2>/dev/null",
-        profile.mkdir + " -p " + profile.toolsDir,
+    std::vector<std::string> commands{
+        profile.stop,
+        profile.mkdir + " -p " + shellQuoted(profile.toolsDir),
         place,
         "place " + shellQuoted(helper.string()) + " " + shellQuoted(profile.toolPath) + " 755 " +
             digests.helper,
-        "place " + shellQuoted(plist.string()) + " " + job + " 644 " + digests.plist,
-        "for i in 1 2 3 4 5; do " + profile.launchctl + " bootstrap system " + job +
-            " && exit 0; sleep 1; done; exit 1",
     };
+    for (std::size_t i = 0; i < profile.jobs.size() && i < jobs.size(); ++i) {
+        auto digest = digests.jobs.find(profile.jobs[i].name);
+        commands.push_back("place " + shellQuoted(jobs[i].string()) + " " +
+                           shellQuoted(profile.jobs[i].destination) + " 644 " +
+                           (digest == digests.jobs.end() ? "unknown" : digest->second));
+    }
+    commands.push_back(profile.start);
     std::string script;
     for (const auto& command : commands) script += (script.empty() ? "" : "; ") + command;
     return script;
@@ -95,23 +117,30 @@ ScriptInstaller::ScriptInstaller(Bundle bundle, InstallerProfile profile,
 
 void ScriptInstaller::install() {
     auto helper = bundle_.auxiliaryExecutable("VentoriaHelper");
-    auto plist = bundle_.resource(kHelperLabel, "plist");
-    if (!helper || !plist) {
-        throw HelperError::installFailed(QStringLiteral("helper missing from app bundle"));
+    if (!helper) throw HelperError::installFailed(QStringLiteral("helper missing from app bundle"));
+    std::vector<std::filesystem::path> jobs;
+    for (const auto& job : profile_.jobs) {
+        auto file = bundle_.resource(job.name);
+        if (!file) {
+            throw HelperError::installFailed(QStringLiteral("helper missing from app bundle"));
+        }
+        jobs.push_back(*file);
     }
     // Checked here so that no prompt is shown for a job we would not install; the script
     // checks again, as root, what it copied, since the user takes a while to answer.
     if (fileDigest(*helper) != digests_.helper) {
         throw HelperError::installFailed(QStringLiteral("helper in app bundle has been modified"));
     }
-    if (fileDigest(*plist) != digests_.plist) {
-        throw HelperError::installFailed(
-            QStringLiteral("helper's property list in app bundle has been modified"));
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        auto built = digests_.jobs.find(profile_.jobs[i].name);
+        if (built == digests_.jobs.end() || fileDigest(jobs[i]) != built->second) {
+            throw HelperError::installFailed(jobFileModified(profile_.jobs[i].name));
+        }
     }
     if (auto refusal = teamRefusal(ownSigningTeam(), signingTeam(*helper))) {
         throw HelperError::installFailed(QString::fromStdString(*refusal));
     }
-    if (auto error = runner_->run(installScript(profile_, *helper, *plist, digests_))) {
+    if (auto error = runner_->run(installScript(profile_, *helper, jobs, digests_))) {
         throw HelperError::installFailed(QString::fromStdString(*error));
     }
 }

@@ -11,9 +11,8 @@ Bundle Bundle::main() {
     return Bundle(QCoreApplication::applicationDirPath().toStdString());
 }
 
-std::optional<std::filesystem::path> Bundle::resource(std::string_view name,
-                                                      std::string_view type) const {
-    auto path = executableDirectory_ / (std::string(name) + "." + std::string(type));
+std::optional<std::filesystem::path> Bundle::resource(std::string_view fileName) const {
+    auto path = executableDirectory_ / fileName;
     if (!std::filesystem::is_regular_file(path)) return std::nullopt;
     return path;
 }

@@ -1,25 +1,19 @@
-// On the virtual Mac the login item is an XDG autostart entry in the user's configuration
-// folder, under the system root as the user's defaults are.
+// On Linux the login item is an XDG autostart entry in the user's configuration folder (on a
+// virtual Mac, the one under its system root).
 
 #include "ventoria/app/login_item.h"
-
-#include <pwd.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
 
-#include "ventoria/platform/system_root.h"
+#include "ventoria/app/user_folder.h"
 
 namespace ventoria::app {
 namespace {
 
 std::filesystem::path entryPath() {
-    const passwd* user = getpwuid(getuid());
-    std::string name = user ? user->pw_name : std::to_string(getuid());
-    return platform::systemPath("/Users/" + name +
-                                "/.config/autostart/io.kestrand.ventoria.desktop");
+    return userConfigFolder() / "autostart" / "io.kestrand.ventoria.desktop";
 }
 
 // The application, found beside whichever of our programs asks (ventoriactl included).

@@ -1,18 +1,15 @@
-// The installer on the virtual Mac: the Mac's script with the stand-in tools under the system root,
-// run by sh, behind pkexec only when the user cannot write the system root.
+// The installer on Linux. Where the system root is the machine's own, systemd's job in the local
+// administrator's places; elsewhere the virtual Mac: the Mac's script with the stand-in tools
+// under the system root. Either is run by sh, behind pkexec when the user cannot write there.
 
 #include <unistd.h>
 
-#include <QProcess>
-
 #include "ventoria/app/installer.h"
+#include "ventoria/app/shell_runner.h"
 #include "ventoria/platform/system_root.h"
 
 namespace ventoria::app {
 namespace {
-
-constexpr int kPkexecDismissed = 126;
-constexpr int kPkexecNotAuthorized = 127;
 
 // The system root stands for a Mac's "/": it needs launchd's tool and the folder that holds
 // launchd's jobs. The stand-in tool ships next to the application.
@@ -28,40 +25,6 @@ void provideStandIns(const Bundle& bundle) {
     std::filesystem::create_symlink(*standIn, launchctl, ignored);
 }
 
-class ShellRunner final : public ScriptRunner {
-  public:
-    ShellRunner(Bundle bundle, bool elevate) : bundle_(std::move(bundle)), elevate_(elevate) {}
-
-    std::optional<std::string> run(const std::string& script) override {
-        if (!elevate_) provideStandIns(bundle_);
-        QStringList arguments{QStringLiteral("-c"), QString::fromStdString(script)};
-        QString program = QStringLiteral("/bin/sh");
-        if (elevate_) {
-            arguments.prepend(program);
-            program = QStringLiteral("pkexec");
-        }
-        QProcess shell;
-        shell.start(program, arguments);
-        shell.waitForFinished(-1);
-        if (shell.error() == QProcess::FailedToStart) {
-            return program.toStdString() + " could not be started";
-        }
-        int status = shell.exitStatus() == QProcess::NormalExit ? shell.exitCode() : -1;
-        if (status == 0) return std::nullopt;
-        if (elevate_ && (status == kPkexecDismissed || status == kPkexecNotAuthorized)) {
-            return std::string("cancelled");
-        }
-        auto lines = QString::fromUtf8(shell.readAllStandardError()).trimmed().split('\n');
-        auto last = lines.last().trimmed().toStdString();
-        return last.empty() ? "the install script failed with status " + std::to_string(status)
-                            : last;
-    }
-
-  private:
-    Bundle bundle_;
-    bool elevate_;
-};
-
 // The first of `candidates` this system has: the tools stand in different places on Linux
 // and on a Mac (chown is /bin/chown on one, /usr/sbin/chown on the other).
 std::string systemTool(std::initializer_list<const char*> candidates) {
@@ -71,15 +34,8 @@ std::string systemTool(std::initializer_list<const char*> candidates) {
     return *candidates.begin();  // the script then fails and says which tool is missing
 }
 
-}  // namespace
-
-std::unique_ptr<HelperInstaller> platformInstaller(Bundle bundle, InstallDigests digests) {
-    auto root = platform::systemRoot();
-    std::error_code ignored;
-    std::filesystem::create_directories(root, ignored);
-    bool elevate = access(root.c_str(), W_OK) != 0;
+InstallerProfile virtualMacProfile(bool elevate) {
     InstallerProfile profile{
-        .launchctl = shellQuoted(platform::systemPath("/bin/launchctl").string()),
         .mkdir = "/bin/mkdir",
         .cp = "/bin/cp",
         .chown = systemTool({"/bin/chown", "/usr/sbin/chown"}),
@@ -89,12 +45,30 @@ std::unique_ptr<HelperInstaller> platformInstaller(Bundle bundle, InstallDigests
         .sha256 = std::filesystem::exists("/usr/bin/sha256sum") ? "/usr/bin/sha256sum"
                                                                 : "/usr/bin/shasum -a 256",
         .owner = elevate ? "root:0" : std::to_string(getuid()) + ":" + std::to_string(getgid()),
-        .toolsDir = shellQuoted(platform::systemPath("/Library/PrivilegedHelperTools").string()),
+        .toolsDir = platform::systemPath("/Library/PrivilegedHelperTools").string(),
         .toolPath = platform::systemPath(kHelperToolPath).string(),
-        .plistPath = platform::systemPath(kHelperPlistPath).string(),
     };
-    auto runner = std::make_unique<ShellRunner>(bundle, elevate);
-    return std::make_unique<ScriptInstaller>(std::move(bundle), std::move(profile),
+    useLaunchd(profile, shellQuoted(platform::systemPath("/bin/launchctl").string()),
+               platform::systemPath(kHelperPlistPath).string());
+    return profile;
+}
+
+}  // namespace
+
+std::unique_ptr<HelperInstaller> platformInstaller(Bundle bundle, InstallDigests digests) {
+    auto root = platform::systemRoot();
+    if (root == "/") {
+        // A real machine: its own init system, and root's places, whoever runs the application.
+        return std::make_unique<ScriptInstaller>(std::move(bundle), systemdProfile(),
+                                                 shellRunner(getuid() != 0), std::move(digests));
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(root, ignored);
+    bool elevate = access(root.c_str(), W_OK) != 0;
+    auto runner = shellRunner(elevate, [bundle, elevate] {
+        if (!elevate) provideStandIns(bundle);
+    });
+    return std::make_unique<ScriptInstaller>(std::move(bundle), virtualMacProfile(elevate),
                                              std::move(runner), std::move(digests));
 }
 
