@@ -194,6 +194,30 @@ TEST_F(FanModelTest, NoRetryUnderAutomaticOrAfterQuitting) {
     EXPECT_TRUE(helper.events.empty());
 }
 
+// A wake hands the fans to the machine until the helper forces them again, a moment later: the
+// model reads at once, without waiting for its timer, and the fans get the time of a fresh
+// choice before one is named.
+TEST_F(FanModelTest, AWakeReadsAtOnceAndGivesTheFansTimeBeforeTheyAreChecked) {
+    installable();
+    auto& m = start();
+    m.select(Preset::max);
+    waitUntilApplied();
+    setValue("F0Md", 1);
+    setValue("F1Md", 1);
+    m.poll();
+    ASSERT_EQ(m.fanProblem(), std::nullopt);  // checked, and following
+
+    setValue("F0Md", 0);  // what the wake did
+    setValue("F1Md", 0);
+    QSignalSpy read(&m, &FanModel::fansChanged);
+    m.machineWoke();
+    EXPECT_EQ(read.count(), 1);
+    EXPECT_FALSE(m.fans()[0].manual);
+    EXPECT_EQ(m.fanProblem(), std::nullopt);
+    m.poll();  // the helper would have forced them by now; it has not
+    EXPECT_EQ(m.fanProblem(), "Fan 1 is not under Ventoria's control");
+}
+
 // The scripted helper accepts every request and forces nothing, so the fans themselves say
 // that the choice is not in force; once they are forced, the error goes.
 TEST_F(FanModelTest, FansThatDoNotFollowAFixedPresetAreReported) {

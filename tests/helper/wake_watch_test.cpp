@@ -4,8 +4,6 @@
 #include "wake_watch.h"
 
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <asio/io_context.hpp>
 #include <chrono>
@@ -13,42 +11,14 @@
 #include <filesystem>
 #include <string>
 
-#include "helper_process.h"
-#include "process.h"
-#include "temporary_root.h"
-
-extern char** environ;
+#include "private_system_bus.h"
 
 namespace ventoria::helper {
 namespace {
 
 class WakeWatchTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        address = "unix:path=" + (directory.path() / "bus").string();
-        std::string listen = "--address=" + address;
-        const char* argv[] = {"/usr/bin/dbus-daemon", "--session", "--nofork", listen.c_str(),
-                              nullptr};
-        ASSERT_EQ(posix_spawn(&bus, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ),
-                  0);
-        ASSERT_TRUE(
-            test::eventually([&] { return std::filesystem::exists(directory.path() / "bus"); }));
-        setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
-        if (bus > 0) {
-            kill(bus, SIGTERM);
-            waitpid(bus, nullptr, 0);
-        }
-    }
-    void prepareForSleep(bool sleeping) {
-        auto sent =
-            test::run({"/usr/bin/dbus-send", "--bus=" + address, "--type=signal",
-                       "/org/freedesktop/login1", "org.freedesktop.login1.Manager.PrepareForSleep",
-                       sleeping ? "boolean:true" : "boolean:false"});
-        ASSERT_EQ(sent.status, 0) << sent.err;
-    }
+    void prepareForSleep(bool sleeping) { ASSERT_TRUE(bus.prepareForSleep(sleeping)); }
     // Runs the I/O loop until `wakes` reaches `count`; a guard against a hang, not a timing.
     void runUntil(const int& wakes, int count) {
         auto guard = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -58,9 +28,7 @@ class WakeWatchTest : public ::testing::Test {
         }
     }
 
-    test::TemporaryRoot directory;
-    pid_t bus = -1;
-    std::string address;
+    test::PrivateSystemBus bus;
     asio::io_context io;
 };
 
@@ -82,9 +50,7 @@ TEST_F(WakeWatchTest, ABusThatGoesAwayIsLetGo) {
     int wakes = 0;
     WakeWatch watch(io, [&wakes] { ++wakes; });
     ASSERT_TRUE(watch.watching());
-    kill(bus, SIGTERM);
-    waitpid(bus, nullptr, 0);
-    bus = -1;
+    bus.stop();
     auto guard = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (watch.watching() && std::chrono::steady_clock::now() < guard) {
         io.run_for(std::chrono::milliseconds(50));

@@ -137,6 +137,11 @@ void FanModel::poll() {
     emit polled();
 }
 
+void FanModel::machineWoke() {
+    followCheck_.restart();
+    poll();
+}
+
 void FanModel::pollSmartStatus() {
     [](QPointer<FanModel> model) -> QCoro::Task<> {
         std::optional<smart::SmartStatus> status;

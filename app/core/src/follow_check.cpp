@@ -27,6 +27,11 @@ void FollowCheck::disarm() {
     offTargetPolls_.clear();
 }
 
+void FollowCheck::restart() {
+    if (pollsToCheck_ >= 0) pollsToCheck_ = kPollsBeforeCheck;
+    offTargetPolls_.clear();
+}
+
 bool FollowCheck::due() {
     if (pollsToCheck_ > 0) --pollsToCheck_;
     return pollsToCheck_ == 0;

@@ -1,6 +1,7 @@
 #include "ventoria/app/fan_model.h"
 #include "ventoria/app/helper_client.h"
 #include "ventoria/app/user_defaults.h"
+#include "ventoria/app/wake_notice.h"
 #include "ventoria/platform/power_supply.h"
 
 namespace ventoria::app {
@@ -16,7 +17,11 @@ FanModel::Parts machineParts(std::unique_ptr<HelperClient> helper,
 
 std::unique_ptr<FanModel> makeFanModel(FanModel::Options options) {
     auto helper = std::make_unique<HelperClient>(localSocketConnector(), platformInstaller());
-    return std::make_unique<FanModel>(machineParts(std::move(helper), userPreferences()), options);
+    auto model =
+        std::make_unique<FanModel>(machineParts(std::move(helper), userPreferences()), options);
+    auto* wake = new WakeNotice(model.get());
+    QObject::connect(wake, &WakeNotice::woke, model.get(), &FanModel::machineWoke);
+    return model;
 }
 
 }  // namespace ventoria::app

@@ -110,6 +110,9 @@ class FanModel : public QObject {
 
     // One poll of the hardware, and of the Smart status while Smart is active.
     void poll();
+    // The machine woke: a poll at once, and the fans given the time of a fresh choice before
+    // they are checked.
+    void machineWoke();
     // Sends the active preset to the helper, superseding any choice still on its way.
     void applyPreset();
     // A preset tile: re-choosing the active preset retries a failed request.

@@ -28,6 +28,10 @@ class FollowCheck {
     void arm(Preset preset);
     // No check is due until the next arm(): a choice is on its way, or the helper went away.
     void disarm();
+    // The fans were disturbed (a wake may hand them to the machine until the helper forces them
+    // again): a check under way waits as after a fresh choice, and no fan is counted off
+    // target from before.
+    void restart();
     // Counts one poll; true when the fans are to be checked at this one.
     bool due();
     // The first fan of `count` that does not do what `preset` asks, or nothing.
