@@ -482,10 +482,17 @@ TEST_F(FanModelTest, HandingBackAsksTheInstalledHelperOnce) {
     EXPECT_EQ(helper.events, (Events{"connect", "setAutoWithReply:"}));
 }
 
-TEST_F(FanModelTest, QuittingDoesNotWaitForeverOnASilentHelper) {
+// A helper that does not answer keeps quitting waiting exactly as long as the bound, by the
+// sender's own timer, and not until it answers.
+TEST_F(FanModelTest, QuittingWaitsForASilentHelperOnlyUntilItsBound) {
     test::placeHelperPlist();
     auto& m = start();
     auto quit = m.handBackWithin(std::chrono::milliseconds(200));
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(retryTimer->started.empty());
+    EXPECT_EQ(retryTimer->started.back(), std::chrono::milliseconds(200));
+    EXPECT_FALSE(quit.isReady());
+    retryTimer->elapse();
     test::awaitTask(quit);
     EXPECT_EQ(helper.waiting.size(), 1u);  // still unanswered, and we are done
 }

@@ -1,7 +1,6 @@
 #include "ventoria/app/choice_sender.h"
 
 #include <QCoroTask>
-#include <QTimer>
 #include <algorithm>
 #include <variant>
 
@@ -98,11 +97,13 @@ QCoro::Task<> ChoiceSender::handBack() {
 
 QCoro::Task<> ChoiceSender::handBackWithin(std::chrono::milliseconds bound) {
     Completion<std::monostate> done;
-    QTimer::singleShot(bound, QCoreApplication::instance(), [done]() mutable { done.resolve({}); });
     [](QPointer<ChoiceSender> sender, Completion<std::monostate> finished) -> QCoro::Task<> {
         co_await sender->handBack();
         finished.resolve({});
     }(this, done);
+    // handBack() has stopped the sender, so no retry needs the timer any more; the bound is a
+    // pause like the retries', and passes when the timer says.
+    retryTimer_->start(bound, [done]() mutable { done.resolve({}); });
     co_await done;
 }
 
