@@ -6,6 +6,7 @@
 # and, on "enable --now", starts the installed helper on the installed socket unit's path the
 # way systemd would (systemd-socket-activate). There is no fan driver here: the helper answers,
 # and refuses the choice for that reason, which is the proof it runs.
+# Then who may command the fans, by logind's seat file, which the test writes.
 # Usage: local_install_test.sh BIN_DIR      (as root; skipped, status 77, where it cannot be)
 set -euo pipefail
 
@@ -57,7 +58,8 @@ socket=\$(sed -n 's/^ListenStream=//p' /etc/systemd/system/ventoria-helper.socke
 env=\$(sed -n 's/^Environment=/-E /p' /etc/systemd/system/ventoria-helper.service)
 systemd-socket-activate -l "\$socket" \$env "\$start" >"$scratch/helper.log" 2>&1 </dev/null &
 echo \$! >"$scratch/activator.pid"
-for _ in \$(seq 50); do [ -S "\$socket" ] && exit 0; sleep 0.1; done
+# The socket unit's SocketMode: anyone may connect, and the helper decides at accept.
+for _ in \$(seq 50); do [ -S "\$socket" ] && exec chmod 666 "\$socket"; sleep 0.1; done
 exit 1
 STUB
 chmod 755 "$scratch/systemctl"
@@ -88,4 +90,18 @@ grep -q "^Helper: installed, answering" "$scratch/doctor.log" ||
     fail "doctor: $(cat "$scratch/doctor.log")"
 "$bin/ventoriactl" select max --hold 1 >/dev/null 2>&1 || true
 [ "$(grep -c '^enable' "$scratch/systemctl.log")" = 1 ] || fail "the helper was installed again"
+# Who may command the fans is logind's word: the user of seat0's active session. A user whose
+# session is elsewhere (over ssh a session has no seat) is refused at accept.
+as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=/tmp "$@"; }
+mkdir -p /run/systemd/seats
+printf 'ACTIVE=c1\nACTIVE_UID=65534\nSESSIONS=c1\n' >/run/systemd/seats/seat0
+as_nobody "$bin/ventoriactl" select max --hold 1 >"$scratch/seat.log" 2>&1 || true
+grep -q "No supported fan driver" "$scratch/seat.log" ||
+    fail "the seat's active user was not heard: $(cat "$scratch/seat.log")"
+printf 'ACTIVE=c2\nACTIVE_UID=4321\nSESSIONS=c1 c2\n' >/run/systemd/seats/seat0
+if as_nobody "$bin/ventoriactl" select max --hold 1 >"$scratch/away.log" 2>&1 ||
+    grep -q "No supported fan driver" "$scratch/away.log"; then
+    fail "a user away from the machine was heard: $(cat "$scratch/away.log")"
+fi
+grep -qi "refus" "$scratch/helper.log" || fail "the refusal was not logged: $(cat "$scratch/helper.log")"
 echo "ok"
