@@ -66,6 +66,14 @@ chmod 755 "$scratch/systemctl"
 mount --bind "$scratch/systemctl" /usr/bin/systemctl
 
 export VENTORIA_SYSROOT=/
+as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=/tmp "$@"; }
+# A user may install only through pkexec; where it is missing they are told what to install.
+if ! command -v pkexec >/dev/null; then
+    as_nobody "$bin/ventoriactl" select max --hold 1 >"$scratch/pkexec.log" 2>&1 || true
+    grep -q "pkexec is not installed: install it (sudo apt install pkexec)" "$scratch/pkexec.log" ||
+        fail "without pkexec: $(cat "$scratch/pkexec.log")"
+    [ ! -e /usr/local/libexec/ventoria ] || fail "something was installed without pkexec"
+fi
 if "$bin/ventoriactl" select max --hold 1 >"$scratch/select.log" 2>&1; then
     fail "a choice without a fan driver succeeded: $(cat "$scratch/select.log")"
 fi
@@ -92,7 +100,6 @@ grep -q "^Helper: installed, answering" "$scratch/doctor.log" ||
 [ "$(grep -c '^enable' "$scratch/systemctl.log")" = 1 ] || fail "the helper was installed again"
 # Who may command the fans is logind's word: the user of seat0's active session. A user whose
 # session is elsewhere (over ssh a session has no seat) is refused at accept.
-as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=/tmp "$@"; }
 mkdir -p /run/systemd/seats
 printf 'ACTIVE=c1\nACTIVE_UID=65534\nSESSIONS=c1\n' >/run/systemd/seats/seat0
 as_nobody "$bin/ventoriactl" select max --hold 1 >"$scratch/seat.log" 2>&1 || true
