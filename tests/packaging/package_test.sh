@@ -139,8 +139,13 @@ case_serves() {
     for setting in $(sed -n 's/^Environment=//p' "$units/ventoria-helper.service"); do
         [[ "$setting" == VENTORIA_SYSROOT=* ]] || environment+=(-E "$setting")
     done
-    systemd-socket-activate -l "$socket" "${environment[@]}" "$scratch/root$start" \
-        2>"$scratch/helper.log" &
+    # With the unit's privileges: root's uid and no capability at all, as its empty
+    # CapabilityBoundingSet= and NoNewPrivileges= leave it; the fans' files are root's.
+    grep -qx 'CapabilityBoundingSet=' "$units/ventoria-helper.service" ||
+        fail "the unit keeps capabilities; the test no longer runs the helper as it would run"
+    local sandbox=(setpriv --no-new-privs --bounding-set=-all --inh-caps=-all --ambient-caps=-all)
+    "${sandbox[@]}" systemd-socket-activate -l "$socket" "${environment[@]}" \
+        "$scratch/root$start" 2>"$scratch/helper.log" &
     helper=$!
     eventually test -S "$socket" || fail "no socket at $socket"
     "$ctl" doctor --json >"$scratch/doctor"
@@ -153,6 +158,9 @@ assert report["helper"]["installed"] is True, report["helper"]
 assert report["helper"]["version"], report["helper"]
 CHECK
 
+    # setpriv and systemd-socket-activate each became the next program: this is the helper.
+    grep -q "^CapBnd:[[:space:]]*0*$" "/proc/$helper/status" ||
+        fail "the helper runs with capabilities: $(grep '^Cap' "/proc/$helper/status")"
     "$ctl" select max --hold 3 >"$scratch/hold.log" 2>&1 &
     hold=$!
     eventually fan_manual_is 1 || fail "the packaged helper did not force the fans: $(cat "$scratch/hold.log" "$scratch/helper.log")"
@@ -172,7 +180,7 @@ CHECK
     hold=
     fan_manual_is 1 || fail "a killed helper should have left fan 1 forced"
     # shellcheck disable=SC2086 # the unit's command line, split as systemd splits it
-    "$scratch/root"$stop_post || fail "ExecStopPost ($stop_post) failed"
+    "${sandbox[@]}" "$scratch/root"$stop_post || fail "ExecStopPost ($stop_post) failed"
     fan_manual_is 0 || fail "ExecStopPost did not hand fan 1 back"
 }
 
