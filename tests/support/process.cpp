@@ -64,9 +64,13 @@ ProcessResult run(const std::vector<std::string>& arguments, std::optional<Inter
         if (deadline) {
             auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
             wait = static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+            if (!interrupt->whenPrinted.empty() &&
+                result.out.find(interrupt->whenPrinted) != std::string::npos) {
+                wait = 0;  // printed: the signal goes now
+            }
         }
         int ready = poll(fds.data(), fds.size(), wait);
-        if (deadline && (ready == 0 || fds[2].revents != 0)) {
+        if (deadline && (ready == 0 || fds[2].revents != 0 || wait == 0)) {
             kill(pid, interrupt->signal);
             deadline.reset();  // once: what the program does with the signal is up to it
             fds[2].fd = -1;

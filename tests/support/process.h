@@ -31,6 +31,9 @@ struct Interrupt {
     // listening socket, once the program has connected, so the signal finds its request out
     // rather than the program still starting.
     int whenReadable = -1;
+    // Sent as soon as the program has printed this, if that comes first: the phase of its life
+    // the signal is meant to find, however long a loaded machine takes to get there.
+    std::string whenPrinted{};
 };
 
 // Runs `arguments` (the first names the program) to completion and collects its output. The

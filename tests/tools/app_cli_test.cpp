@@ -46,10 +46,13 @@ TEST_F(AppCLITest, HoldingMaxInstallsTheHelperForcesTheFansAndHandsThemBack) {
     EXPECT_EQ(status()["preset"], "max");
 }
 
-// Ctrl-C ends the hold, and the command waits for the hand-back before it exits.
+// Ctrl-C ends the hold, and the command waits for the hand-back before it exits. The signal
+// goes once the watch has shown its first line: before that the choice is not yet in force,
+// and an interrupted command says so with 130.
 TEST_F(AppCLITest, InterruptingAWatchHandsBackBeforeExiting) {
-    auto result = run({program("ventoriactl"), "select", "max", "--watch"},
-                      Interrupt{std::chrono::seconds(4), SIGINT});
+    auto result =
+        run({program("ventoriactl"), "select", "max", "--watch"},
+            Interrupt{.after = std::chrono::seconds(60), .signal = SIGINT, .whenPrinted = "Max"});
     EXPECT_EQ(result.status, 0) << result.err;
     auto fans = machine().fans;
     EXPECT_FALSE(fans[0].forced || fans[1].forced)  // released before the command ended
@@ -125,7 +128,8 @@ TEST_F(AppCLITest, ASignalEndsACommandWhereverItIsStuck) {
                                      "/Library/Preferences/io.kestrand.ventoria.ini");
     std::filesystem::create_directories(file.parent_path());
     ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
-    auto blocked = run(ctl({"status"}), Interrupt{std::chrono::seconds(1), SIGTERM});
+    // Long enough for a loaded machine to reach the open(), which nothing can be seen to wait in.
+    auto blocked = run(ctl({"status"}), Interrupt{std::chrono::seconds(3), SIGTERM});
     EXPECT_EQ(blocked.status, 128 + SIGTERM) << blocked.err;
     std::filesystem::remove(file);
 
