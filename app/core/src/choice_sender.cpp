@@ -101,8 +101,8 @@ QCoro::Task<> ChoiceSender::handBackWithin(std::chrono::milliseconds bound) {
         co_await sender->handBack();
         finished.resolve({});
     }(this, done);
-    // handBack() has stopped the sender, so no retry needs the timer any more; the bound is a
-    // pause like the retries', and passes when the timer says.
+    // handBack() has stopped the sender (a coroutine runs at once up to its first wait), so no
+    // retry needs the timer any more; the bound is a pause like the retries'.
     retryTimer_->start(bound, [done]() mutable { done.resolve({}); });
     co_await done;
 }
