@@ -294,6 +294,20 @@ TEST_F(FansTest, AFailedWriteReadsTheLayoutAgainAtOnce) {
     EXPECT_EQ(target(0), 5000);
 }
 
+// A limit that fails once (or a driver reloaded between the count and the limits) leaves its
+// fan to the machine for that step only, not for the minute the layout otherwise stands:
+// within it every choice would be accepted and that fan not forced.
+TEST_F(FansTest, ALimitThatCouldNotBeReadIsReadAgainAtTheNextStep) {
+    fault("F0Mx", FaultKind::missing);
+    fans.apply(1.0);
+    EXPECT_FALSE(forced(0));
+    EXPECT_TRUE(forced(1));
+    fault("F0Mx", FaultKind::none);
+    fans.apply(1.0);
+    EXPECT_TRUE(forced(0));
+    EXPECT_EQ(target(0), 5700);
+}
+
 TEST_F(FansTest, ACountBeyondTheFanKeysIsClamped) {
     setValue("FNum", 255);
     EXPECT_EQ(fans.fanCount(), kMaxFanCount);

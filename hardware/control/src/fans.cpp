@@ -73,9 +73,11 @@ bool Fans::force(double fraction) {
     if (std::any_of(plans.begin(), plans.end(), [](const Plan& plan) { return plan.target; })) {
         settled = allowForcing(true) == KeyUpdate::unchanged;
     }
+    bool limitUnread = false;
     for (const auto& plan : plans) {
         if (plan.manual == false) forced_.reset(static_cast<std::size_t>(plan.id));
         if (!plan.target) {
+            limitUnread = limitUnread || !fans->minimum[plan.id] || !fans->maximum[plan.id];
             if (plan.manual != false) settled = false;
             handBack(plan.id, plan.manual);
             continue;
@@ -95,7 +97,13 @@ bool Fans::force(double fraction) {
             forced_.set(static_cast<std::size_t>(plan.id));  // ours to hand back, however set
         }
     }
-    return releaseUncounted(fans->count) && settled;
+    bool released = releaseUncounted(fans->count);
+    // A limit that could not be read (a key that failed once, a driver reloaded between the
+    // count and the limits) is read again at the next step, as after a failed write: kept for
+    // the layout's minute, it would leave its fan to the machine under every choice accepted
+    // meanwhile.
+    if (limitUnread) forgetLayout();
+    return released && settled;
 }
 
 bool Fans::releaseUncounted(int count) {
