@@ -61,16 +61,15 @@ ProcessResult run(const std::vector<std::string>& arguments, std::optional<Inter
     if (interrupt) deadline = Clock::now() + interrupt->after;
     while (open > 0) {
         int wait = -1;
+        bool printed = false;  // what the signal waits for is out: it goes now
         if (deadline) {
             auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
             wait = static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
-            if (!interrupt->whenPrinted.empty() &&
-                result.out.find(interrupt->whenPrinted) != std::string::npos) {
-                wait = 0;  // printed: the signal goes now
-            }
+            printed = !interrupt->whenPrinted.empty() &&
+                      result.out.find(interrupt->whenPrinted) != std::string::npos;
         }
-        int ready = poll(fds.data(), fds.size(), wait);
-        if (deadline && (ready == 0 || fds[2].revents != 0 || wait == 0)) {
+        int ready = poll(fds.data(), fds.size(), printed ? 0 : wait);
+        if (deadline && (ready == 0 || fds[2].revents != 0 || printed)) {
             kill(pid, interrupt->signal);
             deadline.reset();  // once: what the program does with the signal is up to it
             fds[2].fd = -1;
