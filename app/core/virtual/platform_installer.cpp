@@ -56,12 +56,12 @@ InstallerProfile virtualMacProfile(bool elevate) {
 }  // namespace
 
 std::unique_ptr<HelperInstaller> platformInstaller(Bundle bundle, InstallDigests digests) {
-    auto root = platform::systemRoot();
-    if (root == "/") {
+    if (platform::onTheMachineItself()) {
         // A real machine: its own init system, and root's places, whoever runs the application.
         return std::make_unique<ScriptInstaller>(std::move(bundle), systemdProfile(),
                                                  shellRunner(getuid() != 0), std::move(digests));
     }
+    auto root = platform::systemRoot();
     std::error_code ignored;
     std::filesystem::create_directories(root, ignored);
     bool elevate = access(root.c_str(), W_OK) != 0;

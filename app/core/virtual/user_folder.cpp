@@ -17,10 +17,6 @@ const passwd* account() {
     return getpwuid(getuid());
 }
 
-bool onTheMachineItself() {
-    return platform::systemRoot() == "/";
-}
-
 std::filesystem::path virtualHome() {
     const passwd* user = account();
     return platform::systemPath("/Users/" +
@@ -30,7 +26,7 @@ std::filesystem::path virtualHome() {
 }  // namespace
 
 std::filesystem::path userConfigFolder() {
-    if (!onTheMachineItself()) return virtualHome() / ".config";
+    if (!platform::onTheMachineItself()) return virtualHome() / ".config";
     // An XDG path must be absolute; a relative one is to be ignored.
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/') {
         return config;
@@ -43,7 +39,8 @@ std::filesystem::path userConfigFolder() {
 }
 
 std::filesystem::path userDefaultsFile() {
-    if (!onTheMachineItself()) return virtualHome() / "Library" / "Preferences" / kDefaultsName;
+    if (!platform::onTheMachineItself())
+        return virtualHome() / "Library" / "Preferences" / kDefaultsName;
     return userConfigFolder() / "ventoria" / kDefaultsName;
 }
 

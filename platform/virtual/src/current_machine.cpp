@@ -11,6 +11,9 @@ std::shared_ptr<sim::VirtualMac> currentMachine() {
     static std::filesystem::path mappedRoot;
     static std::shared_ptr<sim::VirtualMac> machine;
     std::lock_guard lock(mutex);
+    // A Mac running Linux: a virtual Mac booted in its "/" would be a file of ours in the
+    // machine's root (or, under the service's read-only system, a failure at every call).
+    if (onTheMachineItself()) throw sim::SimError("the machine itself is no virtual Mac");
     auto root = systemRoot();
     if (!machine || root != mappedRoot) {
         machine = sim::VirtualMac::open(root);

@@ -27,6 +27,10 @@ std::filesystem::path systemPath(std::string_view absolute) {
     return systemRoot() / absolute;
 }
 
+bool onTheMachineItself() {
+    return systemRoot() == "/";
+}
+
 std::filesystem::path servicePath(std::string_view name) {
     return systemPath("/var/run/" + std::string(name) + ".socket");
 }

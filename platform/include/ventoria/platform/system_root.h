@@ -1,7 +1,8 @@
 #pragma once
 // Every absolute system location (installed helper, launchd jobs, the helper's socket, the
-// virtual Mac) lives under one system root: "/" on a Mac, a directory of the user's on Linux,
-// so that tests and demos can run side by side without touching the machine.
+// virtual Mac) lives under one system root: "/" on a Mac; on Linux a directory of the user's,
+// so that tests and demos can run side by side without touching the machine, or "/" where
+// the machine itself (a Mac running Linux) is meant.
 
 #include <filesystem>
 #include <string_view>
@@ -13,6 +14,10 @@ std::filesystem::path systemRoot();
 
 // `absolute` ("/Library/…") placed under the system root.
 std::filesystem::path systemPath(std::string_view absolute);
+
+// The system root is the machine's own "/": always on a Mac; on Linux, a Mac running Linux
+// rather than a virtual one, where nothing of a virtual Mac is made or asked.
+bool onTheMachineItself();
 
 // Where the named local service `name` (a launchd Mach service on a Mac) listens: a
 // Unix-domain socket under the system root on both systems.
