@@ -336,6 +336,11 @@ std::chrono::nanoseconds VirtualMac::now() {
     return std::chrono::nanoseconds(machine.nanos);
 }
 
+ClockMode VirtualMac::clockMode() {
+    Locked machine(*this);
+    return machine->clockMode;
+}
+
 int VirtualMac::pressureLevel() {
     Locked machine(*this);
     return machine->pressure;

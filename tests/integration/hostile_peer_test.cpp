@@ -4,11 +4,13 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -73,6 +75,8 @@ class HostilePeerTest : public VirtualMacTest,
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     static constexpr uid_t kNobody = 65534;
+    // How long a peer may stall us, in seconds of the machine's clock.
+    static constexpr double kStallLimit = 5.0;
 
     HelperProcess helper;
 };
@@ -136,42 +140,63 @@ TEST_P(HostilePeerTest, RandomBytesChangeNothing) {
 }
 
 // Requests that are never read back cost a bounded amount, and a peer that will not read
-// its replies is dropped after a while instead of being held forever.
-TEST_P(HostilePeerTest, APeerThatNeverReadsItsRepliesCostsBoundedMemory) {
+// its replies is dropped once a reply has waited the stall limit on the machine's clock,
+// which stands still here until the test moves it.
+TEST_P(HostilePeerTest, APeerThatNeverReadsItsRepliesCostsBoundedMemoryAndIsDroppedAtTheLimit) {
     long before = helper.residentKiB();
-    {
-        RawClient greedy;
-        fcntl(greedy.fd(), F_SETFL, O_NONBLOCK);
-        auto request = ipc::frame(ipc::encodeRequest({1, ipc::Version{}}));
-        Bytes burst;
-        for (int i = 0; i < 256; ++i) burst.insert(burst.end(), request.begin(), request.end());
-        std::size_t sent = 0;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (std::chrono::steady_clock::now() < deadline) {
-            auto n = test::sendQuietly(greedy.fd(), burst.data(), burst.size());
-            if (n > 0) sent += static_cast<std::size_t>(n);
-            if (n < 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    RawClient greedy;
+    fcntl(greedy.fd(), F_SETFL, O_NONBLOCK);
+    auto request = ipc::frame(ipc::encodeRequest({1, ipc::Version{}}));
+    Bytes burst;
+    for (int i = 0; i < 256; ++i) burst.insert(burst.end(), request.begin(), request.end());
+    std::size_t sent = 0;
+    // Until the helper takes nothing more: its replies fill our side, its writes wait.
+    int refused = 0;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (refused < 50 && std::chrono::steady_clock::now() < deadline) {
+        auto n = test::sendQuietly(greedy.fd(), burst.data(), burst.size());
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+            refused = 0;
+        } else {
+            ++refused;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        long during = helper.residentKiB();
-        std::cout << "helper resident memory: " << before << " KiB before, " << during
-                  << " KiB with a peer that never reads (" << sent / request.size()
-                  << " requests sent)\n";
-        EXPECT_LT(during - before, 8 * 1024);
-        expectServing();
     }
+    ASSERT_EQ(refused, 50) << "the helper never stopped reading";
+    long during = helper.residentKiB();
+    std::cout << "helper resident memory: " << before << " KiB before, " << during
+              << " KiB with a peer that never reads (" << sent / request.size()
+              << " requests sent)\n";
+    EXPECT_LT(during - before, 8 * 1024);
+    expectServing();
+    advance(kStallLimit - 0.001);
+    EXPECT_FALSE(greedy.hungUpOn(std::chrono::milliseconds(300)));
+    advance(0.001);
+    EXPECT_TRUE(greedy.hungUpOn(std::chrono::seconds(5)));
     expectServing();
 }
 
-TEST_P(HostilePeerTest, APeerWhoseFrameStaysIncompleteIsDroppedAndNotCounted) {
+// The limit runs from the frame's first bytes: a whole request and the start of the next,
+// written at once, so that the request's reply says the start has been read.
+TEST_P(HostilePeerTest, APeerWhoseFrameStaysIncompleteIsDroppedAtTheLimitAndNotCounted) {
     RawClient slow;
     {
         RawClient owner;
         owner.call(ipc::SetFraction{0.9});
         ASSERT_TRUE(eventually([&] { return forced(); }));
-        slow.sendBytes({0, 0, 0, 40, 0x83});  // and nothing more, ever
+        auto bytes = ipc::frame(ipc::encodeRequest({1, ipc::Version{}}));
+        bytes.insert(bytes.end(), {0, 0, 0, 40, 0x83});  // and nothing more, ever
+        slow.sendBytes(bytes);
+        ASSERT_TRUE(slow.receive());
     }
-    EXPECT_TRUE(slow.closedByHelper(std::chrono::seconds(15)));
+    // A peer that never asked for anything holds nothing: the owner's leaving hands back.
     EXPECT_TRUE(eventually([&] { return !forced() && machine().ftst.value_or(0) == 0.0; }));
+    advance(kStallLimit - 0.001);
+    EXPECT_FALSE(slow.closedByHelper(std::chrono::milliseconds(300)));
+    advance(0.001);
+    EXPECT_TRUE(slow.closedByHelper(std::chrono::seconds(5)));
+    expectServing();
 }
 
 // A crowd of idle connections must not lock the person at the machine out: past the cap,
@@ -217,8 +242,9 @@ TEST_P(HostilePeerTest, APeerOfAnotherUserIsRefused) {
 }
 
 // Whoever leaves the console leaves control of the fans with it: their connection, opened
-// while they sat there, is closed once the console has passed on, and what it held goes.
-TEST_P(HostilePeerTest, APeerWhoLeftTheConsoleLosesTheFans) {
+// while they sat there, is closed at the next look at who may command, a second of the
+// machine's clock after the last, and what it held goes.
+TEST_P(HostilePeerTest, APeerWhoLeftTheConsoleLosesTheFansAtTheNextLook) {
     if (geteuid() != 0) GTEST_SKIP() << "only root can become another user";
     openToOtherUsers();
     consoleBelongsTo(kNobody);
@@ -229,19 +255,29 @@ TEST_P(HostilePeerTest, APeerWhoLeftTheConsoleLosesTheFans) {
         close(fds[0]);
         if (setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(10);
         RawClient holder;
-        bool held = holder.call(ipc::SetFraction{1.0}) == std::nullopt;
+        if (holder.call(ipc::SetFraction{1.0}) != std::nullopt) _exit(1);
         (void)!write(fds[1], "h", 1);
-        _exit(held && holder.closedByHelper(std::chrono::seconds(15)) ? 0 : 1);
+        if (holder.closedByHelper(std::chrono::seconds(30))) (void)!write(fds[1], "c", 1);
+        _exit(0);
     }
     close(fds[1]);
-    char held = 0;
-    ASSERT_EQ(read(fds[0], &held, 1), 1);
-    close(fds[0]);
+    // What the holder says next, within `wait`: 'h' held, 'c' closed, 0 nothing.
+    auto heard = [fd = fds[0]](std::chrono::milliseconds wait) {
+        pollfd ready{fd, POLLIN, 0};
+        char said = 0;
+        if (poll(&ready, 1, static_cast<int>(wait.count())) == 1) (void)!read(fd, &said, 1);
+        return said;
+    };
+    ASSERT_EQ(heard(std::chrono::seconds(10)), 'h');
     ASSERT_TRUE(eventually([&] { return forced(); }));
     consoleBelongsTo(0);  // someone else logs in
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    advance(0.999);
+    EXPECT_EQ(heard(std::chrono::milliseconds(300)), 0) << "closed before its time";
+    advance(0.001);
+    EXPECT_EQ(heard(std::chrono::seconds(10)), 'c');
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    close(fds[0]);
     EXPECT_TRUE(eventually([&] { return !forced() && machine().ftst.value_or(0) == 0.0; }));
     expectServing();
 }

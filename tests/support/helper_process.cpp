@@ -166,4 +166,9 @@ bool RawClient::closedByHelper(std::chrono::milliseconds wait) {
     return n == 0 || (n < 0 && errno == ECONNRESET);
 }
 
+bool RawClient::hungUpOn(std::chrono::milliseconds wait) {
+    pollfd ready{fd_, 0, 0};  // a hang-up is reported whatever is asked for
+    return poll(&ready, 1, static_cast<int>(wait.count())) == 1 && (ready.revents & POLLHUP);
+}
+
 }  // namespace ventoria::test

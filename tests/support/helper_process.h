@@ -70,6 +70,8 @@ class RawClient {
     std::optional<std::string> call(ipc::Message message);
     // True once the helper has closed its side, within `wait`.
     bool closedByHelper(std::chrono::milliseconds wait = std::chrono::seconds(5));
+    // True once the helper has closed its side, within `wait`, even with its replies unread.
+    bool hungUpOn(std::chrono::milliseconds wait);
 
   private:
     int fd_ = -1;

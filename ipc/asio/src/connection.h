@@ -2,7 +2,6 @@
 
 #include <array>
 #include <asio/local/stream_protocol.hpp>
-#include <asio/steady_timer.hpp>
 #include <asio/strand.hpp>
 #include <atomic>
 #include <chrono>
@@ -14,6 +13,7 @@
 #include "ventoria/ipc/fan_helper_protocol.h"
 #include "ventoria/ipc/framing.h"
 #include "ventoria/ipc/messages.h"
+#include "ventoria/ipc/peer_timer.h"
 
 namespace ventoria::ipc {
 
@@ -21,7 +21,7 @@ namespace ventoria::ipc {
 // the connection stops reading until replies have gone out.
 inline constexpr std::size_t kMaxUnansweredRequests = 16;
 // How long a peer may leave a frame half sent, or leave our replies unread, before it is
-// taken for gone.
+// taken for gone (on the peer clock).
 inline constexpr std::chrono::seconds kPeerStallLimit{5};
 
 // One client's connection. Its strand orders its own reads, writes and closing; requests go to
@@ -70,8 +70,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
     // Replies waiting to be written; the front one is being written while it is not empty,
     // and stays alive until that write has finished, even if the connection closes meanwhile.
     std::deque<std::vector<std::uint8_t>> outbox_;
-    asio::steady_timer partialFrame_;
-    asio::steady_timer unreadReply_;
+    PeerTimer partialFrame_;
+    PeerTimer unreadReply_;
     std::uint64_t watchedFrame_ = 0;  // frames completed when the partial-frame watch began
     std::uint64_t written_ = 0;       // writes finished, so a stale unread-reply watch knows
     bool watching_ = false;

@@ -7,4 +7,8 @@ MachineClock::time_point MachineClock::now() {
         std::chrono::duration_cast<duration>(std::chrono::steady_clock::now().time_since_epoch()));
 }
 
+bool MachineClock::drivenByHand() {
+    return false;
+}
+
 }  // namespace ventoria::platform

@@ -25,4 +25,14 @@ MachineClock::time_point MachineClock::now() {
     }
 }
 
+// A machine that cannot be read counts as driven: its clock may move the moment it is back.
+bool MachineClock::drivenByHand() {
+    if (onTheMachineItself()) return false;
+    try {
+        return currentMachine()->clockMode() == sim::ClockMode::manual;
+    } catch (const sim::SimError&) {
+        return true;
+    }
+}
+
 }  // namespace ventoria::platform

@@ -14,6 +14,9 @@ struct MachineClock {
     static constexpr bool is_steady = true;
 
     static time_point now();
+    // Whether a test moves the clock by hand, so that a wait on it must look at it again
+    // often rather than sleep its whole length in real time.
+    static bool drivenByHand();
 };
 
 }  // namespace ventoria::platform

@@ -136,6 +136,7 @@ class VirtualMac {
     std::uint32_t latencyMicros();
 
     std::chrono::nanoseconds now();
+    ClockMode clockMode();
     int pressureLevel();
     Display display();
     PowerSupply powerSupply();

@@ -19,6 +19,7 @@
 #include <optional>
 
 #include "ventoria/ipc/fan_helper_protocol.h"
+#include "ventoria/ipc/peer_timer.h"
 #include "ventoria/ipc/refusal_log.h"
 
 namespace ventoria::ipc {
@@ -31,7 +32,8 @@ inline constexpr std::size_t kMaxConnections = 32;
 // Connections taken per wake-up before other work gets its turn.
 inline constexpr int kAcceptBatch = 64;
 // How often the peers already connected are asked again whether they may command the fans:
-// the person at the console changes, and the one who left must not keep control.
+// the person at the console changes, and the one who left must not keep control (on the
+// peer clock).
 inline constexpr std::chrono::seconds kAdmissionRecheck{1};
 
 class Listener {
@@ -82,7 +84,7 @@ class Listener {
     bool stopped_ = false;
     RefusalLog refusals_;
     asio::steady_timer refusalSummary_;
-    asio::steady_timer admissionRecheck_;
+    PeerTimer admissionRecheck_;
     bool rechecking_ = false;
 };
 
