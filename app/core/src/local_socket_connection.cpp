@@ -4,7 +4,6 @@
 #include <QLocalSocket>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <map>
@@ -26,16 +25,17 @@ QString serviceGone() {
 
 class LocalSocketConnection final : public HelperConnection {
   public:
-    explicit LocalSocketConnection(std::function<void()> invalidated)
-        : socket_(new QLocalSocket), invalidated_(std::move(invalidated)) {
+    LocalSocketConnection(const RequestClock& clock, std::function<void()> invalidated)
+        : socket_(new QLocalSocket),
+          now_(clock.now),
+          watchdog_(clock.timer()),
+          invalidated_(std::move(invalidated)) {
         QObject::connect(socket_, &QLocalSocket::connected, socket_, [this] { flush(); });
         QObject::connect(socket_, &QLocalSocket::readyRead, socket_, [this] { receive(); });
         QObject::connect(socket_, &QLocalSocket::errorOccurred, socket_,
                          [this](QLocalSocket::LocalSocketError) { end(describe()); });
         QObject::connect(socket_, &QLocalSocket::disconnected, socket_,
                          [this] { end(closedByHelper()); });
-        watchdog_->setSingleShot(true);
-        QObject::connect(watchdog_, &QTimer::timeout, socket_, [this] { checkDeadlines(); });
         try {
             socket_->connectToServer(QString::fromStdString(ipc::socketPath().string()));
         } catch (const ipc::SocketPathTooLong& error) {
@@ -70,9 +70,8 @@ class LocalSocketConnection final : public HelperConnection {
         }
         ipc::Request numbered{nextId_++, message};
         auto bytes = ipc::frame(ipc::encodeRequest(numbered));
-        pending_.emplace(numbered.id,
-                         Pending{std::move(onReply), std::move(onError),
-                                 std::chrono::steady_clock::now() + ipc::kHelperTimeout});
+        pending_.emplace(numbered.id, Pending{std::move(onReply), std::move(onError),
+                                              now_() + ipc::kHelperTimeout});
         watch();
         outbox_.append(reinterpret_cast<const char*>(bytes.data()),
                        static_cast<qsizetype>(bytes.size()));
@@ -95,15 +94,15 @@ class LocalSocketConnection final : public HelperConnection {
         auto earliest = std::min_element(pending_.begin(), pending_.end(), [](auto& a, auto& b) {
                             return a.second.deadline < b.second.deadline;
                         })->second.deadline;
-        auto wait = std::chrono::ceil<std::chrono::milliseconds>(earliest -
-                                                                 std::chrono::steady_clock::now());
-        watchdog_->start(std::max(wait, std::chrono::milliseconds(0)));
+        auto wait = std::chrono::ceil<std::chrono::milliseconds>(earliest - now_());
+        watchdog_->start(std::max(wait, std::chrono::milliseconds(0)),
+                         [this] { checkDeadlines(); });
     }
 
     // A helper that leaves a request unanswered this long is stuck: the connection ends, so
     // the next request starts afresh, and the helper counts this client out.
     void checkDeadlines() {
-        auto now = std::chrono::steady_clock::now();
+        auto now = now_();
         for (const auto& [id, request] : pending_) {
             if (request.deadline <= now) {
                 return end(QStringLiteral("The helper did not answer in time."));
@@ -169,7 +168,8 @@ class LocalSocketConnection final : public HelperConnection {
     }
 
     QLocalSocket* socket_;  // deleted later: its own signal may be what ended us
-    QTimer* watchdog_ = new QTimer(socket_);
+    std::function<std::chrono::steady_clock::time_point()> now_;
+    std::unique_ptr<OneShotTimer> watchdog_;
     std::function<void()> invalidated_;
     std::map<std::uint64_t, Pending> pending_;
     QByteArray outbox_;
@@ -181,15 +181,20 @@ class LocalSocketConnection final : public HelperConnection {
 
 class LocalSocketConnector final : public HelperConnector {
   public:
+    explicit LocalSocketConnector(RequestClock clock) : clock_(std::move(clock)) {}
+
     std::shared_ptr<HelperConnection> connect(std::function<void()> invalidated) override {
-        return std::make_shared<LocalSocketConnection>(std::move(invalidated));
+        return std::make_shared<LocalSocketConnection>(clock_, std::move(invalidated));
     }
+
+  private:
+    RequestClock clock_;
 };
 
 }  // namespace
 
-std::unique_ptr<HelperConnector> localSocketConnector() {
-    return std::make_unique<LocalSocketConnector>();
+std::unique_ptr<HelperConnector> localSocketConnector(RequestClock clock) {
+    return std::make_unique<LocalSocketConnector>(std::move(clock));
 }
 
 }  // namespace ventoria::app

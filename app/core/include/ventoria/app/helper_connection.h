@@ -4,11 +4,13 @@
 // waiting, failures show up per request, and a connection that ends says so once.
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "ventoria/app/one_shot_timer.h"
 #include "ventoria/ipc/messages.h"
 
 namespace ventoria::app {
@@ -51,7 +53,15 @@ class HelperConnector {
     virtual std::shared_ptr<HelperConnection> connect(std::function<void()> invalidated) = 0;
 };
 
+// What a connection times its requests by (a helper that leaves one unanswered for
+// kHelperTimeout is taken for stuck): the steady clock and the event loop's timers, or a
+// test's, which it moves by hand.
+struct RequestClock {
+    std::function<std::chrono::steady_clock::time_point()> now = &std::chrono::steady_clock::now;
+    std::function<std::unique_ptr<OneShotTimer>()> timer = &eventLoopTimer;
+};
+
 // The real one: a local socket to the helper's service.
-std::unique_ptr<HelperConnector> localSocketConnector();
+std::unique_ptr<HelperConnector> localSocketConnector(RequestClock clock = {});
 
 }  // namespace ventoria::app
