@@ -1,6 +1,7 @@
 // The fan policy over the Linux kernel's SMC drivers, through the real files the virtual
 // driver serves: the same control steps as over the SMC, and the kernel's own refusals.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 
 #include "ventoria/hardware/control_ports.h"
 #include "ventoria/hardware/fans.h"
+#include "ventoria/hardware/smc_drivers.h"
 #include "virtual_mac_test.h"
 
 namespace ventoria::hardware {
@@ -97,6 +99,33 @@ TEST_P(DriverFansTest, AnUnloadedDriverLeavesTheFansUnknownUntilItIsFoundAgain) 
     EXPECT_GT(stepsToSettle(std::nullopt, fans), 0);
     EXPECT_FALSE(forced(0));
     EXPECT_FALSE(forced(1));
+}
+
+// A file belongs to the load it was opened under, the first load's too: after an unload it
+// answers ENODEV, as the kernel's sysfs does, and goes on doing so once the driver is back at
+// the same path. Only a file opened afresh reads the new load.
+TEST_P(DriverFansTest, AFileOpenedBeforeAnUnloadAnswersNoDeviceEvenOnceTheDriverIsBack) {
+    auto input = [] {
+        auto sys = sysfsRoot();
+        auto driver = findSMCDriver(sys);
+        auto folder = driver ? driverFolder(sys, *driver) : std::nullopt;
+        return folder ? *folder / "fan1_input" : std::filesystem::path();
+    };
+    int early = ::open(input().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(early, 0);
+    char buffer[32];
+    EXPECT_GT(::pread(early, buffer, sizeof buffer, 0), 0);
+    mac->setDriverLoaded(false);
+    EXPECT_EQ(::pread(early, buffer, sizeof buffer, 0), -1);
+    EXPECT_EQ(errno, ENODEV);
+    mac->setDriverLoaded(true);
+    EXPECT_EQ(::pread(early, buffer, sizeof buffer, 0), -1);
+    EXPECT_EQ(errno, ENODEV);
+    int fresh = ::open(input().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fresh, 0);
+    EXPECT_GT(::pread(fresh, buffer, sizeof buffer, 0), 0);
+    ::close(fresh);
+    ::close(early);
 }
 
 std::string driverName(const ::testing::TestParamInfo<KernelDriver>& info) {
