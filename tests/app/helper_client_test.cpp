@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QCoroTask>
+#include <filesystem>
 
 #include "await_task.h"
 #include "fake_helper_connection.h"
+#include "manual_pause.h"
 #include "protocol_version.h"
 #include "temporary_root.h"
+#include "ventoria/platform/system_root.h"
 
 namespace ventoria::app {
 namespace {
@@ -107,36 +110,67 @@ TEST_F(HelperClientTest, OneConnectionServesEveryRequestUntilItEnds) {
 }
 
 // launchd has only just started the helper when the script returns: the version request
-// waits kWaitAfterInstall (300 ms) after the install, never less.
+// waits 300 ms after the install, and nothing is asked before.
 TEST_F(HelperClientTest, WithoutAPropertyListTheHelperIsInstalledBeforeAnyVersionRequest) {
+    test::ManualPause pause;
+    HelperClient timed{helper.connector(), helper.installer(), [&] { return pause.handle(); }};
     helper.version = test::kProtocolVersion;
-    std::chrono::steady_clock::time_point installed;
-    helper.onInstall = [&] {
-        installed = std::chrono::steady_clock::now();
-        test::placeHelperPlist();
-    };
-    auto task = client.ensureInstalled();
+    helper.onInstall = [] { test::placeHelperPlist(); };
+    auto task = timed.ensureInstalled();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(helper.events, (Events{"install"}));
+    EXPECT_EQ(pause.started,
+              (std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(300)}));
+    pause.elapse();
     EXPECT_EQ(failure(task), "(no error)");
     EXPECT_EQ(helper.events, (Events{"install", "connect", "versionWithReply:"}));
-    ASSERT_EQ(helper.sentAt.size(), 1u);
-    EXPECT_GE(helper.sentAt[0] - installed, std::chrono::milliseconds(300));
 }
 
-// launchd returns before the helper listens: a helper that refuses the first connections
-// after its install is asked again after each pause, not given up on (nor installed again).
-TEST_F(HelperClientTest, AFreshlyInstalledHelperIsAskedUntilItListens) {
-    helper.onInstall = [] { test::placeHelperPlist(); };
-    auto task = client.ensureInstalled();
-    for (int refused = 0; refused < 2; ++refused) {
-        // Each ask comes after its pause, on the event loop.
-        while (helper.waiting.empty())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        helper.take().error(QStringLiteral("Couldn’t communicate with a helper application."));
+// launchd returns before the helper listens: a helper that refuses the connections after its
+// install is asked again after each pause of 300 ms, not installed again, and given up on at
+// the 33rd refusal (ten seconds in all).
+TEST_F(HelperClientTest,
+       AFreshlyInstalledHelperIsAskedAfterEachPauseUntilItListensOrTenSecondsPass) {
+    const QString refused = QStringLiteral("Couldn’t communicate with a helper application.");
+    for (int refusals : {2, 32, 33}) {
+        test::ManualPause pause;
+        HelperClient timed{helper.connector(), helper.installer(), [&] { return pause.handle(); }};
+        helper.events.clear();
+        std::filesystem::remove(platform::systemPath(kHelperPlistPath));
+        helper.onInstall = [] { test::placeHelperPlist(); };
+        helper.version.reset();
+        auto task = timed.ensureInstalled();
+        // What a refusal sets off runs on the event loop: the next pause, or the end.
+        auto settle = [&] {
+            for (int round = 0; round < 100 && !pause.pending() && !task.isReady(); ++round) {
+                QCoreApplication::processEvents();
+            }
+        };
+        for (int refusal = 0; refusal < refusals; ++refusal) {
+            settle();
+            ASSERT_TRUE(pause.pending()) << "gave up after " << refusal << " refusals";
+            pause.elapse();
+            // The ask comes after its pause, on the event loop.
+            while (helper.waiting.empty())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            helper.take().error(refused);
+        }
+        helper.version = test::kProtocolVersion;
+        settle();
+        if (refusals == 33) {
+            ASSERT_TRUE(task.isReady()) << "still asking after 33 refusals";
+            EXPECT_EQ(failure(task), "Helper unavailable: " + refused);
+        } else {
+            ASSERT_TRUE(pause.pending());
+            pause.elapse();
+            EXPECT_EQ(failure(task), "(no error)");
+        }
+        auto asked = std::min(refusals + 1, 33);
+        EXPECT_EQ(pause.started, std::vector(asked, std::chrono::milliseconds(300))) << refusals;
+        EXPECT_EQ(std::count(helper.events.begin(), helper.events.end(), "versionWithReply:"),
+                  asked);
+        EXPECT_EQ(std::count(helper.events.begin(), helper.events.end(), "install"), 1);
     }
-    helper.version = test::kProtocolVersion;
-    EXPECT_EQ(failure(task), "(no error)");
-    EXPECT_EQ(std::count(helper.events.begin(), helper.events.end(), "versionWithReply:"), 3);
-    EXPECT_EQ(std::count(helper.events.begin(), helper.events.end(), "install"), 1);
 }
 
 TEST_F(HelperClientTest, AHelperOfThisVersionIsLeftAlone) {

@@ -21,19 +21,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// The connection owns its timer; the test keeps the pause it forwards to.
-class ForwardedPause final : public OneShotTimer {
-  public:
-    explicit ForwardedPause(test::ManualPause& pause) : pause_(pause) {}
-    void start(std::chrono::milliseconds after, std::function<void()> fire) override {
-        pause_.start(after, std::move(fire));
-    }
-    void stop() override { pause_.stop(); }
-
-  private:
-    test::ManualPause& pause_;
-};
-
 TEST(LocalSocketConnectionTest, AHelperThatNeverAnswersIsTakenForStuckAtTheBound) {
     test::TemporaryRoot root;
     auto path = ipc::socketPath();
@@ -44,8 +31,7 @@ TEST(LocalSocketConnectionTest, AHelperThatNeverAnswersIsTakenForStuckAtTheBound
     Clock::time_point now{};
     test::ManualPause pause;
     auto connector =
-        localSocketConnector({.now = [&] { return now; },
-                              .timer = [&] { return std::make_unique<ForwardedPause>(pause); }});
+        localSocketConnector({.now = [&] { return now; }, .timer = [&] { return pause.handle(); }});
     bool invalidated = false;
     auto connection = connector->connect([&] { invalidated = true; });
     std::vector<QString> failures;

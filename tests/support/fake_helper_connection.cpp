@@ -44,7 +44,6 @@ bool FakeConnection::send(const ipc::Message& message, ReplyHandler onReply, Err
     if (helper_.badProxy) return false;
     helper_.events.emplace_back(ipc::selector(message));
     helper_.sent.push_back(message);
-    helper_.sentAt.push_back(std::chrono::steady_clock::now());
     bool version = std::holds_alternative<ipc::Version>(message);
     if (version && helper_.version) {
         onReply(ipc::toWire(*helper_.version));

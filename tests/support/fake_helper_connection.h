@@ -2,7 +2,6 @@
 // A helper connection the test drives by hand: it records what was sent, and the test decides
 // when and how each request completes, in any order.
 
-#include <chrono>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -50,7 +49,6 @@ class FakeHelper {
     std::deque<SentRequest> waiting;
     std::vector<std::string> events;  // "connect", "version", "setFraction:reply:", "install", …
     std::vector<ipc::Message> sent;   // every request, with its arguments
-    std::vector<std::chrono::steady_clock::time_point> sentAt;  // when each was sent
 
     std::unique_ptr<app::HelperConnector> connector();
     std::unique_ptr<app::HelperInstaller> installer();

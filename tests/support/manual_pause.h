@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,9 @@ class ManualPause final : public app::OneShotTimer {
     }
     void stop() override { fire_ = nullptr; }
 
+    // A timer to give a component that owns its timers: it forwards to this pause.
+    std::unique_ptr<app::OneShotTimer> handle() { return std::make_unique<Handle>(*this); }
+
     bool pending() const { return static_cast<bool>(fire_); }
     // The pause has passed.
     void elapse() {
@@ -28,6 +32,18 @@ class ManualPause final : public app::OneShotTimer {
     std::vector<std::chrono::milliseconds> started;
 
   private:
+    class Handle final : public app::OneShotTimer {
+      public:
+        explicit Handle(ManualPause& pause) : pause_(pause) {}
+        void start(std::chrono::milliseconds after, std::function<void()> fire) override {
+            pause_.start(after, std::move(fire));
+        }
+        void stop() override { pause_.stop(); }
+
+      private:
+        ManualPause& pause_;
+    };
+
     std::function<void()> fire_;
 };
 

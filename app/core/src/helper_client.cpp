@@ -1,6 +1,6 @@
 #include "ventoria/app/helper_client.h"
 
-#include <QTimer>
+#include <QCoreApplication>
 #include <cassert>
 #include <filesystem>
 #include <variant>
@@ -20,9 +20,11 @@ bool helperInstalled() {
 }
 
 HelperClient::HelperClient(std::unique_ptr<HelperConnector> connector,
-                           std::unique_ptr<HelperInstaller> installer)
+                           std::unique_ptr<HelperInstaller> installer,
+                           std::function<std::unique_ptr<OneShotTimer>()> pauses)
     : connector_(std::move(connector)),
       installer_(std::move(installer)),
+      pauses_(std::move(pauses)),
       self_(std::make_shared<HelperClient*>(this)) {}
 
 std::shared_ptr<HelperConnection> HelperClient::connection() {
@@ -107,8 +109,8 @@ void HelperClient::install() {
 
 QCoro::Task<> HelperClient::waitAfterInstall(std::shared_ptr<CancelToken> token) {
     Completion<std::monostate> done;
-    QTimer::singleShot(kWaitAfterInstall, Qt::PreciseTimer, QCoreApplication::instance(),
-                       [done]() mutable { done.resolve({}); });
+    auto pause = pauses_();
+    pause->start(kWaitAfterInstall, [done]() mutable { done.resolve({}); });
     int handle = -1;
     if (token) {
         handle =

@@ -9,6 +9,7 @@ class EventLoopTimer final : public OneShotTimer {
   public:
     EventLoopTimer() {
         timer_.setSingleShot(true);
+        timer_.setTimerType(Qt::PreciseTimer);  // to the millisecond: a coarse one may end 5% early
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             if (auto fire = std::exchange(fire_, nullptr)) fire();
         });

@@ -31,8 +31,10 @@ bool helperInstalled();
 
 class HelperClient {
   public:
+    // The pauses after an install are timers `pauses` makes: the event loop's, or a test's.
     HelperClient(std::unique_ptr<HelperConnector> connector,
-                 std::unique_ptr<HelperInstaller> installer);
+                 std::unique_ptr<HelperInstaller> installer,
+                 std::function<std::unique_ptr<OneShotTimer>()> pauses = &eventLoopTimer);
     HelperClient(const HelperClient&) = delete;
     HelperClient& operator=(const HelperClient&) = delete;
 
@@ -68,6 +70,7 @@ class HelperClient {
 
     std::unique_ptr<HelperConnector> connector_;
     std::unique_ptr<HelperInstaller> installer_;
+    std::function<std::unique_ptr<OneShotTimer>()> pauses_;
     std::shared_ptr<HelperConnection> connection_;
     std::shared_ptr<HelperClient*> self_;  // what the invalidation handler holds weakly
 };
