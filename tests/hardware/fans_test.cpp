@@ -275,10 +275,10 @@ TEST_F(FansTest, LimitsRewrittenByAnotherProgramAreSeenWithinAMinute) {
     fans.apply(1.0);
     EXPECT_EQ(target(0), 5700);
     setValue("F0Mx", 5000);
-    advance(30);
+    advance(59.999);
     fans.apply(1.0);
     EXPECT_EQ(target(0), 5700);  // within the minute the layout stands
-    advance(31);
+    advance(0.001);
     fans.apply(1.0);
     EXPECT_EQ(target(0), 5000);
     EXPECT_EQ(fans.reading(0)->max, 5000);
