@@ -2,12 +2,14 @@
 
 #include <QSignalSpy>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "await_task.h"
 #include "fan_model_fixture.h"
 #include "protocol_version.h"
 #include "ventoria/hardware/thermals.h"
+#include "ventoria/platform/system_root.h"
 
 namespace ventoria::app {
 namespace {
@@ -57,21 +59,63 @@ TEST_F(FanModelTest, StartsWithTheRegisteredDefaults) {
     EXPECT_EQ(m.bars(Preset::balanced), 2);
 }
 
-TEST_F(FanModelTest, AStoredFixedPresetWithoutTheHelperFallsBackToAutoAndSaysSo) {
-    store("preset", "max");
-    auto& m = start();
-    EXPECT_EQ(m.preset(), Preset::automatic);
-    EXPECT_EQ(stored("preset"), "auto");
-    EXPECT_TRUE(helper.events.empty());
-}
-
-TEST_F(FanModelTest, AStoredFixedPresetWithTheHelperIsSentAgainAfterTheVersionCheck) {
-    test::placeHelperPlist();
-    store("preset", "max");
-    installable();
-    start();
-    waitUntilApplied();
-    EXPECT_EQ(helper.events, (Events{"connect", "versionWithReply:", "setFraction:reply:"}));
+// The first seconds of the application: what it does at start is what the stored choice
+// needs and no more, and the polls that follow find no change in having started. Nothing is
+// installed at start, a stored choice is sent once, and no preset, power source or alert
+// changes because the first poll had nothing before it.
+TEST_F(FanModelTest, TheFirstSecondsDoOnlyWhatTheStoredChoiceNeeds) {
+    struct Case {
+        const char* name;
+        const char* stored;  // nothing: never chosen
+        bool helperInstalled;
+        Preset preset;
+        Events events;  // all but Smart's status questions, which every poll asks
+    };
+    const Events resent{"connect", "versionWithReply:", "setFraction:reply:"};
+    const Case cases[] = {
+        {"nothing stored", nullptr, true, Preset::automatic, {}},
+        {"auto stored", "auto", true, Preset::automatic, {}},
+        // No installation behind the user's back at start: the choice falls back, and says so.
+        {"max without the helper", "max", false, Preset::automatic, {}},
+        {"max with the helper", "max", true, Preset::max, resent},
+        {"balanced with the helper", "balanced", true, Preset::balanced, resent},
+        {"smart with the helper",
+         "smart",
+         true,
+         Preset::smart,
+         {"connect", "versionWithReply:", "setSmart:reply:"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        model.reset();
+        helper = {};
+        std::filesystem::remove(root.path() / "defaults.ini");
+        std::filesystem::remove(platform::systemPath(kHelperPlistPath));
+        if (c.stored) store("preset", c.stored);
+        if (c.helperInstalled) test::placeHelperPlist();
+        installable();
+        auto& m = start();
+        waitUntilApplied();
+        QSignalSpy preset(&m, &FanModel::presetChanged);
+        QSignalSpy power(&m, &FanModel::powerSourceChanged);
+        QSignalSpy alerts(&m, &FanModel::alerted);
+        for (int poll = 0; poll < 3; ++poll) {
+            advance(2);
+            m.poll();
+            QCoreApplication::processEvents();
+        }
+        Events events;
+        std::copy_if(helper.events.begin(), helper.events.end(), std::back_inserter(events),
+                     [](const std::string& event) { return event != "smartStatusWithReply:"; });
+        EXPECT_EQ(events, c.events);
+        EXPECT_EQ(m.preset(), c.preset);
+        EXPECT_EQ(stored("preset").toString().toStdString(),
+                  c.stored ? std::string(rawValue(c.preset)) : std::string());
+        EXPECT_EQ(preset.count(), 0);
+        EXPECT_EQ(power.count(), 0);
+        EXPECT_EQ(alerts.count(), 0);
+        EXPECT_FALSE(retryTimer->pending());
+    }
 }
 
 TEST_F(FanModelTest, StoredValuesAreReadStrictly) {
