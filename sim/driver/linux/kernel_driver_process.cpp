@@ -64,6 +64,16 @@ bool waitFor(const std::function<bool()>& condition) {
     return true;
 }
 
+// Gone, or a zombie only its parent's wait still holds: either way it serves nothing more.
+bool ended(pid_t pid) {
+    if (::waitpid(pid, nullptr, WNOHANG) == pid) return true;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string fields;
+    if (!std::getline(stat, fields)) return true;
+    auto name = fields.rfind(')');  // the state follows the name, which may hold anything
+    return name != std::string::npos && fields.compare(name + 1, 2, " Z") == 0;
+}
+
 std::string logText(const std::filesystem::path& root) {
     std::ifstream log(logFile(root));
     std::stringstream text;
@@ -111,9 +121,16 @@ void stopKernelDriver(const std::filesystem::path& root) {
         // Only the driver itself: a pid left in the file may since name another process.
         std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
         std::string name;
-        if (std::getline(comm, name) && name == "ventoria-kernel") ::kill(pid, SIGTERM);
+        if (!std::getline(comm, name) || name != "ventoria-kernel") pid = 0;
     }
+    if (pid > 0) ::kill(pid, SIGTERM);
     if (!waitFor([&] { return !mounted(root); })) detach(root);
+    // Its mount gone, the driver may still be on its way out, or stuck in a request the
+    // unmount left it: it must not outlive the machine it served.
+    if (pid > 0 && !waitFor([&] { return ended(pid); })) {
+        ::kill(pid, SIGKILL);
+        waitFor([&] { return ended(pid); });
+    }
     struct stat info {};
     if (::stat(mountpoint(root).c_str(), &info) != 0 && errno == ENOTCONN) detach(root);
     std::error_code ignored;
