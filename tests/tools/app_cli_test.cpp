@@ -1,5 +1,6 @@
 // ventoriactl driving the application's model, as a user would, with the real helper.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -7,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <thread>
 
 #include "installed_helper_test.h"
 #include "ventoria/platform/system_root.h"
@@ -128,9 +130,24 @@ TEST_F(AppCLITest, ASignalEndsACommandWhereverItIsStuck) {
                                      "/Library/Preferences/io.kestrand.ventoria.ini");
     std::filesystem::create_directories(file.parent_path());
     ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
-    // Long enough for a loaded machine to reach the open(), which nothing can be seen to wait in.
-    auto blocked = run(ctl({"status"}), Interrupt{std::chrono::seconds(3), SIGTERM});
+    // The command waits in its open() once a writer may open the file without waiting; the
+    // writer then holds it open and says nothing, so the command waits in its read instead,
+    // and the signal comes then.
+    int stuck[2];
+    ASSERT_EQ(pipe(stuck), 0);
+    int writer = -1;
+    std::thread watch([&] {
+        for (int look = 0; look < 6000 && writer < 0; ++look) {
+            writer = ::open(file.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (writer < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        (void)!::write(stuck[1], "s", 1);
+    });
+    auto blocked = run(ctl({"status"}), Interrupt{std::chrono::seconds(90), SIGTERM, stuck[0]});
+    watch.join();
+    EXPECT_GE(writer, 0) << "the command never opened its preferences";
     EXPECT_EQ(blocked.status, 128 + SIGTERM) << blocked.err;
+    for (int fd : {writer, stuck[0], stuck[1]}) ::close(fd);
     std::filesystem::remove(file);
 
     ASSERT_EQ(run(ctl({"select", "max", "--hold", "0"})).status, 0);  // installs the helper
