@@ -21,11 +21,8 @@
 namespace ventoria::helper {
 namespace {
 
-// Long enough for the three stages of handing back on any Mac, short enough that launchd
-// does not lose patience with a stopping job. It holds however slow the SMC is: at the bound
-// the process ends even while an SMC call is still under way.
-constexpr std::chrono::seconds kHandBackBound{3};
-// What the queue gets beyond the bound to report an outcome it reached just in time.
+// What the queue gets beyond the hand-back's bound to report an outcome it reached just in
+// time; past it the process ends even while an SMC call is still under way.
 constexpr std::chrono::milliseconds kReportGrace{250};
 
 enum ExitStatus { kHandedBack = 0, kCannotListen = 1, kNotHandedBack = 3 };
@@ -67,8 +64,7 @@ std::optional<bool> serveUntilStopped(asio::io_context& io, asio::signal_set& si
         if (error) return;
         deadline = std::chrono::steady_clock::now() + kHandBackBound + kReportGrace;
         listener.stop();  // no new connection, no further request read
-        service.stop(kHandBackBound,
-                     [&handedBack](bool settled) { handedBack.set_value(settled); });
+        service.stop([&handedBack](bool settled) { handedBack.set_value(settled); });
         io.stop();
     });
     io.run();
@@ -122,7 +118,7 @@ int handBackAfterDaemon() {
     auto service =
         HelperService::create(queue, std::make_unique<SteadyControlTimer>(queue, kTickPeriod));
     bool settled = false;
-    service->stop(kHandBackBound, [&settled](bool done) { settled = done; });
+    service->stop([&settled](bool done) { settled = done; });
     smc.run();
     if (!settled) std::cerr << "VentoriaHelper: the fans could not be handed back in time\n";
     return settled ? kHandedBack : kNotHandedBack;

@@ -239,8 +239,8 @@ void HelperService::tickSmart(smart::SmartController& controller) {
     fans_->apply(controller.step(reading.chip, reading.chassis, pressure, now));
 }
 
-void HelperService::stop(std::chrono::milliseconds bound, std::function<void(bool settled)> done) {
-    auto deadline = clocks_.steady() + bound;
+void HelperService::stop(std::function<void(bool settled)> done) {
+    auto deadline = clocks_.steady() + kHandBackBound;
     onQueue([deadline, done = std::move(done)](HelperService& self) {
         self.choices_.clear();
         self.desired_ = Auto{};

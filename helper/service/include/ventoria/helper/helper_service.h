@@ -36,6 +36,10 @@ inline constexpr int kSMCRetryLongestTicks = 8;
 inline constexpr int kWriterCheckTicks = 8;
 // Between the stages of a hand-back at exit: long enough for the SMC to take a stage in.
 inline constexpr std::chrono::milliseconds kStopStagePause{20};
+// The hand-back at exit is given this long from the signal: long enough for its three stages
+// on any Mac, short enough that launchd (or systemd) does not lose patience with a stopping
+// job. It holds however slow the SMC is.
+inline constexpr std::chrono::seconds kHandBackBound{3};
 
 // Reply texts a user may read.
 inline constexpr const char* kSMCUnavailable = hardware::kSMCUnavailable;
@@ -93,9 +97,9 @@ class HelperService final : public ipc::FanHelperProtocol,
 
     // The process is ending. From here on no request changes the target (fan requests are
     // answered kStopping), the loop stops, and the fans are handed back, a stage every few
-    // milliseconds (kStopStagePause), until the hardware reports settled or `bound` has passed.
-    // `done` runs on the queue with the outcome.
-    void stop(std::chrono::milliseconds bound, std::function<void(bool settled)> done);
+    // milliseconds (kStopStagePause), until the hardware reports settled or kHandBackBound has
+    // passed since this call. `done` runs on the queue with the outcome.
+    void stop(std::function<void(bool settled)> done);
 
     // What the service holds; read these on the queue. The desired target is the latest
     // choice of a client still holding one (client_choices.h).
