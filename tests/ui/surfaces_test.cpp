@@ -577,6 +577,22 @@ TEST_F(DelegateTest, QuittingHandsTheFansBackOnceEvenUnderAuto) {
     EXPECT_EQ(helper.events, (Events{"connect", "setAutoWithReply:"}));
 }
 
+// A helper that does not answer the hand-back keeps the application from ending for 5 s and
+// no more, counted on the model's own timer.
+TEST_F(DelegateTest, QuittingWaitsForASilentHelperFiveSecondsAtMost) {
+    test::placeHelperPlist();
+    auto& d = launch();
+    QSignalSpy ready(&d, &AppDelegate::readyToTerminate);
+    d.requestQuit();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(retryTimer->started.empty());
+    EXPECT_EQ(retryTimer->started.back(), std::chrono::milliseconds(5000));
+    EXPECT_EQ(ready.count(), 0);
+    retryTimer->elapse();
+    EXPECT_TRUE(ready.count() == 1 || ready.wait(2000));
+    EXPECT_EQ(helper.waiting.size(), 1u);  // the hand-back, still unanswered
+}
+
 TEST_F(DelegateTest, QuittingWhileAChoiceIsOnItsWayCancelsIt) {
     installable();
     auto& d = launch();
