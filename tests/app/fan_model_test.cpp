@@ -57,6 +57,7 @@ TEST_F(FanModelTest, StartsWithTheRegisteredDefaults) {
     EXPECT_EQ(m.custom(), (CustomPercentages{60, 100}));
     EXPECT_EQ(m.smart(), (smart::SmartSettings{0, smart::Aggressiveness::normal}));
     EXPECT_EQ(m.bars(Preset::balanced), 2);
+    EXPECT_EQ(m.history().capacity(), 900u);  // half an hour of polls, one every 2 s
 }
 
 // The first seconds of the application: what it does at start is what the stored choice
