@@ -79,7 +79,10 @@ struct Outcome {
     std::uint8_t result = 0;
 };
 
-Outcome faultOutcome(const Fault& fault) {
+Outcome faultOutcome(Fault& fault) {
+    if (fault.kind != FaultKind::none && fault.every > 1 && ++fault.calls % fault.every != 0) {
+        return {};  // one of the calls between the failing ones
+    }
     switch (fault.kind) {
         case FaultKind::none:
             return {};

@@ -226,6 +226,7 @@ void addKeys(CLI::App& app) {
         std::string type;
         std::string hex;
         std::vector<std::string> fault;
+        std::uint32_t every = 1;
     };
     auto key = std::make_shared<Key>();
     auto* set = app.add_subcommand("set", "Store a number in a key, in the key's own type");
@@ -257,9 +258,13 @@ void addKeys(CLI::App& app) {
         "fault", "Make a key fail: missing | result CODE | kernel CODE | clear ('#N': index N)");
     fault->add_option("KEY", key->name)->required();
     fault->add_option("FAULT", key->fault)->required()->expected(1, 2);
+    fault->add_option("--every", key->every, "fail only every Nth call of the key (default 1)")
+        ->check(CLI::Range(1u, 1'000'000u));
     fault->callback([key] {
         const auto& name = key->name;
-        machine().setFault(name.starts_with("#") ? name : fourChars(name), parseFault(key->fault));
+        auto failing = parseFault(key->fault);
+        failing.every = key->every;
+        machine().setFault(name.starts_with("#") ? name : fourChars(name), failing);
     });
 }
 

@@ -56,6 +56,28 @@ TEST_F(MachineTest, TheServiceAnswersTheRecordItIsGiven) {
     EXPECT_EQ(decodeValue("flt ", std::span(read.out + 48, 4)), 5700.0);
 }
 
+// A key that fails only sometimes: every third call of it fails, whatever the call, and the
+// calls between are served; set again, the count starts afresh.
+TEST_F(MachineTest, AKeyThatFailsEveryThirdCallServesTheTwoBetween) {
+    fault("F0Mx", FaultKind::result, 0x84, 3);
+    auto outcomes = [&] {
+        std::vector<int> results;
+        for (int call = 0; call < 6; ++call) {
+            Call read(Command::readBytes, "F0Mx", 4);
+            EXPECT_EQ(read.on(*mac), 0);
+            results.push_back(read.result());
+        }
+        return results;
+    };
+    EXPECT_EQ(outcomes(), (std::vector<int>{0, 0, 0x84, 0, 0, 0x84}));
+    fault("F0Mx", FaultKind::kernel, static_cast<int>(kKernelNoDevice), 2);
+    Call info(Command::readKeyInfo, "F0Mx");
+    EXPECT_EQ(info.on(*mac), 0);
+    EXPECT_EQ(info.on(*mac), kKernelNoDevice);
+    fault("F0Mx", FaultKind::none);
+    EXPECT_EQ(outcomes(), std::vector<int>(6, 0));
+}
+
 TEST_F(MachineTest, MalformedCallsFailInTheKernel) {
     Call call(Command::readKeyInfo, "F0Mx");
     EXPECT_EQ(mac->call(7, call.in, kParamSize, call.out, &call.outSize), kKernelUnsupported);

@@ -36,8 +36,9 @@ void VirtualMacTest::advance(double seconds) {
     mac->advance(std::chrono::nanoseconds(static_cast<std::int64_t>(seconds * 1e9)));
 }
 
-void VirtualMacTest::fault(const std::string& key, sim::FaultKind kind, int code) {
-    sim::Fault fault{kind, 0, 0};
+void VirtualMacTest::fault(const std::string& key, sim::FaultKind kind, int code,
+                           std::uint32_t every) {
+    sim::Fault fault{.kind = kind, .every = every};
     if (kind == sim::FaultKind::result) fault.result = static_cast<std::uint8_t>(code);
     if (kind == sim::FaultKind::kernel) fault.kernel = code;
     mac->setFault(key, fault);

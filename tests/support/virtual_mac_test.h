@@ -34,7 +34,8 @@ class VirtualMacTest : public ::testing::Test {
     void advance(double seconds);
     sim::Snapshot machine() { return mac->snapshot(); }
     void setValue(const std::string& key, double value) { mac->setValue(key, value); }
-    void fault(const std::string& key, sim::FaultKind kind, int code = 0);
+    // `key` fails as `kind` says, on every call or (`every` > 1) only on every `every`th.
+    void fault(const std::string& key, sim::FaultKind kind, int code = 0, std::uint32_t every = 0);
     std::uint64_t writes(const std::string& key);
     // Every call the SMC has answered so far, of all commands.
     std::uint64_t totalCalls();

@@ -10,7 +10,7 @@
 namespace ventoria::sim {
 
 inline constexpr std::uint32_t kStateMagic = 0x56'4D'41'43;  // "VMAC"
-inline constexpr std::uint32_t kStateLayoutVersion = 5;
+inline constexpr std::uint32_t kStateLayoutVersion = 6;
 inline constexpr std::size_t kMaxKeys = 1024;
 inline constexpr std::size_t kMaxFans = 8;
 inline constexpr std::size_t kKeyDataSize = 32;
@@ -38,6 +38,10 @@ struct Fault {
     FaultKind kind = FaultKind::none;
     std::uint8_t result = 0;
     std::int32_t kernel = 0;
+    // A key that fails only sometimes: every Nth call of it fails, the others are served
+    // (0 or 1: every call).
+    std::uint32_t every = 0;
+    std::uint32_t calls = 0;  // calls of the key since the fault was set
 };
 
 struct KeyRecord {
