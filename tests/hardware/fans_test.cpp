@@ -284,6 +284,25 @@ TEST_F(FansTest, LimitsRewrittenByAnotherProgramAreSeenWithinAMinute) {
     EXPECT_EQ(fans.reading(0)->max, 5000);
 }
 
+// A mode key that fails only sometimes, on a beat that could fall on the same call at every
+// step: the hand-back still ends with every fan automatic and forcing switched off, and says
+// so. Without a second try, a failure that fell on the write each step kept the fan forced
+// for good, and one that fell on the read kept "Ftst" on.
+TEST_F(FansTest, AModeKeyThatFailsOnlySometimesIsStillHandedBack) {
+    for (std::uint32_t every : {2u, 3u, 4u}) {
+        SCOPED_TRACE("F0Md failing every " + std::to_string(every) + " calls");
+        for (int step = 0; step < 3; ++step) fans.apply(0.8);
+        ASSERT_TRUE(forced(0));
+        fault("F0Md", FaultKind::kernel, static_cast<int>(0xE00002BC), every);
+        int steps = 0;
+        while (steps < 8 && !fans.apply(std::nullopt)) ++steps;
+        EXPECT_LT(steps, 8) << "never settled";
+        EXPECT_FALSE(forced(0) || forced(1));
+        EXPECT_EQ(machine().ftst, 0.0);
+        fault("F0Md", FaultKind::none);
+    }
+}
+
 TEST_F(FansTest, AFailedWriteReadsTheLayoutAgainAtOnce) {
     fans.apply(1.0);
     setValue("F0Mx", 5000);

@@ -178,6 +178,32 @@ TEST_F(HelperFaultTest, StoppingKeepsItsBoundOnASlowSMCThatCannotSettle) {
     expectRecoveryByASuccessor();
 }
 
+// A key that fails only sometimes, and goes on doing so: the choice is held with sane targets
+// through it, and once its client goes the fans are the machine's again while the key still
+// fails now and then.
+TEST_F(HelperFaultTest, AKeyThatFailsOnlySometimesNeverKeepsTheFans) {
+    struct Case {
+        const char* key;
+        std::uint32_t every;
+    };
+    for (auto [key, every] : {Case{"F0Md", 2}, Case{"F0Md", 3}, Case{"F0Tg", 2}, Case{"Ftst", 2},
+                              Case{"F0Ac", 3}, Case{"F0Mx", 2}}) {
+        SCOPED_TRACE(std::string(key) + " failing every " + std::to_string(every));
+        {
+            RawClient client;
+            client.call(ipc::SetFraction{0.8});
+            ASSERT_TRUE(eventually([&] { return anyForced(); }));
+            fault(key, FaultKind::kernel, static_cast<int>(0xE00002BC), every);
+            std::this_thread::sleep_for(750ms);
+            expectSaneTargets();
+            EXPECT_TRUE(anyForced());
+        }
+        EXPECT_TRUE(eventually([&] { return handedBack(); }));
+        fault(key, FaultKind::none);
+        ASSERT_TRUE(helper->running());
+    }
+}
+
 TEST_F(HelperFaultTest, AHelperKilledWhileForcingIsUndoneByItsSuccessor) {
     RawClient client;
     client.call(ipc::SetFraction{0.9});

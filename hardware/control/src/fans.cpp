@@ -44,7 +44,16 @@ KeyUpdate Fans::allowForcing(bool on) {
 }
 
 void Fans::handBack(int id, std::optional<bool> manual) {
-    if (manual == true || (!manual && !port_->modeReadable())) trySetMode(id, false);
+    bool mayBeForced = manual == true || (!manual && !port_->modeReadable());
+    if (!mayBeForced) return;
+    // The one write that must get through: a key that fails now and then gets a second try at
+    // once, or a failure that falls on the write at every step would keep the fan forced.
+    if (!trySetMode(id, false)) trySetMode(id, false);
+}
+
+std::optional<bool> Fans::handBackMode(int id) {
+    auto manual = mode(id);
+    return manual ? manual : mode(id);
 }
 
 bool Fans::apply(std::optional<double> fraction) {
@@ -110,7 +119,7 @@ bool Fans::releaseUncounted(int count) {
     bool allKnown = true;
     for (int id = std::max(count, 0); id < kMaxFanCount; ++id) {
         if (!forced_.test(static_cast<std::size_t>(id))) continue;
-        auto manual = mode(id);
+        auto manual = handBackMode(id);
         if (manual == false) {
             forced_.reset(static_cast<std::size_t>(id));
             continue;
@@ -131,13 +140,13 @@ bool Fans::release() {
     bool allKnown = true;
     bool anyForced = false;
     for (int id = 0; id < count; ++id) {
-        auto manual = mode(id);
+        auto manual = handBackMode(id);
         if (!manual) {
             allKnown = false;  // unknown is never taken for automatic
             handBack(id, manual);
         } else if (*manual) {
             anyForced = true;
-            trySetMode(id, false);
+            handBack(id, manual);
         } else {
             forced_.reset(static_cast<std::size_t>(id));
         }
