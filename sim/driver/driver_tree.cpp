@@ -82,6 +82,17 @@ bool applesmcLike(KernelDriver kind) {
 
 }  // namespace
 
+// The SMC connection's service has gone (the machine was booted afresh, the service went
+// away), not one key failed: only then is the connection of no more use. Opening afresh after
+// every failed key made each later call of that key two, its info and its bytes, so a key
+// failing every other call failed every time.
+bool DriverTree::dropAfter(const hardware::SMCError& error) {
+    using Case = hardware::SMCError::Case;
+    if (error.kind() == Case::smcResult || error.kind() == Case::keyNotFound) return false;
+    if (error.kind() != Case::callFailed) return true;
+    return error.code() == kKernelNoDevice || error.code() == kKernelNotOpen;
+}
+
 hardware::SMC& DriverTree::smc() {
     if (!smc_) smc_.emplace();
     return *smc_;
@@ -91,8 +102,8 @@ std::optional<double> DriverTree::key(const std::string& name) {
     try {
         auto read = smc().read(name);
         return hardware::decode(read.bytes, read.info.type);
-    } catch (const hardware::SMCError&) {
-        smc_.reset();  // the next call opens the service afresh, as the driver's next probe
+    } catch (const hardware::SMCError& error) {
+        if (dropAfter(error)) smc_.reset();  // the next call opens it afresh, as a probe would
         return std::nullopt;
     }
 }
@@ -118,8 +129,8 @@ const std::vector<DriverTree::Sensor>& DriverTree::sensors(const DriverState& dr
                 if (type == "flt " || type.starts_with("sp")) found.push_back({name, name});
             }
         }
-    } catch (const hardware::SMCError&) {
-        smc_.reset();
+    } catch (const hardware::SMCError& error) {
+        if (dropAfter(error)) smc_.reset();
     }
     sensors_.emplace(driver.generation, std::move(found));
     return sensors_->second;
@@ -337,8 +348,8 @@ int DriverTree::writeDriver(std::string_view name, std::string_view text) {
             return EACCES;
         }
         return 0;
-    } catch (const hardware::SMCError&) {
-        smc_.reset();
+    } catch (const hardware::SMCError& error) {
+        if (dropAfter(error)) smc_.reset();
         return EIO;
     }
 }

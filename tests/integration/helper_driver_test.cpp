@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "helper_process.h"
 #include "virtual_mac_test.h"
@@ -110,6 +111,38 @@ INSTANTIATE_TEST_SUITE_P(
                        ::testing::Values(DriverFault::targetFails, DriverFault::modeFails,
                                          DriverFault::unloaded, DriverFault::resumed)),
     nameOf);
+
+// A mode key that fails only sometimes, seen through the kernel's files as EIO now and then:
+// a client's leaving still gives the fans back while it goes on failing.
+class FlakyModeTest : public DriverHelperTest, public ::testing::WithParamInterface<KernelDriver> {
+  protected:
+    FlakyModeTest() : DriverHelperTest(GetParam()) {}
+};
+
+TEST_P(FlakyModeTest, AModeThatFailsOnlySometimesIsStillHandedBack) {
+    bool applesmc = GetParam() == KernelDriver::applesmc;
+    auto modeKey = applesmc ? "FS! " : "F0Md";
+    // Both fans' modes are one key on applesmc: failing strictly every other call, it fails
+    // every look at one of them, which no machine's flaky key does and no retry can help.
+    for (std::uint32_t every : applesmc ? std::vector{3u, 5u} : std::vector{2u, 3u}) {
+        SCOPED_TRACE(std::string(modeKey) + " failing every " + std::to_string(every));
+        {
+            RawClient client;
+            ASSERT_EQ(client.call(ipc::SetFraction{0.8}), std::nullopt);
+            ASSERT_TRUE(eventually([&] { return anyForced(); }));
+            fault(modeKey, FaultKind::kernel, static_cast<int>(0xE00002BC), every);
+        }
+        EXPECT_TRUE(eventually([&] { return handedBack(); }, 15s));
+        fault(modeKey, FaultKind::none);
+        ASSERT_TRUE(helper->running());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryDriver, FlakyModeTest,
+                         ::testing::Values(KernelDriver::applesmc, KernelDriver::macsmc),
+                         [](const ::testing::TestParamInfo<KernelDriver>& driver) {
+                             return driver.param == KernelDriver::applesmc ? "Applesmc" : "Macsmc";
+                         });
 
 class MacsmcHelperTest : public DriverHelperTest {
   protected:
