@@ -83,9 +83,9 @@ bool applesmcLike(KernelDriver kind) {
 }  // namespace
 
 // The SMC connection's service has gone (the machine was booted afresh, the service went
-// away), not one key failed: only then is the connection of no more use. Opening afresh after
-// every failed key made each later call of that key two, its info and its bytes, so a key
-// failing every other call failed every time.
+// away), not one key failed: only then is the connection of no more use. Opened afresh after a
+// failed key, the next call of that key is two (its info, then its bytes), so a key failing
+// every other call failed at every call.
 bool DriverTree::dropAfter(const hardware::SMCError& error) {
     using Case = hardware::SMCError::Case;
     if (error.kind() == Case::smcResult || error.kind() == Case::keyNotFound) return false;
