@@ -286,8 +286,8 @@ TEST_F(FansTest, LimitsRewrittenByAnotherProgramAreSeenWithinAMinute) {
 
 // A mode key that fails only sometimes, on a beat that could fall on the same call at every
 // step: the hand-back still ends with every fan automatic and forcing switched off, and says
-// so. Without a second try, a failure that fell on the write each step kept the fan forced
-// for good, and one that fell on the read kept "Ftst" on.
+// so. Without a second try at the write, a failure that fell on it each step kept the fan
+// forced for good.
 TEST_F(FansTest, AModeKeyThatFailsOnlySometimesIsStillHandedBack) {
     for (std::uint32_t every : {2u, 3u, 4u}) {
         SCOPED_TRACE("F0Md failing every " + std::to_string(every) + " calls");

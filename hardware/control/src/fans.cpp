@@ -51,11 +51,6 @@ void Fans::handBack(int id, std::optional<bool> manual) {
     if (!trySetMode(id, false)) trySetMode(id, false);
 }
 
-std::optional<bool> Fans::handBackMode(int id) {
-    auto manual = mode(id);
-    return manual ? manual : mode(id);
-}
-
 bool Fans::apply(std::optional<double> fraction) {
     return fraction ? force(*fraction) : release();
 }
@@ -119,7 +114,7 @@ bool Fans::releaseUncounted(int count) {
     bool allKnown = true;
     for (int id = std::max(count, 0); id < kMaxFanCount; ++id) {
         if (!forced_.test(static_cast<std::size_t>(id))) continue;
-        auto manual = handBackMode(id);
+        auto manual = mode(id);
         if (manual == false) {
             forced_.reset(static_cast<std::size_t>(id));
             continue;
@@ -140,7 +135,7 @@ bool Fans::release() {
     bool allKnown = true;
     bool anyForced = false;
     for (int id = 0; id < count; ++id) {
-        auto manual = handBackMode(id);
+        auto manual = mode(id);
         if (!manual) {
             allKnown = false;  // unknown is never taken for automatic
             handBack(id, manual);

@@ -42,9 +42,6 @@ class Fans : public FanReader {
     // Hands back a fan whose mode is `manual`: one known to be forced, or one whose mode the
     // port cannot read back and so may be.
     void handBack(int id, std::optional<bool> manual);
-    // The fan's mode while handing back, looked at a second time when the first look fails:
-    // a key that fails now and then must not keep the hand-back from ever knowing it is done.
-    std::optional<bool> handBackMode(int id);
     // setMode for a control step, where a refusal only means "not settled yet".
     bool trySetMode(int id, bool manual);
     KeyUpdate updateTarget(int id, double rpm);
