@@ -82,15 +82,16 @@ bool applesmcLike(KernelDriver kind) {
 
 }  // namespace
 
-// The SMC connection's service has gone (the machine was booted afresh, the service went
-// away), not one key failed: only then is the connection of no more use. Opened afresh after a
-// failed key, the next call of that key is two (its info, then its bytes), so a key failing
-// every other call failed at every call.
-bool DriverTree::dropAfter(const hardware::SMCError& error) {
+// The connection is dropped, for the next call to open the service afresh as the driver's
+// next probe would, only when its service has gone (the machine was booted afresh, the service
+// went away), not when one key failed: opened afresh after a failed key, the next call of that
+// key is two (its info, then its bytes), so a key failing every other call failed at every call.
+void DriverTree::afterFailure(const hardware::SMCError& error) {
     using Case = hardware::SMCError::Case;
-    if (error.kind() == Case::smcResult || error.kind() == Case::keyNotFound) return false;
-    if (error.kind() != Case::callFailed) return true;
-    return error.code() == kKernelNoDevice || error.code() == kKernelNotOpen;
+    bool keyFailed = error.kind() == Case::smcResult || error.kind() == Case::keyNotFound ||
+                     (error.kind() == Case::callFailed && error.code() != kKernelNoDevice &&
+                      error.code() != kKernelNotOpen);
+    if (!keyFailed) smc_.reset();
 }
 
 hardware::SMC& DriverTree::smc() {
@@ -103,7 +104,7 @@ std::optional<double> DriverTree::key(const std::string& name) {
         auto read = smc().read(name);
         return hardware::decode(read.bytes, read.info.type);
     } catch (const hardware::SMCError& error) {
-        if (dropAfter(error)) smc_.reset();  // the next call opens it afresh, as a probe would
+        afterFailure(error);
         return std::nullopt;
     }
 }
@@ -130,7 +131,7 @@ const std::vector<DriverTree::Sensor>& DriverTree::sensors(const DriverState& dr
             }
         }
     } catch (const hardware::SMCError& error) {
-        if (dropAfter(error)) smc_.reset();
+        afterFailure(error);
     }
     sensors_.emplace(driver.generation, std::move(found));
     return sensors_->second;
@@ -349,7 +350,7 @@ int DriverTree::writeDriver(std::string_view name, std::string_view text) {
         }
         return 0;
     } catch (const hardware::SMCError& error) {
-        if (dropAfter(error)) smc_.reset();
+        afterFailure(error);
         return EIO;
     }
 }

@@ -55,7 +55,7 @@ class DriverTree {
         std::string folder;  // the driver's files
         std::map<std::string, TreeEntry> entries;
     };
-    static bool dropAfter(const hardware::SMCError& error);
+    void afterFailure(const hardware::SMCError& error);
     const Layout& layout();
     void addFolder(Layout& layout, const std::string& path, std::uint32_t generation);
     void addFile(Layout& layout, const std::string& path, mode_t mode, std::uint32_t generation);
