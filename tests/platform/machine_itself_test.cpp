@@ -52,7 +52,7 @@ TEST_F(MachineItselfTest, ReadsTheKernelsClockAndLeavesTheRootAsItWas) {
         EXPECT_LE(machine, after);
     }
     EXPECT_EQ(virtualNotch(), std::nullopt) << "a Linux desktop's screen has no notch of ours";
-    onBattery();
+    onBattery();  // the kernel's word, or none: never a virtual Mac's
     EXPECT_FALSE(std::filesystem::exists(kVirtualMacFolder));
 }
 
